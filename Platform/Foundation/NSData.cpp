@@ -1,0 +1,32 @@
+#include <Foundation/NSData.h>
+
+#include <cstdio>
+
+std::string NSData::description() const {
+    std::string text = "<";
+    char hex[3];
+    for (std::size_t i = 0; i < bytes_.size(); ++i) {
+        if (i > 0 && i % 4 == 0) {
+            text += ' ';
+        }
+        std::snprintf(hex, sizeof hex, "%02x", bytes_[i]);
+        text += hex;
+    }
+    return text + ">";
+}
+
+bool NSData::isEqual(const NSObject* other) const {
+    auto data = dynamic_cast<const NSData*>(other);
+    return data != nullptr && data->bytes_ == bytes_;
+}
+
+std::string NSDate::description() const {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f seconds since 2001-01-01", sinceReferenceDate_);
+    return text;
+}
+
+bool NSDate::isEqual(const NSObject* other) const {
+    auto date = dynamic_cast<const NSDate*>(other);
+    return date != nullptr && date->sinceReferenceDate_ == sinceReferenceDate_;
+}

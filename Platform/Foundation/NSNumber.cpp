@@ -1,0 +1,23 @@
+#include <Foundation/NSNumber.h>
+
+#include <charconv>
+
+std::string NSNumber::description() const {
+    if (kind_ != Kind::Real) {
+        return std::to_string(integer_);
+    }
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, real_);
+    return std::string(buffer, result.ptr);
+}
+
+bool NSNumber::isEqual(const NSObject* other) const {
+    auto number = dynamic_cast<const NSNumber*>(other);
+    if (number == nullptr) {
+        return false;
+    }
+    if (kind_ != Kind::Real && number->kind_ != Kind::Real) {
+        return integer_ == number->integer_;
+    }
+    return real_ == number->real_;
+}
