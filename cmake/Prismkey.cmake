@@ -26,3 +26,35 @@ function(prismkey_test NAME)
   set_tests_properties(${NAME} PROPERTIES LABELS ${T_LABEL}
     ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# Every *Tests.cpp in the calling folder becomes one test program named
+# <PREFIX><file name>, linked with LIBS. The label follows the file name:
+# ...IntegrationTests -> integration, ...InteropTests -> interop,
+# ...EndToEndTests -> e2e, anything else -> unit.
+function(prismkey_tests_from_folder PREFIX)
+  cmake_parse_arguments(T "" "" "LIBS;EXTRA_SOURCES" ${ARGN})
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Tests.cpp)
+  foreach(f ${files})
+    get_filename_component(stem ${f} NAME_WE)
+    set(label unit)
+    if(stem MATCHES "IntegrationTests$")
+      set(label integration)
+    elseif(stem MATCHES "InteropTests$")
+      set(label interop)
+    elseif(stem MATCHES "EndToEndTests$")
+      set(label e2e)
+    endif()
+    prismkey_test(${PREFIX}${stem} SOURCES ${f} ${T_EXTRA_SOURCES} LIBS ${T_LIBS} PrismkeyTestSupport LABEL ${label})
+  endforeach()
+endfunction()
+
+# The libraries that exist so far, for programs that may use any of them.
+function(prismkey_existing_targets OUT)
+  set(result)
+  foreach(t ${ARGN})
+    if(TARGET ${t})
+      list(APPEND result ${t})
+    endif()
+  endforeach()
+  set(${OUT} ${result} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,149 @@
+// Layers: the composited tree that the renderer draws. A layer owns its sublayers;
+// `superlayer` and `delegate` are not retained.
+//
+// Property changes go through the animation machinery: a change asks the delegate
+// (for a view's layer, the view) and then CATransaction for an action. Layers that
+// back views change at once outside view animation blocks; free-standing layers
+// animate implicitly (0.25 s) unless actions are disabled.
+#pragma once
+
+#include <CoreGraphics/CGColor.h>
+#include <CoreGraphics/CGGeometry.h>
+#include <Foundation/NSObject.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CALayer;
+class CGContext;
+class CGImage;
+using CALayerRef = std::shared_ptr<CALayer>;
+
+// What a property change does: nothing animated (`none`), or an animation from the
+// old presentation value over `duration` seconds.
+struct CAAction {
+    double duration = 0;
+    static CAAction none() { return {}; }
+    static CAAction animated(double seconds) { return {seconds}; }
+    bool animates() const { return duration > 0; }
+};
+
+class CALayerDelegate {
+  public:
+    virtual ~CALayerDelegate() = default;
+    // Draws the layer's content; called when the layer needs display.
+    virtual void drawLayerInContext(CALayer* layer, CGContext* context) {
+        (void)layer;
+        (void)context;
+    }
+    // Lays out sublayers; called on a layout pass when the layer needs layout.
+    virtual void layoutSublayersOfLayer(CALayer* layer) { (void)layer; }
+    // The action for a change of `key`; nothing means "ask CATransaction" (implicit).
+    virtual std::optional<CAAction> actionForLayer(CALayer* layer, const std::string& key) {
+        (void)layer;
+        (void)key;
+        return std::nullopt;
+    }
+};
+
+class CALayer : public NSObject {
+  public:
+    CALayer();
+    ~CALayer() override;
+    static CALayerRef layer() { return std::make_shared<CALayer>(); }
+
+    // Geometry. frame is derived from bounds, position and anchorPoint.
+    CGRect bounds() const { return bounds_; }
+    void setBounds(CGRect bounds);
+    CGPoint position() const { return position_; }
+    void setPosition(CGPoint position);
+    CGPoint anchorPoint() const { return anchorPoint_; }
+    void setAnchorPoint(CGPoint anchorPoint);
+    CGRect frame() const;
+    void setFrame(CGRect frame);
+
+    // Appearance.
+    CGFloat cornerRadius() const { return cornerRadius_; }
+    void setCornerRadius(CGFloat radius);
+    CGFloat borderWidth() const { return borderWidth_; }
+    void setBorderWidth(CGFloat width);
+    CGColorRef borderColor() const { return borderColor_; }
+    void setBorderColor(CGColorRef color);
+    CGColorRef backgroundColor() const { return backgroundColor_; }
+    void setBackgroundColor(CGColorRef color);
+    float opacity() const { return opacity_; }
+    void setOpacity(float opacity);
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden);
+    bool masksToBounds() const { return masksToBounds_; }
+    void setMasksToBounds(bool masks);
+    // An image drawn stretched over the bounds.
+    std::shared_ptr<const CGImage> contents() const { return contents_; }
+    void setContents(std::shared_ptr<const CGImage> image);
+    CGFloat contentsScale() const { return contentsScale_; }
+    void setContentsScale(CGFloat scale);
+
+    // The tree.
+    CALayer* superlayer() const { return superlayer_; }
+    const std::vector<CALayerRef>& sublayers() const { return sublayers_; }
+    void addSublayer(CALayerRef layer);
+    void insertSublayer(CALayerRef layer, unsigned index);
+    void removeFromSuperlayer();
+    CALayerDelegate* delegate() const { return delegate_; }
+    void setDelegate(CALayerDelegate* delegate) { delegate_ = delegate; }
+
+    // Content drawn by the delegate is cached until the layer is marked again.
+    void setNeedsDisplay();
+    bool needsDisplay() const { return needsDisplay_; }
+    void displayIfNeeded();
+    void setNeedsLayout();
+    bool needsLayout() const { return needsLayout_; }
+    void layoutIfNeeded();          // this layer and its sublayers, top-down
+    virtual void layoutSublayers(); // asks the delegate
+
+    // The values on screen now: model values, or interpolated ones while an
+    // animation of that property runs on the clock.
+    CGRect presentationBounds() const;
+    CGPoint presentationPosition() const;
+    float presentationOpacity() const;
+    bool hasRunningAnimations() const;
+
+    // Point conversion between layers of one tree (model values).
+    CGPoint convertPointToLayer(CGPoint point, const CALayer* layer) const;
+    CGPoint convertPointFromLayer(CGPoint point, const CALayer* layer) const;
+
+    // Content drawn for the renderer: the delegate's drawing, recorded or rasterised
+    // by the implementation (see CARenderer).
+    virtual void drawInContext(CGContext* context);
+
+    // Implementation detail shared with the renderer: cached content and animations.
+    struct Private;
+    Private& privateState() const { return *private_; }
+
+  protected:
+    // Runs the action machinery for a change of `key` from `from` to the new value.
+    void willChange(const std::string& key);
+
+  private:
+    CGRect bounds_{};
+    CGPoint position_{};
+    CGPoint anchorPoint_{0.5f, 0.5f};
+    CGFloat cornerRadius_ = 0;
+    CGFloat borderWidth_ = 0;
+    CGColorRef borderColor_;
+    CGColorRef backgroundColor_;
+    float opacity_ = 1;
+    bool hidden_ = false;
+    bool masksToBounds_ = false;
+    std::shared_ptr<const CGImage> contents_;
+    CGFloat contentsScale_ = 1;
+    CALayer* superlayer_ = nullptr;
+    std::vector<CALayerRef> sublayers_;
+    CALayerDelegate* delegate_ = nullptr;
+    bool needsDisplay_ = false;
+    bool needsLayout_ = false;
+    std::unique_ptr<Private> private_;
+};

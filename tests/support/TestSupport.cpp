@@ -1,0 +1,127 @@
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <signal.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "prismkey-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    // Tests may leave read-only folders behind; make them writable to remove them.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& contents) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+}
+
+ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+            close(fd);
+        }
+        std::vector<char*> argv;
+        for (const auto& a : arguments) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    signal(SIGPIPE, SIG_IGN);
+    std::size_t written = 0;
+    ProcessResult result;
+    pollfd fds[3] = {{in[1], POLLOUT, 0}, {out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    if (input.empty()) {
+        close(in[1]);
+        fds[0].fd = -1;
+    }
+    while (fds[1].fd >= 0 || fds[2].fd >= 0) {
+        if (poll(fds, 3, -1) < 0) {
+            break;
+        }
+        if (fds[0].fd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            ssize_t n = write(in[1], input.data() + written, input.size() - written);
+            if (n > 0) {
+                written += static_cast<std::size_t>(n);
+            }
+            if (n <= 0 || written == input.size()) {
+                close(in[1]);
+                fds[0].fd = -1;
+            }
+        }
+        for (int i = 1; i < 3; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) {
+                char buffer[4096];
+                ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+                if (n <= 0) {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                } else {
+                    (i == 1 ? result.standardOutput : result.standardError).append(buffer, static_cast<std::size_t>(n));
+                }
+            }
+        }
+    }
+    if (fds[0].fd >= 0) {
+        close(in[1]);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return result;
+}
+
+std::filesystem::path buildDirectory() {
+    const char* dir = std::getenv("PRISMKEY_BUILD_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+std::filesystem::path sourceDirectory() {
+    const char* dir = std::getenv("PRISMKEY_SOURCE_DIR");
+    return dir ? dir : std::filesystem::current_path();
+}
+
+}  // namespace testsupport

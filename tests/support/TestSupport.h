@@ -1,0 +1,40 @@
+// Helpers for tests that touch real files and start real processes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TemporaryDirectory {
+  public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& contents);
+
+struct ProcessResult {
+    int exitCode = -1;  // -signal when killed by a signal
+    std::string standardOutput;
+    std::string standardError;
+};
+
+// Runs `arguments` (the first is the program) to completion, feeding `input` on
+// standard input.
+ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input = "");
+
+// The build tree and the source tree, from the environment that ctest sets.
+std::filesystem::path buildDirectory();
+std::filesystem::path sourceDirectory();
+
+}  // namespace testsupport
