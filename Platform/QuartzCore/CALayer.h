@@ -4,7 +4,8 @@
 // Property changes go through the animation machinery: a change asks the delegate
 // (for a view's layer, the view) and then CATransaction for an action. Layers that
 // back views change at once outside view animation blocks; free-standing layers
-// animate implicitly (0.25 s) unless actions are disabled.
+// animate implicitly (0.25 s) unless actions are disabled. `hidden` and `contents`
+// switch at once: a boolean has no values in between.
 #pragma once
 
 #include <CoreGraphics/CGColor.h>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 class CALayer;
@@ -49,6 +51,25 @@ class CALayerDelegate {
     }
 };
 
+// How `contents` is placed in the bounds (y downwards: top is the minimum y).
+enum class CAContentsGravity {
+    resize,
+    resizeAspect,
+    resizeAspectFill,
+    center,
+    top,
+    bottom,
+    left,
+    right,
+    topLeft,
+    topRight,
+    bottomLeft,
+    bottomRight,
+};
+
+// A value that an animation interpolates.
+using CAAnimatableValue = std::variant<CGFloat, CGPoint, CGRect, CGColorRef>;
+
 class CALayer : public NSObject {
   public:
     CALayer();
@@ -80,17 +101,25 @@ class CALayer : public NSObject {
     void setHidden(bool hidden);
     bool masksToBounds() const { return masksToBounds_; }
     void setMasksToBounds(bool masks);
-    // An image drawn stretched over the bounds.
+    // An image placed in the bounds by `contentsGravity` (stretched by default).
     std::shared_ptr<const CGImage> contents() const { return contents_; }
     void setContents(std::shared_ptr<const CGImage> image);
+    CAContentsGravity contentsGravity() const { return contentsGravity_; }
+    void setContentsGravity(CAContentsGravity gravity) { contentsGravity_ = gravity; }
     CGFloat contentsScale() const { return contentsScale_; }
     void setContentsScale(CGFloat scale);
+    // When set, a change of the bounds' size marks the layer as needing display.
+    bool needsDisplayOnBoundsChange() const { return needsDisplayOnBoundsChange_; }
+    void setNeedsDisplayOnBoundsChange(bool needs) { needsDisplayOnBoundsChange_ = needs; }
 
     // The tree.
     CALayer* superlayer() const { return superlayer_; }
     const std::vector<CALayerRef>& sublayers() const { return sublayers_; }
     void addSublayer(CALayerRef layer);
+    // An index past the end appends.
     void insertSublayer(CALayerRef layer, unsigned index);
+    void insertSublayerBelow(CALayerRef layer, const CALayer* sibling);
+    void insertSublayerAbove(CALayerRef layer, const CALayer* sibling);
     void removeFromSuperlayer();
     CALayerDelegate* delegate() const { return delegate_; }
     void setDelegate(CALayerDelegate* delegate) { delegate_ = delegate; }
@@ -98,6 +127,7 @@ class CALayer : public NSObject {
     // Content drawn by the delegate is cached until the layer is marked again.
     void setNeedsDisplay();
     bool needsDisplay() const { return needsDisplay_; }
+    // Draws the content now if the layer is marked, at the contents scale.
     void displayIfNeeded();
     void setNeedsLayout();
     bool needsLayout() const { return needsLayout_; }
@@ -109,14 +139,21 @@ class CALayer : public NSObject {
     CGRect presentationBounds() const;
     CGPoint presentationPosition() const;
     float presentationOpacity() const;
+    CGFloat presentationCornerRadius() const;
+    CGFloat presentationBorderWidth() const;
+    CGColorRef presentationBackgroundColor() const;
+    CGColorRef presentationBorderColor() const;
     bool hasRunningAnimations() const;
+    // The keys of the animations still running at the clock's time.
+    std::vector<std::string> animationKeys() const;
+    void removeAllAnimations();
 
-    // Point conversion between layers of one tree (model values).
+    // Point conversion between layers of one tree (model values). A null layer
+    // means the root of this layer's tree.
     CGPoint convertPointToLayer(CGPoint point, const CALayer* layer) const;
     CGPoint convertPointFromLayer(CGPoint point, const CALayer* layer) const;
 
-    // Content drawn for the renderer: the delegate's drawing, recorded or rasterised
-    // by the implementation (see CARenderer).
+    // Content for the renderer: by default the delegate's drawing.
     virtual void drawInContext(CGContext* context);
 
     // Implementation detail shared with the renderer: cached content and animations.
@@ -124,10 +161,17 @@ class CALayer : public NSObject {
     Private& privateState() const { return *private_; }
 
   protected:
-    // Runs the action machinery for a change of `key` from `from` to the new value.
-    void willChange(const std::string& key);
+    // Runs the action machinery for a change of `key` whose value on screen was
+    // `from`; call after storing the new model value.
+    void didChange(const std::string& key, const CAAnimatableValue& from);
+    // The value of `key` on screen now, given its model value.
+    CAAnimatableValue presentationValue(const std::string& key,
+                                        const CAAnimatableValue& model) const;
 
   private:
+    template <class T> void changeAnimatable(const char* key, T& field, T value);
+    CGPoint originInSuperlayer() const;
+
     CGRect bounds_{};
     CGPoint position_{};
     CGPoint anchorPoint_{0.5f, 0.5f};
@@ -139,7 +183,9 @@ class CALayer : public NSObject {
     bool hidden_ = false;
     bool masksToBounds_ = false;
     std::shared_ptr<const CGImage> contents_;
+    CAContentsGravity contentsGravity_ = CAContentsGravity::resize;
     CGFloat contentsScale_ = 1;
+    bool needsDisplayOnBoundsChange_ = false;
     CALayer* superlayer_ = nullptr;
     std::vector<CALayerRef> sublayers_;
     CALayerDelegate* delegate_ = nullptr;
