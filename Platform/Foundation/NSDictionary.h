@@ -31,6 +31,8 @@ class NSDictionary : public NSObject {
     // Writes the XML property list, version 1.0. Atomically: a complete temporary in
     // the same folder replaces the target in one step. False when nothing was written.
     bool writeToFile(const std::string& path, bool atomically) const;
+    // As above, with the reason for a failure in `failure`.
+    bool writeToFile(const std::string& path, bool atomically, std::string* failure) const;
 
     std::string description() const override;
     bool isEqual(const NSObject* other) const override;
@@ -46,6 +48,9 @@ class NSMutableDictionary : public NSDictionary {
     static std::shared_ptr<NSMutableDictionary> dictionary() { return std::make_shared<NSMutableDictionary>(); }
     // `[[NSMutableDictionary alloc] initWithContentsOfFile:]`: null as above.
     static std::shared_ptr<NSMutableDictionary> dictionaryWithContentsOfFile(const std::string& path);
+    // As above, with the reason the file could not be read in `failure`.
+    static std::shared_ptr<NSMutableDictionary> dictionaryWithContentsOfFile(const std::string& path,
+                                                                             std::string* failure);
 
     void setObject(NSObjectRef object, std::string key) { entries_[std::move(key)] = std::move(object); }
     void setObject(NSObjectRef object, const NSString& key) { setObject(std::move(object), key.utf8()); }

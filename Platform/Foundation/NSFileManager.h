@@ -1,0 +1,60 @@
+// The file manager and the device root. Every absolute device path
+// ("/var/mobile/...", "/Library/...") names a file under the device root, a folder of
+// the host that plays the device's file system; relative paths are left as given.
+#pragma once
+
+#include <Foundation/NSObject.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class NSFileManager;
+using NSFileManagerRef = std::shared_ptr<NSFileManager>;
+
+// Why a file operation failed, in words for the log or the user.
+struct NSFileError {
+    std::string description;
+};
+
+class NSFileManager : public NSObject {
+  public:
+    // Property-list files are small; anything larger is treated as unreadable so that
+    // a huge or endless file cannot stall a keyboard layout pass.
+    static constexpr std::size_t maximumReadSize = 64 * 1024;
+
+    static NSFileManagerRef defaultManager();
+
+    // `${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device`.
+    static std::string defaultDeviceRoot();
+    // The root of every process-wide device path; programs set it from `--root`.
+    static void setDeviceRoot(std::string root);
+    static std::string deviceRoot();
+    // The host path for a device path.
+    static std::string hostPath(std::string_view devicePath);
+
+    // Creates the folders the device always has (the preferences folder and the
+    // plug-in folder) under the device root.
+    bool createStandardDeviceFolders(NSFileError* error = nullptr) const;
+
+    bool fileExistsAtPath(std::string_view path) const;
+    bool fileExistsAtPath(std::string_view path, bool* isDirectory) const;
+    bool createDirectoryAtPath(std::string_view path, bool withIntermediateDirectories,
+                               NSFileError* error = nullptr) const;
+
+    // The whole file, at most `maximumReadSize` bytes; false (and nothing in
+    // `contents`) when it is missing, not a regular file or larger.
+    bool contentsAtPath(std::string_view path, std::string& contents,
+                        NSFileError* error = nullptr) const;
+
+    // Atomically: a temporary created exclusively in the same folder is written, flushed
+    // to disk and renamed over the target, then the folder is flushed. Mode 0644.
+    // Writers of one folder take turns; temporaries that a killed writer left behind
+    // are removed by the next write, and a failed write leaves none.
+    bool writeAtomically(std::string_view path, std::string_view contents,
+                         NSFileError* error = nullptr) const;
+    // In place, as the platform's non-atomic write does.
+    bool writeInPlace(std::string_view path, std::string_view contents,
+                      NSFileError* error = nullptr) const;
+};

@@ -1,0 +1,199 @@
+#include "PropertyListQuickReader.h"
+
+#include <Foundation/NSArray.h>
+#include <Foundation/NSDictionary.h>
+#include <Foundation/NSNumber.h>
+#include <Foundation/NSPropertyListSerialization.h>
+#include <Foundation/NSString.h>
+
+#include <charconv>
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Printable ASCII without the characters that start markup or an entity: text the
+// general reader takes byte for byte.
+bool isPlainText(char c) {
+    return c >= 0x20 && c <= 0x7e && c != '<' && c != '&';
+}
+
+} // namespace
+
+std::optional<NSObjectRef> PropertyListQuickReader::read(std::string_view xml) {
+    PropertyListQuickReader reader(xml);
+    if (!reader.skipPrologue()) {
+        return std::nullopt;
+    }
+    NSObjectRef list = reader.value(0, true);
+    if (!list) {
+        return std::nullopt;
+    }
+    reader.skipSpace();
+    if (!reader.accept("</plist>")) {
+        return std::nullopt;
+    }
+    reader.skipSpace();
+    if (!reader.rest_.empty()) {
+        return std::nullopt;
+    }
+    return list;
+}
+
+bool PropertyListQuickReader::skipPrologue() {
+    skipSpace();
+    if (accept("<?xml") && !skipPast("?>", "<")) {
+        return false;
+    }
+    skipSpace();
+    // An internal subset ("[...]") could declare entities: left to the general reader.
+    if (accept("<!DOCTYPE") && !skipPast(">", "<[")) {
+        return false;
+    }
+    skipSpace();
+    if (!accept("<plist")) {
+        return false;
+    }
+    if (rest_.empty() || (rest_.front() != '>' && !isSpace(rest_.front()))) {
+        return false;
+    }
+    if (!skipPast(">", "</")) {
+        return false;
+    }
+    skipSpace();
+    return true;
+}
+
+NSObjectRef PropertyListQuickReader::value(int depth, bool topLevel) {
+    if (depth > NSPropertyListSerialization::maximumDepth) {
+        return nullptr;
+    }
+    std::string_view contents;
+    if (accept("<string>")) {
+        return text("</string>", contents) ? NSString::string(std::string(contents)) : nullptr;
+    }
+    if (accept("<dict>")) {
+        return dictionary(depth, topLevel);
+    }
+    if (accept("<array>")) {
+        return array(depth);
+    }
+    if (accept("<string/>")) {
+        return NSString::string("");
+    }
+    if (accept("<integer>")) {
+        return integer();
+    }
+    if (accept("<true/>")) {
+        return NSNumber::numberWithBool(true);
+    }
+    if (accept("<false/>")) {
+        return NSNumber::numberWithBool(false);
+    }
+    if (accept("<dict/>")) {
+        return topLevel ? NSMutableDictionary::dictionary() : std::make_shared<NSDictionary>();
+    }
+    if (accept("<array/>")) {
+        return std::make_shared<NSArray>();
+    }
+    return nullptr;
+}
+
+NSObjectRef PropertyListQuickReader::dictionary(int depth, bool topLevel) {
+    NSDictionary::Storage entries;
+    for (;;) {
+        skipSpace();
+        if (accept("</dict>")) {
+            break;
+        }
+        std::string_view key;
+        if (!accept("<key>") || !text("</key>", key)) {
+            return nullptr;
+        }
+        skipSpace();
+        NSObjectRef item = value(depth + 1, false);
+        // A repeated key is resolved by the general reader's rule.
+        if (!item || !entries.emplace(std::string(key), std::move(item)).second) {
+            return nullptr;
+        }
+    }
+    if (topLevel) {
+        return std::make_shared<NSMutableDictionary>(std::move(entries));
+    }
+    return std::make_shared<NSDictionary>(std::move(entries));
+}
+
+NSObjectRef PropertyListQuickReader::array(int depth) {
+    std::vector<NSObjectRef> items;
+    for (;;) {
+        skipSpace();
+        if (accept("</array>")) {
+            return std::make_shared<NSArray>(std::move(items));
+        }
+        NSObjectRef item = value(depth + 1, false);
+        if (!item) {
+            return nullptr;
+        }
+        items.push_back(std::move(item));
+    }
+}
+
+NSObjectRef PropertyListQuickReader::integer() {
+    std::string_view digits;
+    if (!text("</integer>", digits)) {
+        return nullptr;
+    }
+    // Plain decimal that fits without question; signs, spaces, hexadecimal and huge
+    // values go to the general reader.
+    std::size_t start = !digits.empty() && digits.front() == '-' ? 1 : 0;
+    std::size_t count = digits.size() - start;
+    if (count == 0 || count > 18) {
+        return nullptr;
+    }
+    for (char c : digits.substr(start)) {
+        if (c < '0' || c > '9') {
+            return nullptr;
+        }
+    }
+    long long number = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return NSNumber::numberWithLongLong(number);
+}
+
+bool PropertyListQuickReader::text(std::string_view closingTag, std::string_view& result) {
+    std::size_t length = 0;
+    while (length < rest_.size() && isPlainText(rest_[length])) {
+        ++length;
+    }
+    result = rest_.substr(0, length);
+    rest_.remove_prefix(length);
+    return accept(closingTag);
+}
+
+bool PropertyListQuickReader::accept(std::string_view token) {
+    if (rest_.substr(0, token.size()) != token) {
+        return false;
+    }
+    rest_.remove_prefix(token.size());
+    return true;
+}
+
+bool PropertyListQuickReader::skipPast(std::string_view terminator, std::string_view forbidden) {
+    std::size_t end = rest_.find(terminator);
+    if (end == std::string_view::npos ||
+        rest_.substr(0, end).find_first_of(forbidden) != std::string_view::npos) {
+        return false;
+    }
+    rest_.remove_prefix(end + terminator.size());
+    return true;
+}
+
+void PropertyListQuickReader::skipSpace() {
+    std::size_t i = 0;
+    while (i < rest_.size() && isSpace(rest_[i])) {
+        ++i;
+    }
+    rest_.remove_prefix(i);
+}

@@ -1,0 +1,167 @@
+#include <Foundation/Foundation.h>
+#include <Foundation/NSFileManager.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string prefsFolder = "/var/mobile/Library/Preferences";
+const std::string prefsFile = prefsFolder + "/test.plist";
+
+class FileManager : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        NSFileManager::setDeviceRoot(root.path().string());
+        ASSERT_TRUE(NSFileManager::defaultManager()->createStandardDeviceFolders());
+    }
+    fs::path host(const std::string& devicePath) const { return root.path().string() + devicePath; }
+    std::vector<std::string> temporaries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(host(prefsFolder))) {
+            if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+
+    testsupport::TemporaryDirectory root;
+    NSFileManagerRef manager = NSFileManager::defaultManager();
+};
+
+TEST_F(FileManager, DevicePathsResolveUnderTheRoot) {
+    const std::string r = root.path().string();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/var/mobile/Library/Preferences/a.plist", r + "/var/mobile/Library/Preferences/a.plist"},
+        {"/Library/MobileSubstrate/DynamicLibraries",
+         r + "/Library/MobileSubstrate/DynamicLibraries"},
+        {"/../../etc/passwd", r + "/etc/passwd"},
+        {"/var/./mobile//x", r + "/var/mobile/x"},
+        {"/", r},
+        {"relative/file", "relative/file"},
+    };
+    for (const auto& [device, expected] : cases) {
+        EXPECT_EQ(NSFileManager::hostPath(device), expected) << device;
+    }
+}
+
+TEST(FileManagerRoot, DefaultRootFollowsXdgDataHomeThenHome) {
+    const char* savedXdg = std::getenv("XDG_DATA_HOME");
+    const char* savedHome = std::getenv("HOME");
+    std::string xdg = savedXdg ? savedXdg : "", home = savedHome ? savedHome : "";
+    setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(NSFileManager::defaultDeviceRoot(), "/data/home/prismkey/device");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(NSFileManager::defaultDeviceRoot(), "/home/someone/.local/share/prismkey/device");
+    savedXdg ? setenv("XDG_DATA_HOME", xdg.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+    savedHome ? setenv("HOME", home.c_str(), 1) : unsetenv("HOME");
+}
+
+TEST_F(FileManager, AtomicWriteLeavesTheContentsWithMode0644AndNoTemporary) {
+    mode_t saved = umask(077);
+    NSFileError error;
+    bool written = manager->writeAtomically(prefsFile, "first", &error);
+    umask(saved);
+    ASSERT_TRUE(written) << error.description;
+    EXPECT_EQ(testsupport::readFile(host(prefsFile)), "first");
+    struct stat status {};
+    ASSERT_EQ(stat(host(prefsFile).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    ASSERT_TRUE(manager->writeAtomically(prefsFile, "second"));
+    EXPECT_EQ(testsupport::readFile(host(prefsFile)), "second");
+    EXPECT_TRUE(temporaries().empty());
+}
+
+TEST_F(FileManager, NextWriteRemovesTemporariesThatAKilledWriterLeft) {
+    testsupport::writeFile(host(prefsFolder + "/.test.plist.tmp-abc123"), "half a fi");
+    testsupport::writeFile(host(prefsFolder + "/.other.plist.tmp-abc123"), "another file's");
+    ASSERT_TRUE(manager->writeAtomically(prefsFile, "whole"));
+    EXPECT_EQ(temporaries(), std::vector<std::string>{".other.plist.tmp-abc123"});
+}
+
+TEST_F(FileManager, FailedWriteReportsWhyAndLeavesNoTemporary) {
+    fs::create_directories(host(prefsFile) / "occupied");
+    NSFileError error;
+    EXPECT_FALSE(manager->writeAtomically(prefsFile, "x", &error));
+    EXPECT_NE(error.description.find(host(prefsFile).string()), std::string::npos)
+        << error.description;
+    EXPECT_TRUE(temporaries().empty());
+    EXPECT_TRUE(fs::is_directory(host(prefsFile)));
+
+    EXPECT_FALSE(manager->writeAtomically("/var/mobile/Missing/x.plist", "x", &error));
+    EXPECT_NE(error.description.find("No such file"), std::string::npos) << error.description;
+}
+
+TEST_F(FileManager, ReadsRefuseWhatIsNotASmallRegularFile) {
+    std::string contents;
+    testsupport::writeFile(host(prefsFile), std::string(NSFileManager::maximumReadSize, 'x'));
+    EXPECT_TRUE(manager->contentsAtPath(prefsFile, contents));
+    EXPECT_EQ(contents.size(), NSFileManager::maximumReadSize);
+
+    testsupport::writeFile(host(prefsFile), std::string(NSFileManager::maximumReadSize + 1, 'x'));
+    NSFileError error;
+    EXPECT_FALSE(manager->contentsAtPath(prefsFile, contents, &error));
+    EXPECT_TRUE(contents.empty());
+    EXPECT_NE(error.description.find("64 KiB"), std::string::npos);
+
+    fs::remove(host(prefsFile));
+    EXPECT_FALSE(manager->contentsAtPath(prefsFile, contents));
+    fs::create_directory(host(prefsFile));
+    EXPECT_FALSE(manager->contentsAtPath(prefsFile, contents));
+}
+
+TEST_F(FileManager, PipeInPlaceOfTheFileDoesNotBlockTheReader) {
+    ASSERT_EQ(mkfifo(host(prefsFile).c_str(), 0644), 0);
+    EXPECT_TRUE(manager->fileExistsAtPath(prefsFile));
+    EXPECT_FALSE(NSDictionary::dictionaryWithContentsOfFile(prefsFile));
+}
+
+TEST_F(FileManager, ExistenceAndFolders) {
+    bool isDirectory = false;
+    EXPECT_FALSE(manager->fileExistsAtPath(prefsFile));
+    EXPECT_TRUE(manager->fileExistsAtPath(prefsFolder, &isDirectory));
+    EXPECT_TRUE(isDirectory);
+    testsupport::writeFile(host(prefsFile), "x");
+    EXPECT_TRUE(manager->fileExistsAtPath(prefsFile, &isDirectory));
+    EXPECT_FALSE(isDirectory);
+}
+
+TEST_F(FileManager, DictionaryRoundTripsThroughAFileAndExplainsFailures) {
+    auto dictionary = NSMutableDictionary::dictionary();
+    dictionary->setObject(NSString::string("on"), "open");
+    std::string failure;
+    ASSERT_TRUE(dictionary->writeToFile(prefsFile, true, &failure)) << failure;
+    auto back = NSMutableDictionary::dictionaryWithContentsOfFile(prefsFile, &failure);
+    ASSERT_TRUE(back) << failure;
+    EXPECT_TRUE(back->isEqual(dictionary.get()));
+    EXPECT_TRUE(NSDictionary::dictionaryWithContentsOfFile(prefsFile)->isEqual(dictionary.get()));
+
+    ASSERT_TRUE(dictionary->writeToFile(prefsFile, false));
+    EXPECT_TRUE(NSDictionary::dictionaryWithContentsOfFile(prefsFile)->isEqual(dictionary.get()));
+
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"not a plist at all", "not a property list"},
+        {"<plist version=\"1.0\"><array/></plist>", "not a dictionary"},
+    };
+    for (const auto& [contents, reason] : bad) {
+        testsupport::writeFile(host(prefsFile), contents);
+        EXPECT_FALSE(NSMutableDictionary::dictionaryWithContentsOfFile(prefsFile, &failure));
+        EXPECT_NE(failure.find(reason), std::string::npos) << failure;
+    }
+    fs::remove(host(prefsFile));
+    EXPECT_FALSE(NSMutableDictionary::dictionaryWithContentsOfFile(prefsFile, &failure));
+    EXPECT_NE(failure.find("No such file"), std::string::npos) << failure;
+}
+
+} // namespace
