@@ -1,0 +1,95 @@
+#include "HVColorCompareGeometry.h"
+#include "HVColorPickerSwatchGeometry.h"
+#include "HVRoundRectGeometry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The corners are quarter arcs inside the corner squares, so the box round every
+// point of the path (control points included) is the rectangle its edges reach.
+void expectEdges(const CGPathRef& path, CGFloat left, CGFloat top, CGFloat right, CGFloat bottom) {
+    EXPECT_EQ(CGPathGetBoundingBox(path), CGRectMake(left, top, right - left, bottom - top));
+}
+
+CGPathElementType lastElement(const CGPathRef& path) {
+    return path->elements().back().type;
+}
+
+TEST(RoundRectGeometry, SwatchPathsFor36PointSwatchLieOnePointInside) {
+    struct Case {
+        const char* name;
+        CGRect rect;
+        CGFloat radius;
+        CGFloat low, high;
+    } cases[] = {
+        {"checkerboard P1", CGRectInset(CGRectMake(0, 0, 36, 36), 1, 1), 5, 2, 34},
+        {"colour P2", CGRectMake(0, 0, 36, 36), 7, 1, 35},
+        {"border P3", CGRectInset(CGRectMake(0, 0, 36, 36), 0.5f, 0.5f), 6, 1.5f, 34.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGPathRef path = HVNewRoundRectPath(c.rect, c.radius);
+        expectEdges(path, c.low, c.low, c.high, c.high);
+        EXPECT_EQ(lastElement(path), kCGPathElementCloseSubpath);
+    }
+}
+
+TEST(RoundRectGeometry, RoundRectStartsAtLeftMiddleAndTurnsThroughEachCorner) {
+    // The same path spelled out with the inset edges of (10, 20, 60, 30): left 11,
+    // top 21, right 69, bottom 49, the midpoints 40 and 35 not moved.
+    CGMutablePathRef expected = CGPathCreateMutable();
+    CGPathMoveToPoint(expected, nullptr, 11, 35);
+    CGPathAddArcToPoint(expected, nullptr, 11, 21, 40, 21, 4);
+    CGPathAddArcToPoint(expected, nullptr, 69, 21, 69, 35, 4);
+    CGPathAddArcToPoint(expected, nullptr, 69, 49, 40, 49, 4);
+    CGPathAddArcToPoint(expected, nullptr, 11, 49, 11, 35, 4);
+    CGPathCloseSubpath(expected);
+    EXPECT_TRUE(CGPathEqualToPath(HVNewRoundRectPath(CGRectMake(10, 20, 60, 30), 4), expected));
+}
+
+TEST(RoundRectGeometry, HalfPathsAreOpenOnTheirInnerEdge) {
+    CGMutablePathRef left = CGPathCreateMutable();
+    CGPathMoveToPoint(left, nullptr, 22, 1);
+    CGPathAddArcToPoint(left, nullptr, 1, 1, 1, 22, 7);
+    CGPathAddArcToPoint(left, nullptr, 1, 43, 22, 43, 7);
+    CGPathAddLineToPoint(left, nullptr, 22, 43);
+    EXPECT_TRUE(CGPathEqualToPath(HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7), left));
+
+    CGMutablePathRef right = CGPathCreateMutable();
+    CGPathMoveToPoint(right, nullptr, 22, 1);
+    CGPathAddArcToPoint(right, nullptr, 43, 1, 43, 22, 7);
+    CGPathAddArcToPoint(right, nullptr, 43, 43, 22, 43, 7);
+    CGPathAddLineToPoint(right, nullptr, 22, 43);
+    EXPECT_TRUE(CGPathEqualToPath(HVNewRightRoundRectPath(CGRectMake(21, 0, 23, 44), 7), right));
+}
+
+TEST(RoundRectGeometry, CompareHalvesFor44PointViewMeetInTheMiddle) {
+    // The view's halves: left (0, 0, 23, 44) and right (21, 0, 23, 44), radius 7.
+    CGPathRef left = HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7);
+    CGPathRef right = HVNewRightRoundRectPath(CGRectMake(21, 0, 23, 44), 7);
+    expectEdges(left, 1, 1, 22, 43);
+    expectEdges(right, 22, 1, 43, 43);
+    EXPECT_NE(lastElement(left), kCGPathElementCloseSubpath);
+    EXPECT_NE(lastElement(right), kCGPathElementCloseSubpath);
+    // The border (bounds inset by 1, radius 6) and the checkerboard (inset by 2,
+    // radius 5).
+    expectEdges(HVNewRoundRectPath(CGRectInset(CGRectMake(0, 0, 44, 44), 1, 1), 6), 2, 2, 42, 42);
+    expectEdges(HVNewRoundRectPath(CGRectInset(CGRectMake(0, 0, 44, 44), 2, 2), 5), 3, 3, 41, 41);
+}
+
+TEST(RoundRectGeometry, HighlightShapesFollowTheirViews) {
+    CGPathRef compare = HVNewColorCompareHighlightPath(CGRectMake(0, 0, 44, 44));
+    EXPECT_TRUE(CGPathEqualToPath(compare, HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7)));
+
+    HVSwatchSublayerPlacement swatch =
+        HVSwatchSublayerPlacementForBounds(CGRectMake(0, 0, 36, 36), 6);
+    EXPECT_TRUE(
+        CGPathEqualToPath(swatch.highlightPath, HVNewRoundRectPath(CGRectMake(0, 0, 36, 36), 6)));
+    // The 22-point checkmark centred at (22, 22) covers 11 to 33.
+    EXPECT_EQ(swatch.checkmarkPosition, CGPointMake(22, 22));
+    EXPECT_EQ(HVSwatchSublayerPlacementForBounds(CGRectMake(5, 7, 50, 40), 6).checkmarkPosition,
+              CGPointMake(41, 33));
+}
+
+} // namespace
