@@ -20,6 +20,8 @@ class CGCairoContext : public CGContext {
     CGFloat deviceScale() const { return deviceScale_; }
     // Whether any operation has put paint on the surface.
     bool hasDrawn() const { return hasDrawn_; }
+    // Hands over the owned surface; the context is unusable afterwards.
+    CairoSurfacePtr releaseSurface();
 
     void saveGState() override;
     void restoreGState() override;
@@ -58,15 +60,18 @@ class CGCairoContext : public CGContext {
     };
 
     enum class Paint { fill, stroke };
-    void paintPath(Paint paint, bool evenOdd);
-    void paintShadow(Paint paint, bool evenOdd);
-    void setSourceForColor(const CGColorRef& color);
+    void paintPath(Paint paint, bool evenOdd, bool keepPath);
+    void paintShadow(Paint paint, const CGColorRef& color);
+    // Sets the Cairo source; `alpha` receives what must still be applied by a group
+    // (pattern colours), solid colours carry theirs in the source.
+    void setSourceForColor(const CGColorRef& color, double& alpha);
     bool hasShadow() const;
 
     CairoPtr ownedCairo_;
     CairoSurfacePtr ownedSurface_;
     cairo_t* cairo_ = nullptr;
     CGFloat deviceScale_ = 1;
+    cairo_matrix_t baseMatrix_{};
     bool hasDrawn_ = false;
     std::vector<State> states_{State{}};
 };

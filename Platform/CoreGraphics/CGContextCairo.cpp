@@ -1,0 +1,519 @@
+#include <CoreGraphics/CGBitmapContext.h>
+#include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGTextLayoutCairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+cairo_operator_t cairoOperator(CGBlendMode mode) {
+    switch (mode) {
+    case kCGBlendModeNormal:
+        return CAIRO_OPERATOR_OVER;
+    case kCGBlendModeMultiply:
+        return CAIRO_OPERATOR_MULTIPLY;
+    case kCGBlendModeScreen:
+        return CAIRO_OPERATOR_SCREEN;
+    case kCGBlendModeOverlay:
+        return CAIRO_OPERATOR_OVERLAY;
+    case kCGBlendModeDarken:
+        return CAIRO_OPERATOR_DARKEN;
+    case kCGBlendModeLighten:
+        return CAIRO_OPERATOR_LIGHTEN;
+    case kCGBlendModeColorDodge:
+        return CAIRO_OPERATOR_COLOR_DODGE;
+    case kCGBlendModeColorBurn:
+        return CAIRO_OPERATOR_COLOR_BURN;
+    case kCGBlendModeSoftLight:
+        return CAIRO_OPERATOR_SOFT_LIGHT;
+    case kCGBlendModeHardLight:
+        return CAIRO_OPERATOR_HARD_LIGHT;
+    case kCGBlendModeDifference:
+        return CAIRO_OPERATOR_DIFFERENCE;
+    case kCGBlendModeExclusion:
+        return CAIRO_OPERATOR_EXCLUSION;
+    case kCGBlendModeHue:
+        return CAIRO_OPERATOR_HSL_HUE;
+    case kCGBlendModeSaturation:
+        return CAIRO_OPERATOR_HSL_SATURATION;
+    case kCGBlendModeColor:
+        return CAIRO_OPERATOR_HSL_COLOR;
+    case kCGBlendModeLuminosity:
+        return CAIRO_OPERATOR_HSL_LUMINOSITY;
+    case kCGBlendModeClear:
+        return CAIRO_OPERATOR_CLEAR;
+    case kCGBlendModeCopy:
+        return CAIRO_OPERATOR_SOURCE;
+    case kCGBlendModeSourceIn:
+        return CAIRO_OPERATOR_IN;
+    case kCGBlendModeSourceOut:
+        return CAIRO_OPERATOR_OUT;
+    case kCGBlendModeSourceAtop:
+        return CAIRO_OPERATOR_ATOP;
+    case kCGBlendModeDestinationOver:
+        return CAIRO_OPERATOR_DEST_OVER;
+    case kCGBlendModeDestinationIn:
+        return CAIRO_OPERATOR_DEST_IN;
+    case kCGBlendModeDestinationOut:
+        return CAIRO_OPERATOR_DEST_OUT;
+    case kCGBlendModeDestinationAtop:
+        return CAIRO_OPERATOR_DEST_ATOP;
+    case kCGBlendModeXOR:
+        return CAIRO_OPERATOR_XOR;
+    case kCGBlendModePlusLighter:
+        return CAIRO_OPERATOR_ADD;
+    case kCGBlendModePlusDarker:
+        break; // no Cairo counterpart; drawn as normal
+    }
+    return CAIRO_OPERATOR_OVER;
+}
+
+bool finite(CGFloat v) {
+    return std::isfinite(v);
+}
+bool finite(CGPoint p) {
+    return finite(p.x) && finite(p.y);
+}
+bool finite(CGRect r) {
+    return finite(r.origin) && finite(r.size.width) && finite(r.size.height);
+}
+
+// A NaN or infinite coordinate puts a Cairo context into a permanent error state,
+// which would blank every later drawing: such paths are refused whole.
+bool finite(const CGPath& path) {
+    return std::all_of(path.elements().begin(), path.elements().end(), [](const CGPathElement& e) {
+        return finite(e.points[0]) && finite(e.points[1]) && finite(e.points[2]);
+    });
+}
+
+// The current path survives operations (rectangles, clips) that must not touch it.
+class PathKeeper {
+  public:
+    explicit PathKeeper(cairo_t* cairo) : cairo_(cairo), path_(cairo_copy_path(cairo)) {
+        cairo_new_path(cairo);
+    }
+    ~PathKeeper() {
+        cairo_new_path(cairo_);
+        if (path_->status == CAIRO_STATUS_SUCCESS) {
+            cairo_append_path(cairo_, path_);
+        }
+        cairo_path_destroy(path_);
+    }
+    PathKeeper(const PathKeeper&) = delete;
+    PathKeeper& operator=(const PathKeeper&) = delete;
+
+  private:
+    cairo_t* cairo_;
+    cairo_path_t* path_;
+};
+
+// Three box blurs approximate a Gaussian of standard deviation `sigma` (in pixels).
+void blurAlpha(cairo_surface_t* surface, double sigma) {
+    int radius = static_cast<int>(std::lround(sigma * 0.85));
+    if (radius < 1) {
+        return;
+    }
+    cairo_surface_flush(surface);
+    int width = cairo_image_surface_get_width(surface),
+        height = cairo_image_surface_get_height(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    std::vector<unsigned char> line(static_cast<std::size_t>(std::max(width, height)));
+    auto pass = [&](unsigned char* start, int count, int step) {
+        for (int i = 0; i < count; ++i) {
+            line[static_cast<std::size_t>(i)] = start[i * step];
+        }
+        int sum = 0, window = 2 * radius + 1;
+        for (int i = -radius; i <= radius; ++i) {
+            sum += i >= 0 && i < count ? line[static_cast<std::size_t>(i)] : 0;
+        }
+        for (int i = 0; i < count; ++i) {
+            start[i * step] = static_cast<unsigned char>(sum / window);
+            int leaving = i - radius, entering = i + radius + 1;
+            sum -= leaving >= 0 ? line[static_cast<std::size_t>(leaving)] : 0;
+            sum += entering < count ? line[static_cast<std::size_t>(entering)] : 0;
+        }
+    };
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        for (int y = 0; y < height; ++y) {
+            pass(data + y * stride, width, 1);
+        }
+        for (int x = 0; x < width; ++x) {
+            pass(data + x, height, stride);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+} // namespace
+
+CGCairoContext::CGCairoContext(cairo_t* cairo, CGFloat deviceScale)
+    : cairo_(cairo), deviceScale_(deviceScale) {
+    cairo_get_matrix(cairo_, &baseMatrix_);
+}
+
+CGCairoContext::CGCairoContext(CairoSurfacePtr surface, CGFloat deviceScale)
+    : ownedCairo_(cairo_create(surface.get())), ownedSurface_(std::move(surface)),
+      deviceScale_(deviceScale) {
+    cairo_ = ownedCairo_.get();
+    cairo_scale(cairo_, deviceScale, deviceScale);
+    cairo_get_matrix(cairo_, &baseMatrix_);
+}
+
+CairoSurfacePtr CGCairoContext::releaseSurface() {
+    ownedCairo_.reset();
+    cairo_ = nullptr;
+    return std::move(ownedSurface_);
+}
+
+void CGCairoContext::saveGState() {
+    cairo_save(cairo_);
+    states_.push_back(states_.back());
+}
+
+void CGCairoContext::restoreGState() {
+    // An unbalanced restore is ignored, as Cairo would otherwise enter an error state.
+    if (states_.size() > 1) {
+        cairo_restore(cairo_);
+        states_.pop_back();
+    }
+}
+
+void CGCairoContext::beginPath() {
+    cairo_new_path(cairo_);
+}
+
+void CGCairoContext::addPath(const CGPath& path) {
+    if (!finite(path)) {
+        return;
+    }
+    for (const auto& e : path.elements()) {
+        switch (e.type) {
+        case kCGPathElementMoveToPoint:
+            cairo_move_to(cairo_, e.points[0].x, e.points[0].y);
+            break;
+        case kCGPathElementAddLineToPoint:
+            cairo_line_to(cairo_, e.points[0].x, e.points[0].y);
+            break;
+        case kCGPathElementAddCurveToPoint:
+            cairo_curve_to(cairo_, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y,
+                           e.points[2].x, e.points[2].y);
+            break;
+        case kCGPathElementCloseSubpath:
+            cairo_close_path(cairo_);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void CGCairoContext::drawPath(CGPathDrawingMode mode) {
+    switch (mode) {
+    case kCGPathFill:
+        paintPath(Paint::fill, false, false);
+        break;
+    case kCGPathEOFill:
+        paintPath(Paint::fill, true, false);
+        break;
+    case kCGPathStroke:
+        paintPath(Paint::stroke, false, false);
+        break;
+    case kCGPathFillStroke:
+    case kCGPathEOFillStroke:
+        paintPath(Paint::fill, mode == kCGPathEOFillStroke, true);
+        paintPath(Paint::stroke, false, false);
+        break;
+    }
+}
+
+bool CGCairoContext::hasShadow() const {
+    const State& s = states_.back();
+    return s.shadowColor && CGColorGetDrawingRGBA(s.shadowColor).a > 0;
+}
+
+void CGCairoContext::setSourceForColor(const CGColorRef& color, double& alpha) {
+    const State& s = states_.back();
+    alpha = s.alpha;
+    if (color && color->pattern()) {
+        const CGImageRef& image = color->pattern();
+        CairoPatternPtr pattern(cairo_pattern_create_for_surface(image->cairoSurface()));
+        // Tiles start at the base space's origin and show one image point per point,
+        // however the CTM has moved since.
+        cairo_matrix_t ctm, baseInverse = baseMatrix_, toPixels, step, matrix;
+        cairo_get_matrix(cairo_, &ctm);
+        cairo_matrix_invert(&baseInverse);
+        cairo_matrix_init_scale(&toPixels, image->scale(), image->scale());
+        cairo_matrix_multiply(&step, &ctm, &baseInverse);
+        cairo_matrix_multiply(&matrix, &step, &toPixels);
+        cairo_pattern_set_matrix(pattern.get(), &matrix);
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        cairo_set_source(cairo_, pattern.get());
+        alpha *= std::clamp<double>(color->alpha(), 0, 1);
+        return;
+    }
+    CGRGBA rgba = CGColorGetDrawingRGBA(color);
+    cairo_set_source_rgba(cairo_, rgba.r, rgba.g, rgba.b, rgba.a * s.alpha);
+    alpha = 1;
+}
+
+void CGCairoContext::paintPath(Paint paint, bool evenOdd, bool keepPath) {
+    const State& s = states_.back();
+    cairo_set_fill_rule(cairo_, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    const CGColorRef& color = paint == Paint::fill ? s.fillColor : s.strokeColor;
+    if (hasShadow()) {
+        paintShadow(paint, color);
+    }
+    double alpha = 1;
+    setSourceForColor(color, alpha);
+    cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+    bool grouped = alpha < 1;
+    if (grouped) {
+        cairo_push_group(cairo_);
+        cairo_set_operator(cairo_, CAIRO_OPERATOR_OVER);
+    }
+    if (paint == Paint::fill) {
+        cairo_fill_preserve(cairo_);
+    } else {
+        cairo_stroke_preserve(cairo_);
+    }
+    if (grouped) {
+        cairo_pop_group_to_source(cairo_);
+        cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+        cairo_paint_with_alpha(cairo_, alpha);
+    }
+    if (!keepPath) {
+        cairo_new_path(cairo_);
+    }
+    hasDrawn_ = true;
+}
+
+// The shape's coverage (times its colour's alpha) is drawn into an alpha mask in
+// device pixels, blurred, and painted in the shadow colour at the offset, with the
+// current blend mode, beneath the shape.
+void CGCairoContext::paintShadow(Paint paint, const CGColorRef& color) {
+    const State& s = states_.back();
+    double x1, y1, x2, y2;
+    if (paint == Paint::fill) {
+        cairo_fill_extents(cairo_, &x1, &y1, &x2, &y2);
+    } else {
+        cairo_stroke_extents(cairo_, &x1, &y1, &x2, &y2);
+    }
+    if (x1 >= x2 || y1 >= y2) {
+        return;
+    }
+    double blurPixels = std::max(0.0, static_cast<double>(s.shadowBlur)) * deviceScale_;
+    double xs[] = {x1, x2, x1, x2}, ys[] = {y1, y1, y2, y2};
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (int i = 0; i < 4; ++i) {
+        cairo_user_to_device(cairo_, &xs[i], &ys[i]);
+        left = std::min(left, xs[i]), right = std::max(right, xs[i]);
+        top = std::min(top, ys[i]), bottom = std::max(bottom, ys[i]);
+    }
+    int pad = static_cast<int>(std::ceil(blurPixels * 1.5)) + 1;
+    int originX = static_cast<int>(std::floor(left)) - pad,
+        originY = static_cast<int>(std::floor(top)) - pad;
+    int width = static_cast<int>(std::ceil(right)) + pad - originX;
+    int height = static_cast<int>(std::ceil(bottom)) + pad - originY;
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+        return;
+    }
+    CairoSurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    CairoPtr maskCairo(cairo_create(mask.get()));
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cairo_, &matrix);
+    matrix.x0 -= originX;
+    matrix.y0 -= originY;
+    cairo_set_matrix(maskCairo.get(), &matrix);
+    cairo_path_t* path = cairo_copy_path(cairo_);
+    cairo_append_path(maskCairo.get(), path);
+    cairo_path_destroy(path);
+    double sourceAlpha =
+        color && color->pattern() ? color->alpha() : CGColorGetDrawingRGBA(color).a;
+    cairo_set_source_rgba(maskCairo.get(), 0, 0, 0, std::clamp(sourceAlpha, 0.0, 1.0));
+    cairo_set_fill_rule(maskCairo.get(), cairo_get_fill_rule(cairo_));
+    cairo_set_line_width(maskCairo.get(), cairo_get_line_width(cairo_));
+    cairo_set_line_cap(maskCairo.get(), cairo_get_line_cap(cairo_));
+    cairo_set_line_join(maskCairo.get(), cairo_get_line_join(cairo_));
+    if (paint == Paint::fill) {
+        cairo_fill(maskCairo.get());
+    } else {
+        cairo_stroke(maskCairo.get());
+    }
+    maskCairo.reset();
+    blurAlpha(mask.get(), blurPixels / 2);
+
+    CGRGBA shadow = CGColorGetDrawingRGBA(s.shadowColor);
+    cairo_save(cairo_);
+    cairo_identity_matrix(cairo_);
+    cairo_set_source_rgba(cairo_, shadow.r, shadow.g, shadow.b, shadow.a * s.alpha);
+    cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+    cairo_mask_surface(cairo_, mask.get(), originX + s.shadowOffset.width * deviceScale_,
+                       originY + s.shadowOffset.height * deviceScale_);
+    cairo_restore(cairo_);
+}
+
+void CGCairoContext::clipToPath(bool evenOdd) {
+    cairo_set_fill_rule(cairo_, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    cairo_clip(cairo_);
+}
+
+void CGCairoContext::fillRect(CGRect rect) {
+    if (!finite(rect)) {
+        return;
+    }
+    PathKeeper keeper(cairo_);
+    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    paintPath(Paint::fill, false, false);
+}
+
+void CGCairoContext::strokeRect(CGRect rect) {
+    if (!finite(rect)) {
+        return;
+    }
+    PathKeeper keeper(cairo_);
+    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    paintPath(Paint::stroke, false, false);
+}
+
+void CGCairoContext::clearRect(CGRect rect) {
+    if (!finite(rect)) {
+        return;
+    }
+    PathKeeper keeper(cairo_);
+    cairo_save(cairo_);
+    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
+    cairo_fill(cairo_);
+    cairo_restore(cairo_);
+}
+
+void CGCairoContext::clipToRect(CGRect rect) {
+    if (!finite(rect)) {
+        return;
+    }
+    PathKeeper keeper(cairo_);
+    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_clip(cairo_);
+}
+
+void CGCairoContext::setFillColor(CGColorRef color) {
+    states_.back().fillColor = std::move(color);
+}
+void CGCairoContext::setStrokeColor(CGColorRef color) {
+    states_.back().strokeColor = std::move(color);
+}
+
+void CGCairoContext::setLineWidth(CGFloat width) {
+    if (finite(width) && width >= 0) {
+        cairo_set_line_width(cairo_, width);
+    }
+}
+
+void CGCairoContext::setLineCap(CGLineCap cap) {
+    cairo_set_line_cap(cairo_, cap == kCGLineCapRound    ? CAIRO_LINE_CAP_ROUND
+                               : cap == kCGLineCapSquare ? CAIRO_LINE_CAP_SQUARE
+                                                         : CAIRO_LINE_CAP_BUTT);
+}
+
+void CGCairoContext::setLineJoin(CGLineJoin join) {
+    cairo_set_line_join(cairo_, join == kCGLineJoinRound   ? CAIRO_LINE_JOIN_ROUND
+                                : join == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                                                           : CAIRO_LINE_JOIN_MITER);
+}
+
+void CGCairoContext::setBlendMode(CGBlendMode mode) {
+    states_.back().blendMode = mode;
+}
+
+void CGCairoContext::setAlpha(CGFloat alpha) {
+    states_.back().alpha = finite(alpha) ? std::clamp<CGFloat>(alpha, 0, 1) : 1;
+}
+
+void CGCairoContext::setShadow(CGSize offset, CGFloat blur, CGColorRef color) {
+    State& s = states_.back();
+    bool usable = finite(offset.width) && finite(offset.height) && finite(blur);
+    s.shadowOffset = usable ? offset : CGSizeZero;
+    s.shadowBlur = usable ? blur : 0;
+    s.shadowColor = usable ? std::move(color) : nullptr;
+}
+
+void CGCairoContext::translateCTM(CGFloat tx, CGFloat ty) {
+    if (finite(tx) && finite(ty)) {
+        cairo_translate(cairo_, tx, ty);
+    }
+}
+
+void CGCairoContext::scaleCTM(CGFloat sx, CGFloat sy) {
+    // A zero scale makes the matrix singular, which Cairo treats as an error.
+    if (finite(sx) && finite(sy) && sx != 0 && sy != 0) {
+        cairo_scale(cairo_, sx, sy);
+    }
+}
+
+void CGCairoContext::drawImage(CGRect rect, const CGImageRef& image) {
+    if (!image || !finite(rect) || rect.size.width == 0 || rect.size.height == 0) {
+        return;
+    }
+    PathKeeper keeper(cairo_);
+    cairo_save(cairo_);
+    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_clip(cairo_);
+    cairo_translate(cairo_, rect.origin.x, rect.origin.y);
+    cairo_scale(cairo_, rect.size.width / static_cast<double>(image->width()),
+                rect.size.height / static_cast<double>(image->height()));
+    cairo_set_source_surface(cairo_, image->cairoSurface(), 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(cairo_), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cairo_, cairoOperator(states_.back().blendMode));
+    cairo_paint_with_alpha(cairo_, states_.back().alpha);
+    cairo_restore(cairo_);
+    hasDrawn_ = true;
+}
+
+void CGCairoContext::drawText(const std::string& text, CGRect rect, CGFloat fontSize, bool bold,
+                              CGTextAlignment alignment) {
+    if (text.empty() || !finite(rect)) {
+        return;
+    }
+    CGTextLayout layout(text, {fontSize, bold, alignment, rect.size.width});
+    PathKeeper keeper(cairo_);
+    double alpha = 1;
+    setSourceForColor(states_.back().fillColor, alpha);
+    cairo_set_operator(cairo_, cairoOperator(states_.back().blendMode));
+    layout.draw(cairo_, rect);
+    hasDrawn_ = true;
+}
+
+std::unique_ptr<CGContext> CGBitmapContextCreate(std::size_t width, std::size_t height,
+                                                 CGFloat scale) {
+    if (width == 0 || height == 0 || width > 16384 || height > 16384 || !(scale > 0) ||
+        !std::isfinite(scale)) {
+        return nullptr;
+    }
+    CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
+                                                       static_cast<int>(height)));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        return nullptr;
+    }
+    return std::make_unique<CGCairoContext>(std::move(surface), scale);
+}
+
+CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
+    auto* cairoContext = dynamic_cast<CGCairoContext*>(context);
+    if (!cairoContext || !cairoContext->ownedSurface()) {
+        return nullptr;
+    }
+    cairo_surface_t* source = cairoContext->ownedSurface();
+    cairo_surface_flush(source);
+    int width = cairo_image_surface_get_width(source),
+        height = cairo_image_surface_get_height(source);
+    CGImage::SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    CairoPtr cairo(cairo_create(copy.get()));
+    cairo_set_source_surface(cairo.get(), source, 0, 0);
+    cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cairo.get());
+    cairo.reset();
+    return std::make_shared<const CGImage>(std::move(copy), cairoContext->deviceScale());
+}
