@@ -1,0 +1,185 @@
+#include <PluginLoader.h>
+
+#include <Foundation/NSArray.h>
+#include <Foundation/NSDictionary.h>
+#include <Foundation/NSFileManager.h>
+#include <Foundation/NSPropertyListSerialization.h>
+#include <Foundation/NSString.h>
+#include <objc/runtime.h>
+
+#include <algorithm>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class ListMatch { Absent, Matches, NoMatch, Malformed };
+
+ListMatch matchList(const NSDictionary& filter, const char* key,
+                    bool (*matches)(const std::string&, const PluginProcess&),
+                    const PluginProcess& process) {
+    NSObjectRef value = filter.objectForKey(key);
+    if (!value) {
+        return ListMatch::Absent;
+    }
+    auto names = ns_cast<NSArray>(value);
+    if (!names) {
+        return ListMatch::Malformed;
+    }
+    bool any = false;
+    for (const NSObjectRef& item : *names) {
+        auto name = ns_cast<NSString>(item);
+        if (!name) {
+            return ListMatch::Malformed;
+        }
+        any = any || matches(name->utf8(), process);
+    }
+    return any ? ListMatch::Matches : ListMatch::NoMatch;
+}
+
+bool hasBundle(const std::string& name, const PluginProcess& process) {
+    const auto& bundles = process.bundleIdentifiers;
+    return std::find(bundles.begin(), bundles.end(), name) != bundles.end();
+}
+
+bool isExecutable(const std::string& name, const PluginProcess& process) {
+    return name == process.executableName;
+}
+
+bool hasClass(const std::string& name, const PluginProcess&) {
+    return objc_getClass(name.c_str()) != nullptr;
+}
+
+// The filter file is a host path, not a device path: read it directly, with the
+// same size limit as every property-list read.
+NSObjectRef readFilter(const fs::path& path, std::string& problem) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        problem = "no filter " + path.filename().string();
+        return nullptr;
+    }
+    std::string contents;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer), in.gcount() > 0) {
+        contents.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (contents.size() > NSFileManager::maximumReadSize) {
+            problem = "filter " + path.filename().string() + " is larger than 64 KiB";
+            return nullptr;
+        }
+    }
+    std::string reason;
+    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(contents, &reason);
+    if (!list) {
+        problem = "filter " + path.filename().string() + ": " + reason;
+    }
+    return list;
+}
+
+PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) {
+    PluginLoadResult result;
+    result.name = library.stem().string();
+    fs::path filterPath = library;
+    filterPath.replace_extension(".plist");
+    NSObjectRef list = readFilter(filterPath, result.message);
+    if (!list) {
+        return result;
+    }
+    auto filter = ns_cast<NSDictionary>(list);
+    if (!filter) {
+        result.message = "filter " + filterPath.filename().string() + " is not a dictionary";
+        return result;
+    }
+    if (!PluginLoader::filterMatches(*filter, process, &result.message)) {
+        if (result.message.empty()) {
+            result.outcome = PluginLoadResult::Outcome::NotForThisProcess;
+            result.message = "its filter does not select " + process.executableName;
+        }
+        return result;
+    }
+    // Never closed: the plug-in's replacements stay installed until the process ends.
+    if (dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL) == nullptr) {
+        const char* error = dlerror();
+        result.message = error ? error : "cannot be loaded";
+        return result;
+    }
+    result.outcome = PluginLoadResult::Outcome::Loaded;
+    return result;
+}
+
+} // namespace
+
+bool PluginLoader::filterMatches(const NSDictionary& list, const PluginProcess& process,
+                                 std::string* problem) {
+    auto fail = [&](std::string why) {
+        if (problem != nullptr) {
+            *problem = std::move(why);
+        }
+        return false;
+    };
+    auto filter = ns_cast<NSDictionary>(list.objectForKey("Filter"));
+    if (!filter) {
+        return fail("the filter has no \"Filter\" dictionary");
+    }
+    struct Criterion {
+        const char* key;
+        bool (*matches)(const std::string&, const PluginProcess&);
+    };
+    const Criterion criteria[] = {
+        {"Bundles", hasBundle}, {"Executables", isExecutable}, {"Classes", hasClass}};
+    auto mode = ns_cast<NSString>(filter->objectForKey("Mode"));
+    bool anyMode = mode && mode->isEqualToString("Any");
+    int present = 0, matched = 0;
+    for (const Criterion& criterion : criteria) {
+        switch (matchList(*filter, criterion.key, criterion.matches, process)) {
+        case ListMatch::Absent:
+            break;
+        case ListMatch::Malformed:
+            return fail(std::string("Filter/") + criterion.key + " is not a list of names");
+        case ListMatch::Matches:
+            ++matched;
+            ++present;
+            break;
+        case ListMatch::NoMatch:
+            ++present;
+            break;
+        }
+    }
+    return present > 0 && (anyMode ? matched > 0 : matched == present);
+}
+
+std::vector<PluginLoadResult> PluginLoader::loadPlugins(const std::string& folder,
+                                                        const PluginProcess& process) {
+    std::error_code error;
+    fs::path absoluteFolder = fs::absolute(folder, error);
+    std::vector<fs::path> libraries;
+    for (fs::directory_iterator it(absoluteFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().extension() == ".dylib" && it->is_regular_file(error)) {
+            libraries.push_back(it->path());
+        }
+    }
+    std::sort(libraries.begin(), libraries.end());
+    // One load at a time: initialisers install hooks that must not interleave.
+    static std::mutex loading;
+    std::lock_guard lock(loading);
+    std::vector<PluginLoadResult> results;
+    for (const fs::path& library : libraries) {
+        results.push_back(loadOne(library, process));
+    }
+    return results;
+}
+
+std::vector<std::string> PluginLoader::loadedNames(const std::vector<PluginLoadResult>& results) {
+    std::vector<std::string> names;
+    for (const PluginLoadResult& result : results) {
+        if (result.outcome == PluginLoadResult::Outcome::Loaded) {
+            names.push_back(result.name);
+        }
+    }
+    return names;
+}

@@ -1,0 +1,150 @@
+#include <Foundation/Foundation.h>
+#include <PluginLoader.h>
+#include <objc/runtime.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> loadOrder;
+
+const PluginProcess keyboardProcess{"keyboard-host", {"com.apple.UIKit", "com.apple.Foundation"}};
+
+std::string filterPlist(const std::string& filterBody) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist "
+           "version=\"1.0\">\n<dict><key>Filter</key>" +
+           filterBody + "</dict>\n</plist>\n";
+}
+
+std::string names(const std::string& key, std::initializer_list<const char*> values) {
+    std::string body = "<key>" + key + "</key><array>";
+    for (const char* value : values) {
+        body += std::string("<string>") + value + "</string>";
+    }
+    return body + "</array>";
+}
+
+class Loader : public ::testing::Test {
+  protected:
+    // A copy of the test plug-in under `name`, with `filter` beside it (none when empty).
+    void addPlugin(const std::string& name, const std::string& filter) {
+        fs::copy_file(RUNTIME_TEST_PLUGIN, folder.path() / (name + ".dylib"));
+        if (!filter.empty()) {
+            testsupport::writeFile(folder.path() / (name + ".plist"), filter);
+        }
+    }
+    std::vector<PluginLoadResult> load() {
+        return PluginLoader::loadPlugins(folder.path().string(), keyboardProcess);
+    }
+
+    testsupport::TemporaryDirectory folder;
+};
+
+} // namespace
+
+extern "C" void runtimeTestsRecordLoad(const char* name) {
+    loadOrder.emplace_back(name);
+}
+
+namespace {
+
+TEST_F(Loader, FiltersDecideWhichPluginsLoad) {
+    Class present = objc_allocateClassPair(nullptr, "FilterTestPresentClass");
+    objc_registerClassPair(present);
+    struct Case {
+        const char* name;
+        std::string filter;
+        PluginLoadResult::Outcome outcome;
+    };
+    using O = PluginLoadResult::Outcome;
+    const std::vector<Case> cases = {
+        {"BundleUIKit", filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>"),
+         O::Loaded},
+        {"BundleOther",
+         filterPlist("<dict>" + names("Bundles", {"com.apple.springboard"}) + "</dict>"),
+         O::NotForThisProcess},
+        {"ExecutableOwn",
+         filterPlist("<dict>" + names("Executables", {"SpringBoard", "keyboard-host"}) + "</dict>"),
+         O::Loaded},
+        {"ExecutableOther",
+         filterPlist("<dict>" + names("Executables", {"SpringBoard"}) + "</dict>"),
+         O::NotForThisProcess},
+        {"ClassPresent",
+         filterPlist("<dict>" + names("Classes", {"FilterTestPresentClass"}) + "</dict>"),
+         O::Loaded},
+        {"ClassAbsent", filterPlist("<dict>" + names("Classes", {"NoSuchClass"}) + "</dict>"),
+         O::NotForThisProcess},
+        {"AllMustMatch",
+         filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) +
+                     names("Executables", {"SpringBoard"}) + "</dict>"),
+         O::NotForThisProcess},
+        {"AnyMode",
+         filterPlist("<dict><key>Mode</key><string>Any</string>" +
+                     names("Bundles", {"com.apple.UIKit"}) + names("Executables", {"SpringBoard"}) +
+                     "</dict>"),
+         O::Loaded},
+        {"EmptyFilter", filterPlist("<dict/>"), O::NotForThisProcess},
+        {"NoFilterFile", "", O::Failed},
+        {"FilterNotADictionary", filterPlist("<string>everything</string>"), O::Failed},
+        {"BundlesNotAList",
+         filterPlist("<dict><key>Bundles</key><string>com.apple.UIKit</string></dict>"), O::Failed},
+        {"FilterNotAPlist", "garbage", O::Failed},
+    };
+    for (const Case& c : cases) {
+        addPlugin(c.name, c.filter);
+    }
+    std::vector<PluginLoadResult> results = load();
+    ASSERT_EQ(results.size(), cases.size());
+    for (const Case& c : cases) {
+        auto found =
+            std::find_if(results.begin(), results.end(), [&](auto& r) { return r.name == c.name; });
+        ASSERT_NE(found, results.end()) << c.name;
+        EXPECT_EQ(found->outcome, c.outcome) << c.name << ": " << found->message;
+        EXPECT_EQ(objc_getClass(("Loaded_" + std::string(c.name)).c_str()) != nullptr,
+                  c.outcome == O::Loaded)
+            << c.name;
+        if (c.outcome == O::Failed) {
+            EXPECT_FALSE(found->message.empty()) << c.name;
+        }
+    }
+}
+
+TEST_F(Loader, LoadsInFileNameOrderAndReportsNamesWithoutExtension) {
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    for (const char* name : {"OrderC", "OrderA", "OrderB"}) {
+        addPlugin(name, uikit);
+    }
+    testsupport::writeFile(folder.path() / "OrderD.txt", "not a plug-in");
+    loadOrder.clear();
+    std::vector<PluginLoadResult> results = load();
+    EXPECT_EQ(PluginLoader::loadedNames(results),
+              (std::vector<std::string>{"OrderA", "OrderB", "OrderC"}));
+    EXPECT_EQ(loadOrder, (std::vector<std::string>{"OrderA", "OrderB", "OrderC"}));
+}
+
+TEST_F(Loader, LibraryThatCannotBeLoadedIsReportedAndTheRestLoad) {
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    testsupport::writeFile(folder.path() / "Broken.dylib", "this is not a shared library");
+    testsupport::writeFile(folder.path() / "Broken.plist", uikit);
+    addPlugin("AfterBroken", uikit);
+    std::vector<PluginLoadResult> results = load();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[1].name, "Broken");
+    EXPECT_EQ(results[1].outcome, PluginLoadResult::Outcome::Failed);
+    EXPECT_NE(results[1].message.find("Broken.dylib"), std::string::npos) << results[1].message;
+    EXPECT_EQ(PluginLoader::loadedNames(results), std::vector<std::string>{"AfterBroken"});
+}
+
+TEST(LoaderFolder, MissingFolderHoldsNoPlugins) {
+    EXPECT_TRUE(PluginLoader::loadPlugins("/nonexistent/folder", keyboardProcess).empty());
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+// A plug-in for the loader's tests. Its initialiser registers a class named after the
+// file it was loaded from ("Loaded_<name>"), and appends the name to the class
+// "LoadOrder"'s list, so that tests see which copies ran and in what order.
+#include <objc/runtime.h>
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+void marker() {}
+
+__attribute__((constructor)) void initialise() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&marker), &info) == 0 || info.dli_fname == nullptr) {
+        return;
+    }
+    std::string name = std::filesystem::path(info.dli_fname).stem().string();
+    Class cls = objc_allocateClassPair(nullptr, ("Loaded_" + name).c_str());
+    objc_registerClassPair(cls);
+    using Append = void (*)(const char*);
+    if (auto append = reinterpret_cast<Append>(dlsym(RTLD_DEFAULT, "runtimeTestsRecordLoad"))) {
+        append(name.c_str());
+    }
+}
+
+} // namespace
