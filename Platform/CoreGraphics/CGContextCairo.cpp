@@ -162,6 +162,10 @@ CGCairoContext::CGCairoContext(CairoSurfacePtr surface, CGFloat deviceScale)
     cairo_get_matrix(cairo_, &baseMatrix_);
 }
 
+void CGCairoContext::markBaseSpace() {
+    cairo_get_matrix(cairo_, &baseMatrix_);
+}
+
 CairoSurfacePtr CGCairoContext::releaseSurface() {
     ownedCairo_.reset();
     cairo_ = nullptr;

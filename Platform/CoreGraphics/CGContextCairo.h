@@ -20,6 +20,8 @@ class CGCairoContext : public CGContext {
     CGFloat deviceScale() const { return deviceScale_; }
     // Whether any operation has put paint on the surface.
     bool hasDrawn() const { return hasDrawn_; }
+    // Makes the current CTM the base space that pattern tiles start from.
+    void markBaseSpace();
     // Hands over the owned surface; the context is unusable afterwards.
     CairoSurfacePtr releaseSurface();
 

@@ -159,6 +159,7 @@ class CALayer : public NSObject {
     // Implementation detail shared with the renderer: cached content and animations.
     struct Private;
     Private& privateState() const { return *private_; }
+    friend void CALayerDisplay(CALayer& layer, CGFloat scale);
 
   protected:
     // Runs the action machinery for a change of `key` whose value on screen was
@@ -168,10 +169,10 @@ class CALayer : public NSObject {
     CAAnimatableValue presentationValue(const std::string& key,
                                         const CAAnimatableValue& model) const;
 
-  private:
+    // Stores `value` in `field` and runs the action machinery when it differs.
     template <class T> void changeAnimatable(const char* key, T& field, T value);
-    CGPoint originInSuperlayer() const;
 
+  private:
     CGRect bounds_{};
     CGPoint position_{};
     CGPoint anchorPoint_{0.5f, 0.5f};

@@ -24,6 +24,7 @@ class CATextLayer : public CALayer {
     // Opaque white by default.
     CGColorRef foregroundColor() const { return foregroundColor_; }
     void setForegroundColor(CGColorRef color);
+    CGColorRef presentationForegroundColor() const;
     CGTextAlignment alignment() const { return alignment_; }
     void setAlignment(CGTextAlignment alignment);
     bool isWrapped() const { return wrapped_; }

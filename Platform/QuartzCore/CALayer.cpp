@@ -1,0 +1,365 @@
+#include <QuartzCore/CALayer.h>
+#include <QuartzCore/CALayerPrivate.h>
+#include <QuartzCore/CAMediaTiming.h>
+#include <QuartzCore/CATransaction.h>
+
+#include <algorithm>
+
+CALayer::CALayer() : private_(std::make_unique<Private>()) {}
+
+CALayer::~CALayer() {
+    for (const auto& sublayer : sublayers_) {
+        sublayer->superlayer_ = nullptr;
+    }
+}
+
+template <class T> void CALayer::changeAnimatable(const char* key, T& field, T value) {
+    if constexpr (std::is_same_v<T, CGColorRef>) {
+        if (CGColorEqualToColor(field, value)) {
+            field = std::move(value);
+            return;
+        }
+    } else if (field == value) {
+        return;
+    }
+    CAAnimatableValue from = presentationValue(key, CAAnimatableValue(field));
+    field = std::move(value);
+    didChange(key, from);
+}
+
+template void CALayer::changeAnimatable<CGFloat>(const char*, CGFloat&, CGFloat);
+template void CALayer::changeAnimatable<CGPoint>(const char*, CGPoint&, CGPoint);
+template void CALayer::changeAnimatable<CGRect>(const char*, CGRect&, CGRect);
+template void CALayer::changeAnimatable<CGColorRef>(const char*, CGColorRef&, CGColorRef);
+
+void CALayer::setBounds(CGRect bounds) {
+    bool resized = bounds.size != bounds_.size;
+    changeAnimatable("bounds", bounds_, bounds);
+    if (resized) {
+        setNeedsLayout();
+        if (needsDisplayOnBoundsChange_) {
+            setNeedsDisplay();
+        }
+    }
+}
+
+void CALayer::setPosition(CGPoint position) {
+    changeAnimatable("position", position_, position);
+}
+
+void CALayer::setAnchorPoint(CGPoint anchorPoint) {
+    anchorPoint_ = anchorPoint;
+}
+
+CGRect CALayer::frame() const {
+    return CGRectMake(position_.x - anchorPoint_.x * bounds_.size.width,
+                      position_.y - anchorPoint_.y * bounds_.size.height, bounds_.size.width,
+                      bounds_.size.height);
+}
+
+void CALayer::setFrame(CGRect frame) {
+    frame = CGRectStandardize(frame);
+    setBounds(CGRectMake(bounds_.origin.x, bounds_.origin.y, frame.size.width, frame.size.height));
+    setPosition(CGPointMake(frame.origin.x + anchorPoint_.x * frame.size.width,
+                            frame.origin.y + anchorPoint_.y * frame.size.height));
+}
+
+void CALayer::setCornerRadius(CGFloat radius) {
+    changeAnimatable("cornerRadius", cornerRadius_, radius);
+}
+void CALayer::setBorderWidth(CGFloat width) {
+    changeAnimatable("borderWidth", borderWidth_, width);
+}
+void CALayer::setBorderColor(CGColorRef color) {
+    changeAnimatable("borderColor", borderColor_, std::move(color));
+}
+void CALayer::setBackgroundColor(CGColorRef color) {
+    changeAnimatable("backgroundColor", backgroundColor_, std::move(color));
+}
+
+void CALayer::setOpacity(float opacity) {
+    changeAnimatable("opacity", opacity_, std::clamp(opacity, 0.0f, 1.0f));
+}
+
+void CALayer::setHidden(bool hidden) {
+    hidden_ = hidden;
+}
+void CALayer::setMasksToBounds(bool masks) {
+    masksToBounds_ = masks;
+}
+void CALayer::setContents(std::shared_ptr<const CGImage> image) {
+    contents_ = std::move(image);
+}
+
+void CALayer::setContentsScale(CGFloat scale) {
+    if (scale > 0 && scale != contentsScale_) {
+        contentsScale_ = scale;
+        if (private_->drawsContent) {
+            setNeedsDisplay();
+        }
+    }
+}
+
+void CALayer::addSublayer(CALayerRef layer) {
+    insertSublayer(std::move(layer), ~0u);
+}
+
+void CALayer::insertSublayer(CALayerRef layer, unsigned index) {
+    if (!layer || layer.get() == this) {
+        return;
+    }
+    layer->removeFromSuperlayer();
+    std::size_t at = std::min<std::size_t>(index, sublayers_.size());
+    layer->superlayer_ = this;
+    sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(at), std::move(layer));
+    setNeedsLayout();
+}
+
+void CALayer::insertSublayerBelow(CALayerRef layer, const CALayer* sibling) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(),
+                           [&](const CALayerRef& l) { return l.get() == sibling; });
+    if (it == sublayers_.end() || !layer) {
+        addSublayer(std::move(layer));
+        return;
+    }
+    if (layer.get() == sibling) {
+        return;
+    }
+    layer->removeFromSuperlayer();
+    it = std::find_if(sublayers_.begin(), sublayers_.end(),
+                      [&](const CALayerRef& l) { return l.get() == sibling; });
+    insertSublayer(std::move(layer), static_cast<unsigned>(it - sublayers_.begin()));
+}
+
+void CALayer::insertSublayerAbove(CALayerRef layer, const CALayer* sibling) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(),
+                           [&](const CALayerRef& l) { return l.get() == sibling; });
+    if (it == sublayers_.end() || !layer) {
+        addSublayer(std::move(layer));
+        return;
+    }
+    if (layer.get() == sibling) {
+        return;
+    }
+    layer->removeFromSuperlayer();
+    it = std::find_if(sublayers_.begin(), sublayers_.end(),
+                      [&](const CALayerRef& l) { return l.get() == sibling; });
+    insertSublayer(std::move(layer), static_cast<unsigned>(it - sublayers_.begin() + 1));
+}
+
+void CALayer::removeFromSuperlayer() {
+    CALayer* parent = superlayer_;
+    if (!parent) {
+        return;
+    }
+    // Keep this layer alive while it leaves the tree that owns it.
+    auto it = std::find_if(parent->sublayers_.begin(), parent->sublayers_.end(),
+                           [this](const CALayerRef& l) { return l.get() == this; });
+    if (it != parent->sublayers_.end()) {
+        CALayerRef keep = *it;
+        parent->sublayers_.erase(it);
+        superlayer_ = nullptr;
+        parent->setNeedsLayout();
+    }
+}
+
+void CALayer::setNeedsDisplay() {
+    needsDisplay_ = true;
+    private_->drawsContent = true;
+}
+
+void CALayer::displayIfNeeded() {
+    if (needsDisplay_) {
+        CALayerDisplay(*this, contentsScale_);
+    }
+}
+
+void CALayer::setNeedsLayout() {
+    needsLayout_ = true;
+}
+
+void CALayer::layoutIfNeeded() {
+    if (needsLayout_) {
+        needsLayout_ = false;
+        layoutSublayers();
+    }
+    // Layout may add or remove sublayers: walk a snapshot.
+    std::vector<CALayerRef> snapshot = sublayers_;
+    for (const auto& sublayer : snapshot) {
+        sublayer->layoutIfNeeded();
+    }
+}
+
+void CALayer::layoutSublayers() {
+    if (delegate_) {
+        delegate_->layoutSublayersOfLayer(this);
+    }
+}
+
+void CALayer::drawInContext(CGContext* context) {
+    if (delegate_) {
+        delegate_->drawLayerInContext(this, context);
+    }
+}
+
+void CALayer::didChange(const std::string& key, const CAAnimatableValue& from) {
+    std::optional<CAAction> action =
+        delegate_ ? delegate_->actionForLayer(this, key) : std::nullopt;
+    if (!action) {
+        action = CATransaction::disableActions()
+                     ? CAAction::none()
+                     : CAAction::animated(CATransaction::animationDuration());
+    }
+    auto& animations = private_->animations;
+    std::erase_if(animations, [&](const CAPropertyAnimation& a) { return a.key == key; });
+    if (action->animates()) {
+        animations.push_back({key, from, CACurrentMediaTime(), action->duration});
+    }
+}
+
+CAAnimatableValue CALayer::presentationValue(const std::string& key,
+                                             const CAAnimatableValue& model) const {
+    for (const auto& animation : private_->animations) {
+        if (animation.key != key) {
+            continue;
+        }
+        double progress = (CACurrentMediaTime() - animation.beginTime) / animation.duration;
+        if (progress >= 1) {
+            return model;
+        }
+        return CAInterpolate(animation.from, model, std::max(progress, 0.0));
+    }
+    return model;
+}
+
+CGRect CALayer::presentationBounds() const {
+    return std::get<CGRect>(presentationValue("bounds", bounds_));
+}
+CGPoint CALayer::presentationPosition() const {
+    return std::get<CGPoint>(presentationValue("position", position_));
+}
+float CALayer::presentationOpacity() const {
+    return std::get<CGFloat>(presentationValue("opacity", opacity_));
+}
+CGFloat CALayer::presentationCornerRadius() const {
+    return std::get<CGFloat>(presentationValue("cornerRadius", cornerRadius_));
+}
+CGFloat CALayer::presentationBorderWidth() const {
+    return std::get<CGFloat>(presentationValue("borderWidth", borderWidth_));
+}
+CGColorRef CALayer::presentationBackgroundColor() const {
+    return std::get<CGColorRef>(presentationValue("backgroundColor", backgroundColor_));
+}
+CGColorRef CALayer::presentationBorderColor() const {
+    return std::get<CGColorRef>(presentationValue("borderColor", borderColor_));
+}
+
+std::vector<std::string> CALayer::animationKeys() const {
+    double now = CACurrentMediaTime();
+    std::erase_if(private_->animations,
+                  [now](const CAPropertyAnimation& a) { return now >= a.beginTime + a.duration; });
+    std::vector<std::string> keys;
+    for (const auto& animation : private_->animations) {
+        keys.push_back(animation.key);
+    }
+    return keys;
+}
+
+bool CALayer::hasRunningAnimations() const {
+    return !animationKeys().empty();
+}
+
+void CALayer::removeAllAnimations() {
+    private_->animations.clear();
+}
+
+namespace {
+
+// The point in the coordinates of the tree's root, and that root.
+CGPoint toRoot(const CALayer* layer, CGPoint point, const CALayer*& root) {
+    root = layer;
+    while (root->superlayer()) {
+        CGRect f = root->frame();
+        point.x += f.origin.x - root->bounds().origin.x;
+        point.y += f.origin.y - root->bounds().origin.y;
+        root = root->superlayer();
+    }
+    return point;
+}
+
+} // namespace
+
+CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const {
+    const CALayer* root = nullptr;
+    CGPoint inRoot = toRoot(this, point, root);
+    if (!layer) {
+        return inRoot;
+    }
+    const CALayer* targetRoot = nullptr;
+    CGPoint targetOrigin = toRoot(layer, CGPointZero, targetRoot);
+    return {inRoot.x - targetOrigin.x, inRoot.y - targetOrigin.y};
+}
+
+CGPoint CALayer::convertPointFromLayer(CGPoint point, const CALayer* layer) const {
+    const CALayer* root = nullptr;
+    CGPoint inRoot = layer ? toRoot(layer, point, root) : point;
+    CGPoint myOrigin = toRoot(this, CGPointZero, root);
+    return {inRoot.x - myOrigin.x, inRoot.y - myOrigin.y};
+}
+
+namespace {
+
+CGFloat mix(CGFloat a, CGFloat b, double t) {
+    return static_cast<CGFloat>(a + (static_cast<double>(b) - a) * t);
+}
+
+CGColorRef mixColors(const CGColorRef& a, const CGColorRef& b, double t) {
+    if ((a && a->pattern()) || (b && b->pattern())) {
+        return b;
+    }
+    CGRGBA from = CGColorGetDrawingRGBA(a), to = CGColorGetDrawingRGBA(b);
+    if (!a) {
+        from = {to.r, to.g, to.b, 0};
+    }
+    if (!b) {
+        to = {from.r, from.g, from.b, 0};
+    }
+    const CGFloat components[] = {mix(static_cast<CGFloat>(from.r), static_cast<CGFloat>(to.r), t),
+                                  mix(static_cast<CGFloat>(from.g), static_cast<CGFloat>(to.g), t),
+                                  mix(static_cast<CGFloat>(from.b), static_cast<CGFloat>(to.b), t),
+                                  mix(static_cast<CGFloat>(from.a), static_cast<CGFloat>(to.a), t)};
+    return CGColorCreate(CGColorSpaceCreateDeviceRGB(), components);
+}
+
+} // namespace
+
+CAAnimatableValue CAInterpolate(const CAAnimatableValue& from, const CAAnimatableValue& to,
+                                double t) {
+    if (from.index() != to.index()) {
+        return to;
+    }
+    if (auto* a = std::get_if<CGFloat>(&from)) {
+        return mix(*a, std::get<CGFloat>(to), t);
+    }
+    if (auto* a = std::get_if<CGPoint>(&from)) {
+        const auto& b = std::get<CGPoint>(to);
+        return CGPoint{mix(a->x, b.x, t), mix(a->y, b.y, t)};
+    }
+    if (auto* a = std::get_if<CGRect>(&from)) {
+        const auto& b = std::get<CGRect>(to);
+        return CGRectMake(mix(a->origin.x, b.origin.x, t), mix(a->origin.y, b.origin.y, t),
+                          mix(a->size.width, b.size.width, t),
+                          mix(a->size.height, b.size.height, t));
+    }
+    return mixColors(std::get<CGColorRef>(from), std::get<CGColorRef>(to), t);
+}
+
+bool CAAnimatableEqual(const CAAnimatableValue& a, const CAAnimatableValue& b) {
+    if (a.index() != b.index()) {
+        return false;
+    }
+    if (auto* color = std::get_if<CGColorRef>(&a)) {
+        return CGColorEqualToColor(*color, std::get<CGColorRef>(b));
+    }
+    return a == b;
+}

@@ -1,0 +1,33 @@
+// The parts of a layer that the layer, its subclasses and the renderer share.
+#pragma once
+
+#include <CoreGraphics/CGImage.h>
+#include <QuartzCore/CALayer.h>
+
+#include <string>
+#include <vector>
+
+struct CAPropertyAnimation {
+    std::string key;
+    CAAnimatableValue from;
+    double beginTime = 0;
+    double duration = 0;
+};
+
+struct CALayer::Private {
+    std::vector<CAPropertyAnimation> animations;
+    // The delegate's drawing, rasterised at `contentScale`, kept until the layer is
+    // marked again. Null when the drawing put nothing on the surface.
+    CGImageRef content;
+    CGFloat contentScale = 0;
+    // Set once the layer has been marked for display: only such layers draw content.
+    bool drawsContent = false;
+};
+
+// Draws `layer`'s content at `scale` pixels per point into its cache.
+void CALayerDisplay(CALayer& layer, CGFloat scale);
+// Interpolates linearly; a colour and a null colour meet at transparent black,
+// pattern colours switch at the start.
+CAAnimatableValue CAInterpolate(const CAAnimatableValue& from, const CAAnimatableValue& to,
+                                double progress);
+bool CAAnimatableEqual(const CAAnimatableValue& a, const CAAnimatableValue& b);

@@ -1,0 +1,47 @@
+#include <QuartzCore/CAMediaTiming.h>
+
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+struct Clock {
+    bool isVirtual = false;
+    double virtualNow = 0;
+};
+
+Clock& mediaClock() {
+    static Clock c;
+    return c;
+}
+
+double realNow() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+double CACurrentMediaTime() {
+    return mediaClock().isVirtual ? mediaClock().virtualNow : realNow();
+}
+
+void CAMediaTimeUseVirtualClock(double start) {
+    mediaClock().isVirtual = true;
+    mediaClock().virtualNow = std::isfinite(start) ? start : 0;
+}
+
+void CAMediaTimeAdvance(double seconds) {
+    // Time never runs backwards: animations would jump back to earlier values.
+    if (mediaClock().isVirtual && std::isfinite(seconds) && seconds > 0) {
+        mediaClock().virtualNow += seconds;
+    }
+}
+
+void CAMediaTimeUseRealClock() {
+    mediaClock().isVirtual = false;
+}
+
+bool CAMediaTimeIsVirtual() {
+    return mediaClock().isVirtual;
+}
