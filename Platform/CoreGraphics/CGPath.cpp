@@ -19,7 +19,7 @@ bool isFinite(CGPoint p) {
 // segment's midpoint on the circle.
 void appendArcCurves(CGPath& path, CGPoint centre, double radius, double start, double sweep) {
     int segments =
-        std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2) - 1e-9)));
+        std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2) - 1e-6)));
     double step = sweep / segments;
     double k = 4.0 / 3.0 * std::tan(step / 4);
     for (int i = 0; i < segments; ++i) {

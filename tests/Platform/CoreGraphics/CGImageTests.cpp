@@ -1,0 +1,50 @@
+#include <CoreGraphics/CGImage.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(CGImage, PngRoundTripKeepsStraightPixels) {
+    testsupport::TemporaryDirectory folder;
+    std::vector<CGPixel> pixels = {{255, 0, 0, 255},    {0, 255, 0, 128}, {10, 20, 30, 0},
+                                   {200, 100, 50, 255}, {0, 0, 255, 255}, {255, 255, 255, 64}};
+    CGImageRef image = CGImageCreateWithPixels(3, 2, 2, pixels);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->sizeInPoints(), CGSizeMake(1.5f, 1));
+    auto path = folder.path() / "round.png";
+    ASSERT_TRUE(CGImageWritePNG(image, path));
+    CGImageRef read = CGImageCreateWithPNGFile(path, 2);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(CGImageGetWidth(read), 3u);
+    EXPECT_EQ(CGImageGetHeight(read), 2u);
+    EXPECT_EQ(read->scale(), 2);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        CGPixel expected = pixels[i].a == 0 ? CGPixel{} : pixels[i];
+        CGPixel actual = CGImageGetPixel(read, i % 3, i / 3);
+        // Premultiplied storage loses precision at low alpha, never at full alpha.
+        int tolerance = expected.a == 255 ? 0 : 255 / std::max<int>(expected.a, 1) + 1;
+        EXPECT_NEAR(actual.r, expected.r, tolerance) << i;
+        EXPECT_NEAR(actual.g, expected.g, tolerance) << i;
+        EXPECT_NEAR(actual.b, expected.b, tolerance) << i;
+        EXPECT_EQ(actual.a, expected.a) << i;
+    }
+}
+
+TEST(CGImage, MissingOrBrokenFilesGiveNoImage) {
+    testsupport::TemporaryDirectory folder;
+    EXPECT_FALSE(CGImageCreateWithPNGFile(folder.path() / "missing.png"));
+    testsupport::writeFile(folder.path() / "broken.png", "\x89PNG\r\n\x1a\nnot really");
+    EXPECT_FALSE(CGImageCreateWithPNGFile(folder.path() / "broken.png"));
+    EXPECT_FALSE(CGImageWritePNG(nullptr, folder.path() / "none.png"));
+    EXPECT_FALSE(CGImageWritePNG(CGImageCreateWithPixels(1, 1, 1, {{1, 2, 3, 4}}),
+                                 folder.path() / "no/such/dir.png"));
+}
+
+TEST(CGImage, PixelReaderRefusesOutsideAndBadSizes) {
+    CGImageRef image = CGImageCreateWithPixels(1, 1, 1, {{9, 8, 7, 255}});
+    EXPECT_EQ(CGImageGetPixel(image, 0, 0), (CGPixel{9, 8, 7, 255}));
+    EXPECT_EQ(CGImageGetPixel(image, 1, 0), CGPixel{});
+    EXPECT_EQ(CGImageGetPixel(nullptr, 0, 0), CGPixel{});
+    EXPECT_FALSE(CGImageCreateWithPixels(2, 2, 1, {{0, 0, 0, 0}}));
+    EXPECT_FALSE(CGImageCreateWithPixels(0, 0, 1, {}));
+}
