@@ -1,0 +1,90 @@
+#include "KeyboardQuery.h"
+
+#include "KeyboardClasses.h"
+#include "UIPeripheralHostView.h"
+#include "UITextInputTraits.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// The shortest text that reads back to the same float; JSON has no infinities.
+std::string jsonNumber(float value) {
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// Red, green, blue and alpha: a grey widens to its RGB form, other models are
+// converted as drawing converts them.
+std::vector<float> rgba(const UIColor& color) {
+    const CGColorRef& cg = color.CGColor();
+    const CGFloat* c = CGColorGetComponents(cg);
+    switch (CGColorSpaceGetModel(CGColorGetColorSpace(cg))) {
+    case kCGColorSpaceModelRGB:
+        return {c[0], c[1], c[2], c[3]};
+    case kCGColorSpaceModelMonochrome:
+        return {c[0], c[0], c[0], c[1]};
+    default: {
+        CGRGBA drawn = CGColorGetDrawingRGBA(cg);
+        return {float(drawn.r), float(drawn.g), float(drawn.b), float(drawn.a)};
+    }
+    }
+}
+
+} // namespace
+
+KeyboardQueryResult runKeyboardQuery(std::vector<std::string> loadedPlugins) {
+    KeyboardClasses::registerAll();
+    auto hostView = std::make_shared<UIPeripheralHostView>();
+    auto traits = std::make_shared<UITextInputTraits>();
+    hostView->layoutSubviews();
+    KeyboardQueryResult result;
+    result.plugins = std::move(loadedPlugins);
+    result.keyboardAppearance = traits->keyboardAppearance();
+    result.background = hostView->backgroundColor();
+    result.layoutPasses = hostView->layoutPasses();
+    return result;
+}
+
+std::string keyboardQueryJSON(const KeyboardQueryResult& result) {
+    std::string json = "{\"plugins\":[";
+    for (std::size_t i = 0; i < result.plugins.size(); ++i) {
+        json += (i ? "," : "") + jsonString(result.plugins[i]);
+    }
+    json += "],\"keyboardAppearance\":" + std::to_string(result.keyboardAppearance) +
+            ",\"background\":";
+    if (result.background) {
+        std::vector<float> components = rgba(*result.background);
+        json += "[";
+        for (std::size_t i = 0; i < components.size(); ++i) {
+            json += (i ? "," : "") + jsonNumber(components[i]);
+        }
+        json += "]";
+    } else {
+        json += "null";
+    }
+    return json + ",\"layoutPasses\":" + std::to_string(result.layoutPasses) + "}";
+}

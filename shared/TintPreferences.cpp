@@ -1,0 +1,130 @@
+#include "TintPreferences.h"
+
+#include <Foundation/NSArray.h>
+#include <Foundation/NSDictionary.h>
+#include <Foundation/NSFileManager.h>
+
+namespace TintPreferences {
+
+namespace {
+
+constexpr const char* openKey = "open";
+constexpr const char* colorKey = "saveColor";
+
+bool isOnText(const NSObjectRef& value) {
+    auto text = ns_cast<NSString>(value);
+    return text && text->isEqualToString("on");
+}
+
+// Elements 1 to 4 of a five-element "saveColor", each text, as red, green, blue and
+// alpha. Element 0, the colour-space word, is never read.
+UIColorRef colorFromSaveColor(const NSObjectRef& value) {
+    auto elements = ns_cast<NSArray>(value);
+    if (!elements || elements->count() != 5) {
+        return nullptr;
+    }
+    float components[4];
+    for (NSUInteger i = 1; i <= 4; ++i) {
+        auto text = ns_cast<NSString>(elements->objectAtIndexedSubscript(i));
+        if (!text) {
+            return nullptr;
+        }
+        components[i - 1] = text->floatValue();
+    }
+    return UIColor::colorWithRed(components[0], components[1], components[2], components[3]);
+}
+
+// The colour's "%@" text, split at every space. A grey is described in its RGB form,
+// so that what the user saves is what the keyboard gets.
+std::shared_ptr<NSArray> textForm(const UIColor& color) {
+    const CGColorRef& cg = color.CGColor();
+    if (CGColorSpaceGetModel(CGColorGetColorSpace(cg)) == kCGColorSpaceModelMonochrome) {
+        const CGFloat* grey = CGColorGetComponents(cg);
+        UIColorRef rgb = UIColor::colorWithRed(grey[0], grey[0], grey[0], grey[1]);
+        return NSString::stringWithFormat("%@", rgb)->componentsSeparatedByString(" ");
+    }
+    return NSString::stringWithFormat("%@", &color)->componentsSeparatedByString(" ");
+}
+
+WriteResult failure(WriteFailure kind, std::string reason) {
+    return WriteResult{kind, std::move(reason)};
+}
+
+std::shared_ptr<NSMutableDictionary> readForChange(WriteResult& result) {
+    std::string reason;
+    auto dictionary =
+        NSMutableDictionary::dictionaryWithContentsOfFile(TintPreferencesPath, &reason);
+    if (!dictionary) {
+        result = failure(WriteFailure::CouldNotRead, reason);
+    }
+    return dictionary;
+}
+
+WriteResult writeBack(const NSDictionary& dictionary) {
+    std::string reason;
+    if (!dictionary.writeToFile(TintPreferencesPath, true, &reason)) {
+        return failure(WriteFailure::CouldNotWrite, reason);
+    }
+    return {};
+}
+
+} // namespace
+
+ScreenPreferences loadForScreen() {
+    ScreenPreferences preferences;
+    if (!NSFileManager::defaultManager()->fileExistsAtPath(TintPreferencesPath)) {
+        auto fresh = NSMutableDictionary::dictionary();
+        fresh->setObject(NSString::string("off"), openKey);
+        preferences.creation = writeBack(*fresh);
+        preferences.created = preferences.creation.succeeded();
+        return preferences;
+    }
+    // A file that exists but cannot be read reads as an empty record, and is left alone.
+    if (auto dictionary = NSDictionary::dictionaryWithContentsOfFile(TintPreferencesPath)) {
+        preferences.storedColor = colorFromSaveColor(dictionary->valueForKey(colorKey));
+        preferences.openText = ns_cast<NSString>(dictionary->valueForKey(openKey));
+    }
+    return preferences;
+}
+
+ToggleResult toggleOpen() {
+    ToggleResult result;
+    auto dictionary = readForChange(result.write);
+    if (!dictionary) {
+        return result; // nothing to change: readers see off
+    }
+    bool wasOn = isOnText(dictionary->valueForKey(openKey));
+    dictionary->setObject(NSString::string(wasOn ? "off" : "on"), openKey);
+    result.write = writeBack(*dictionary);
+    bool nowOn = result.write.succeeded() ? !wasOn : wasOn;
+    result.state = nowOn ? TintState::On : TintState::Off;
+    return result;
+}
+
+WriteResult storeColor(const UIColorRef& color) {
+    if (!color) {
+        return failure(WriteFailure::CouldNotWrite, "there is no colour to store");
+    }
+    WriteResult result;
+    auto dictionary = readForChange(result);
+    if (!dictionary) {
+        return result;
+    }
+    dictionary->setObject(textForm(*color), colorKey);
+    return writeBack(*dictionary);
+}
+
+bool isOpen() {
+    if (!NSFileManager::defaultManager()->fileExistsAtPath(TintPreferencesPath)) {
+        return false;
+    }
+    auto dictionary = NSMutableDictionary::dictionaryWithContentsOfFile(TintPreferencesPath);
+    return dictionary && isOnText(dictionary->valueForKey(openKey));
+}
+
+UIColorRef storedTint() {
+    auto dictionary = NSDictionary::dictionaryWithContentsOfFile(TintPreferencesPath);
+    return dictionary ? colorFromSaveColor(dictionary->valueForKey(colorKey)) : nullptr;
+}
+
+} // namespace TintPreferences

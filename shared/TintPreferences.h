@@ -1,0 +1,65 @@
+// The preferences file: whether the keyboard tint is on, and the colour to tint with.
+// The settings application writes it (loadForScreen, toggleOpen, storeColor); the
+// keyboard plug-in reads it (isOpen, storedTint) on every layout pass. Nothing is
+// kept in memory: every operation goes to the file afresh, and every write replaces
+// the file atomically, so readers in other processes see the old file or the new one.
+#pragma once
+
+#include <Foundation/NSString.h>
+#include <UIKit/UIColor.h>
+
+#include <string>
+#include <string_view>
+
+inline constexpr const char* TintPreferencesIdentifier = "io.prismkey.tint";
+inline constexpr const char* TintPreferencesPath =
+    "/var/mobile/Library/Preferences/io.prismkey.tint.plist";
+static_assert(std::string_view(TintPreferencesPath) ==
+                      "/var/mobile/Library/Preferences/io.prismkey.tint.plist" &&
+                  std::string_view(TintPreferencesPath).substr(32, 16) == TintPreferencesIdentifier,
+              "the path is the preferences folder, the identifier and \".plist\"");
+
+namespace TintPreferences {
+
+enum class WriteFailure {
+    None,
+    CouldNotRead,  // the file is missing or not a dictionary property list: nothing written
+    CouldNotWrite, // the new file could not be put in place: the old one is untouched
+};
+
+struct WriteResult {
+    WriteFailure failure = WriteFailure::None;
+    std::string reason; // the file and what went wrong
+    bool succeeded() const { return failure == WriteFailure::None; }
+};
+
+struct ScreenPreferences {
+    UIColorRef storedColor; // none unless "saveColor" holds five strings
+    NSStringRef openText;   // none when "open" is missing or not text
+    bool created = false;   // the file was missing and has been created with "open" = "off"
+    WriteResult creation;   // why creating the missing file failed
+};
+
+enum class TintState { Off, On };
+
+struct ToggleResult {
+    TintState state = TintState::Off; // the state that readers now see
+    WriteResult write;
+};
+
+// Reads the file for the settings screen; creates it with the tint off when missing.
+ScreenPreferences loadForScreen();
+// Flips "open" between "on" and "off". When the file cannot be read or written
+// nothing changes, and the state reported is the one readers see: off for a file
+// that cannot be read.
+ToggleResult toggleOpen();
+// Stores the colour's text form as "saveColor". A grey is stored in its RGB form
+// (the white level as red, green and blue), so that readers take it as a colour.
+WriteResult storeColor(const UIColorRef& color);
+
+// True exactly when the file exists and "open" is the string "on".
+bool isOpen();
+// The colour of "saveColor" when it holds exactly five strings; none otherwise.
+UIColorRef storedTint();
+
+} // namespace TintPreferences

@@ -1,0 +1,246 @@
+#include "TintPreferencesFixture.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tintfixture;
+using TintPreferences::TintState;
+using TintPreferences::WriteFailure;
+
+namespace {
+
+using TintPreferencesFile = PreferencesFile;
+
+TEST_F(TintPreferencesFile, WithoutAFileReadersSayOffAndTheScreenCreatesOne) {
+    EXPECT_FALSE(TintPreferences::isOpen());
+    EXPECT_FALSE(TintPreferences::storedTint());
+
+    TintPreferences::ScreenPreferences first = TintPreferences::loadForScreen();
+    EXPECT_TRUE(first.created);
+    EXPECT_FALSE(first.storedColor);
+    EXPECT_FALSE(first.openText);
+    auto created = dictionary();
+    ASSERT_TRUE(created);
+    EXPECT_EQ(created->allKeys(), std::vector<std::string>{"open"});
+    EXPECT_EQ(ns_cast<NSString>(created->objectForKey("open"))->utf8(), "off");
+
+    TintPreferences::ScreenPreferences second = TintPreferences::loadForScreen();
+    EXPECT_FALSE(second.created);
+    EXPECT_FALSE(second.storedColor);
+    ASSERT_TRUE(second.openText);
+    EXPECT_EQ(second.openText->utf8(), "off");
+}
+
+struct StateRow {
+    const char* name;
+    std::string contents;
+    bool open;
+    std::vector<float> tint; // what storedTint and loadForScreen give; empty for none
+    const char* openText;    // what loadForScreen gives; null for none
+};
+
+class TintPreferencesStates : public PreferencesFile,
+                              public ::testing::WithParamInterface<StateRow> {};
+
+TEST_P(TintPreferencesStates, ReadersFollowTheTable) {
+    const StateRow& row = GetParam();
+    put(row.contents);
+    EXPECT_EQ(TintPreferences::isOpen(), row.open);
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), row.tint);
+    TintPreferences::ScreenPreferences screen = TintPreferences::loadForScreen();
+    EXPECT_EQ(rgba(screen.storedColor), row.tint);
+    EXPECT_EQ(screen.openText ? screen.openText->utf8() : std::string("(none)"),
+              row.openText ? row.openText : "(none)");
+    EXPECT_EQ(bytes(), row.contents) << "readers never write an existing file";
+}
+
+const std::vector<float> blueish = {0.2f, 0.4f, 0.6f, 1.0f};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TintPreferencesStates,
+    ::testing::Values(
+        StateRow{"OnWithFive", plist(openEntry("on") + colorEntry(fiveElements)), true, blueish,
+                 "on"},
+        StateRow{"OnWithThree", plist(openEntry("on") + colorEntry(threeElements)), true, {}, "on"},
+        StateRow{"OnWithoutColour", plist(openEntry("on")), true, {}, "on"},
+        StateRow{"OffWithFive", plist(openEntry("off") + colorEntry(fiveElements)), false, blueish,
+                 "off"},
+        StateRow{"CapitalisedOnIsOff", plist(openEntry("On") + colorEntry(fiveElements)), false,
+                 blueish, "On"},
+        StateRow{"OpenMissing", plist(colorEntry(fiveElements)), false, blueish, nullptr},
+        StateRow{"OpenIsANumber", plist("<key>open</key><integer>1</integer>"), false, {}, nullptr},
+        StateRow{"OpenIsTrue", plist("<key>open</key><true/>"), false, {}, nullptr},
+        StateRow{"SixElements",
+                 plist(openEntry("on") + colorEntry({"w", "1", "1", "1", "1", "1"})),
+                 true,
+                 {},
+                 "on"},
+        StateRow{"FourElements",
+                 plist(openEntry("on") + colorEntry({"w", "1", "1", "1"})),
+                 true,
+                 {},
+                 "on"},
+        StateRow{"ColourIsText",
+                 plist(openEntry("on") + "<key>saveColor</key><string>red</string>"),
+                 true,
+                 {},
+                 "on"},
+        StateRow{"ColourIsADictionary",
+                 plist(openEntry("on") + "<key>saveColor</key><dict/>"),
+                 true,
+                 {},
+                 "on"},
+        StateRow{"ElementsAreNumbers",
+                 plist(openEntry("on") + "<key>saveColor</key><array><string>w</string><integer>1</"
+                                         "integer><integer>0</integer>"
+                                         "<integer>0</integer><integer>1</integer></array>"),
+                 true,
+                 {},
+                 "on"},
+        StateRow{"WordsReadAsZero",
+                 plist(openEntry("on") + colorEntry({"w", "red", "green", "blue", "alpha"})), true,
+                 std::vector<float>{0, 0, 0, 0}, "on"},
+        StateRow{"NumbersAfterSpaceAndBeforeText",
+                 plist(openEntry("on") + colorEntry({"w", " 0.5", "1e-1", "2.5", "0.25px"})), true,
+                 std::vector<float>{0.5f, 0.1f, 2.5f, 0.25f}, "on"},
+        StateRow{"NotAPlist", "open = on", false, {}, nullptr},
+        StateRow{"TopLevelArray",
+                 "<plist version=\"1.0\"><array><string>on</string></array></plist>",
+                 false,
+                 {},
+                 nullptr},
+        StateRow{"Empty", "", false, {}, nullptr},
+        StateRow{"Huge",
+                 plist(openEntry("on") + colorEntry(fiveElements) + "<key>pad</key><string>" +
+                       std::string(70000, 'x') + "</string>"),
+                 false,
+                 {},
+                 nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TintPreferencesFile, TwoTogglesRestoreOpenAndKeepEveryOtherKey) {
+    const std::string others = colorEntry(fiveElements) + "<key>extra</key><integer>42</integer>";
+    for (const char* start : {"on", "off"}) {
+        put(plist(openEntry(start) + others));
+        auto before = dictionary();
+        TintPreferences::ToggleResult first = TintPreferences::toggleOpen();
+        EXPECT_TRUE(first.write.succeeded()) << first.write.reason;
+        EXPECT_EQ(first.state, std::string(start) == "on" ? TintState::Off : TintState::On);
+        EXPECT_EQ(TintPreferences::isOpen(), first.state == TintState::On);
+        TintPreferences::ToggleResult second = TintPreferences::toggleOpen();
+        EXPECT_EQ(second.state, std::string(start) == "on" ? TintState::On : TintState::Off);
+        EXPECT_TRUE(dictionary()->isEqual(before.get())) << start;
+    }
+}
+
+TEST_F(TintPreferencesFile, ToggleTurnsAnythingButExactOnIntoOn) {
+    for (const std::string& body : {plist(""), plist(openEntry("On")), plist(openEntry("ON")),
+                                    plist("<key>open</key><integer>1</integer>")}) {
+        put(body);
+        TintPreferences::ToggleResult result = TintPreferences::toggleOpen();
+        EXPECT_EQ(result.state, TintState::On) << body;
+        EXPECT_TRUE(TintPreferences::isOpen()) << body;
+    }
+    put(plist(""));
+    TintPreferences::toggleOpen();
+    TintPreferences::toggleOpen();
+    EXPECT_EQ(ns_cast<NSString>(dictionary()->objectForKey("open"))->utf8(), "off");
+}
+
+TEST_F(TintPreferencesFile, StoredColoursReadBackAsTheirComponents) {
+    put(plist(openEntry("on") + "<key>extra</key><string>kept</string>"));
+    ASSERT_TRUE(
+        TintPreferences::storeColor(UIColor::colorWithRed(0.2f, 0.4f, 0.6f, 0.8f)).succeeded());
+    EXPECT_EQ(storedElements(),
+              (std::vector<std::string>{"UIDeviceRGBColorSpace", "0.2", "0.4", "0.6", "0.8"}));
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), (std::vector<float>{0.2f, 0.4f, 0.6f, 0.8f}));
+    EXPECT_TRUE(TintPreferences::isOpen());
+    EXPECT_EQ(ns_cast<NSString>(dictionary()->objectForKey("extra"))->utf8(), "kept");
+
+    // Awkward floats survive the text form bit for bit.
+    const float awkward[4] = {1.0f / 3, 0.1f, 1e-7f, 0.999999f};
+    ASSERT_TRUE(TintPreferences::storeColor(
+                    UIColor::colorWithRed(awkward[0], awkward[1], awkward[2], awkward[3]))
+                    .succeeded());
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), std::vector<float>(awkward, awkward + 4));
+}
+
+TEST_F(TintPreferencesFile, GreyIsStoredInItsRgbFormSoTheKeyboardGetsIt) {
+    put(plist(openEntry("on")));
+    ASSERT_TRUE(TintPreferences::storeColor(UIColor::whiteColor()).succeeded());
+    EXPECT_EQ(storedElements(),
+              (std::vector<std::string>{"UIDeviceRGBColorSpace", "1", "1", "1", "1"}));
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), (std::vector<float>{1, 1, 1, 1}));
+    ASSERT_TRUE(TintPreferences::storeColor(UIColor::colorWithWhite(0.25f, 0.5f)).succeeded());
+    EXPECT_EQ(rgba(TintPreferences::loadForScreen().storedColor),
+              (std::vector<float>{0.25f, 0.25f, 0.25f, 0.5f}));
+}
+
+// Files that exist but are not a dictionary property list: readers see off, and
+// neither writer touches them.
+TEST_F(TintPreferencesFile, UnreadableFileIsOffAndNeverWritten) {
+    const std::vector<std::string> unreadable = {
+        "not a plist",
+        "<plist version=\"1.0\"><array/></plist>",
+        plist(openEntry("on") + "<key>pad</key><string>" + std::string(70000, 'x') + "</string>"),
+    };
+    for (const std::string& contents : unreadable) {
+        put(contents);
+        TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+        EXPECT_EQ(toggled.state, TintState::Off);
+        EXPECT_EQ(toggled.write.failure, WriteFailure::CouldNotRead);
+        EXPECT_NE(toggled.write.reason.find(hostFile().string()), std::string::npos)
+            << toggled.write.reason;
+        TintPreferences::WriteResult stored = TintPreferences::storeColor(UIColor::redColor());
+        EXPECT_EQ(stored.failure, WriteFailure::CouldNotRead);
+        EXPECT_FALSE(TintPreferences::loadForScreen().created);
+        EXPECT_FALSE(TintPreferences::isOpen());
+        EXPECT_EQ(bytes(), contents);
+    }
+    std::filesystem::remove(hostFile());
+    EXPECT_EQ(TintPreferences::toggleOpen().write.failure, WriteFailure::CouldNotRead);
+    EXPECT_FALSE(std::filesystem::exists(hostFile()))
+        << "only the screen's first load creates the file";
+    EXPECT_EQ(temporaryCount(), 0u);
+}
+
+TEST_F(TintPreferencesFile, FolderInPlaceOfTheFileIsOffAndStaysAFolder) {
+    std::filesystem::create_directory(hostFile());
+    EXPECT_FALSE(TintPreferences::isOpen());
+    EXPECT_FALSE(TintPreferences::storedTint());
+    TintPreferences::ScreenPreferences screen = TintPreferences::loadForScreen();
+    EXPECT_FALSE(screen.created);
+    EXPECT_FALSE(screen.openText);
+    EXPECT_EQ(TintPreferences::toggleOpen().write.failure, WriteFailure::CouldNotRead);
+    EXPECT_EQ(TintPreferences::storeColor(UIColor::redColor()).failure, WriteFailure::CouldNotRead);
+    EXPECT_TRUE(std::filesystem::is_directory(hostFile()));
+    EXPECT_EQ(temporaryCount(), 0u);
+}
+
+// A write that fails part-way (here: the file-size limit) leaves the old file, no
+// temporary, and a toggle that reports the state readers still see.
+TEST_F(TintPreferencesFile, FailedWriteIsReportedAndChangesNothing) {
+    const std::string original = plist(openEntry("on") + colorEntry(fiveElements));
+    put(original);
+    pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16, 16};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+        TintPreferences::WriteResult stored = TintPreferences::storeColor(UIColor::redColor());
+        bool ok = toggled.state == TintState::On &&
+                  toggled.write.failure == WriteFailure::CouldNotWrite &&
+                  !toggled.write.reason.empty() && stored.failure == WriteFailure::CouldNotWrite;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(bytes(), original);
+    EXPECT_EQ(temporaryCount(), 0u);
+}
+
+} // namespace
