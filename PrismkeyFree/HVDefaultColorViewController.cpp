@@ -1,0 +1,128 @@
+#include "HVDefaultColorViewController.h"
+
+#include "HVColorPicker.h"
+#include "TintPreferences.h"
+#include "UIColor-Utilities.h"
+
+#include <Foundation/NSLog.h>
+#include <UIKit/UIDevice.h>
+#include <UIKit/UINavigationBar.h>
+#include <UIKit/UINavigationController.h>
+#include <UIKit/UINavigationItem.h>
+#include <UIKit/UIScreen.h>
+
+namespace {
+
+constexpr UIViewAutoresizing kFlexibleSize = UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight;
+
+const char* const kSavedMessage = "Save successful,please use the keyboard and type any words to refresh it:)";
+
+// Why a write did not happen, in a few words for the user.
+std::string saveFailureMessage(const TintPreferences::WriteResult& result) {
+    if (result.failure == TintPreferences::WriteFailure::CouldNotRead) {
+        return "Your color could not be saved: the settings file could not be read.";
+    }
+    return "Your color could not be saved: the settings file could not be written.";
+}
+
+}  // namespace
+
+HVDefaultColorViewController::HVDefaultColorViewController() = default;
+
+CGRect HVDefaultColorViewController::containerFrame() const {
+    if (UI_USER_INTERFACE_IDIOM() == UIUserInterfaceIdiomPad) {
+        // The screen's own view, whose height this should come from, is the view
+        // being built; the popover's content size stands in for it.
+        CGSize size = contentSizeForViewInPopover();
+        return CGRectMake(0, 0, size.width, size.height);
+    }
+    return UIScreen::mainScreen()->applicationFrame();
+}
+
+void HVDefaultColorViewController::loadView() {
+    TintPreferences::ScreenPreferences stored = TintPreferences::loadForScreen();
+    if (stored.storedColor) {
+        setSelectedColor(stored.storedColor);
+    }
+    if (!stored.creation.succeeded()) {
+        NSLog("%s", stored.creation.reason.c_str());
+    }
+    setTitle("Prismkey");
+
+    auto container = std::make_shared<UIView>(containerFrame());
+    container->setAutoresizingMask(kFlexibleSize);
+    container->setBackgroundColor(UIColor::clearColor());
+    if (UINavigationController* navigation = navigationController()) {
+        navigation->navigationBar()->setTranslucent(false);
+        navigation->navigationBar()->setBarTintColor(UIColor_Utilities::colorWithHexString("D1EEFC"));
+    }
+    setView(container);
+
+    auto picker = std::make_shared<HVColorPicker>(container->bounds());
+    picker->setAutoresizingMask(kFlexibleSize);
+    picker->setSelectedColor(selectedColor_);
+    picker->setOldColor(selectedColor_);
+    // Registered only now, so the event of receiving the start colour reaches nobody.
+    picker->addTarget(this, "pickerChanged:", &HVDefaultColorViewController::pickerChanged,
+                      UIControlEventValueChanged);
+    container->addSubview(picker);
+    picker_ = picker.get();
+
+    saveButton_ = UIBarButtonItem::initWithTitle("Save", UIBarButtonItemStyleDone, this, "rightButtonPressed:",
+                                                 &HVDefaultColorViewController::rightButtonPressed);
+    toggleButton_ = UIBarButtonItem::initWithTitle("TurnOn", UIBarButtonItemStyleDone, this, "swithButton",
+                                                   &HVDefaultColorViewController::swithButton);
+    navigationItem()->setRightBarButtonItem(saveButton_);
+    navigationItem()->setLeftBarButtonItem(toggleButton_);
+    saveButton_->setEnabled(false);
+    if (stored.openText && stored.openText->isEqualToString("on")) {
+        showOnState(true);
+    }
+}
+
+void HVDefaultColorViewController::showOnState(bool on) {
+    toggleButton_->setTitle(on ? "TurnOff" : "TurnOn");
+    saveButton_->setEnabled(on);
+}
+
+void HVDefaultColorViewController::swithButton() {
+    TintPreferences::ToggleResult result = TintPreferences::toggleOpen();
+    if (!result.write.succeeded()) {
+        // The toggle follows the file: nothing changed, so nothing on screen does.
+        NSLog("%s", result.write.reason.c_str());
+        showFailure("The setting could not be changed: the settings file is damaged or cannot be written.");
+        return;
+    }
+    showOnState(result.state == TintPreferences::TintState::On);
+}
+
+void HVDefaultColorViewController::rightButtonPressed(id) { saveSetting(); }
+
+void HVDefaultColorViewController::saveSetting() {
+    TintPreferences::WriteResult result = TintPreferences::storeColor(selectedColor_);
+    if (!result.succeeded()) {
+        NSLog("%s", result.reason.c_str());
+        showFailure(saveFailureMessage(result));
+        return;
+    }
+    showTips();
+}
+
+void HVDefaultColorViewController::showTips() {
+    UIAlertView::initWithTitle("Tips", kSavedMessage, this, "get it")->show();
+}
+
+void HVDefaultColorViewController::showFailure(const std::string& message) {
+    UIAlertView::initWithTitle("Tips", message, this, "get it")->show();
+}
+
+void HVDefaultColorViewController::pickerChanged(HVColorPicker* picker) {
+    if (picker == nullptr) {
+        return;
+    }
+    setSelectedColor(picker->selectedColor());
+    NSLog("%@", UIColor_Utilities::stringFromColor(picker->selectedColor()));
+    if (delegate_ != nullptr) {
+        delegate_->defaultColorControllerDidChangeColor(this, picker->selectedColor());
+    }
+}
