@@ -1,0 +1,339 @@
+#include <UIKit/UIAlertView.h>
+
+#include <UIKit/UIButton.h>
+#include <UIKit/UILabel.h>
+#include <UIKit/UIScreen.h>
+#include <UIKit/UIWindow.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+namespace {
+
+constexpr CGFloat horizontalInset = 16;
+constexpr CGFloat topInset = 20;
+constexpr CGFloat textGap = 4;
+constexpr CGFloat bottomInset = 20;
+constexpr CGFloat titleFontSize = 17;
+constexpr CGFloat messageFontSize = 13;
+
+// A button of the alert: a light grey background while the finger is on it.
+class AlertButton : public UIButton {
+  public:
+    AlertButton() : UIButton(CGRectZero, UIButtonTypeCustom) {
+        setTitleColor(UIButton::defaultTintColor(), UIControlStateNormal);
+        setTitleColor(UIButton::defaultTintColor(), UIControlStateHighlighted);
+        titleLabel()->setFont(UIFont::systemFontOfSize(17));
+    }
+
+  protected:
+    void stateDidChange() override {
+        UIButton::stateDidChange();
+        setBackgroundColor(isHighlighted() ? UIColor::colorWithWhite(0.85f, 1) : nullptr);
+    }
+};
+
+// The window that dims the screen and holds the alert that is up, centred.
+class AlertOverlayWindow : public UIWindow {
+  public:
+    AlertOverlayWindow() : UIWindow(UIScreen::mainScreen()->bounds()) {
+        setWindowLevel(UIWindowLevelAlert);
+        setBackgroundColor(UIColor::colorWithWhite(0, 0.4f));
+    }
+
+    void layoutSubviews() override {
+        CGRect b = bounds();
+        for (const UIViewRef& alert : subviews()) {
+            CGSize size = alert->sizeThatFits(b.size);
+            alert->setFrame(CGRectMake(std::round((b.size.width - size.width) / 2),
+                                       std::round((b.size.height - size.height) / 2), size.width,
+                                       size.height));
+        }
+    }
+
+    void screenBoundsDidChange() override {
+        setFrame(UIScreen::mainScreen()->bounds());
+        layoutIfNeeded();
+    }
+};
+
+struct AlertPresenter {
+    UIAlertViewRef visible;
+    std::deque<UIAlertViewRef> waiting;
+    std::shared_ptr<AlertOverlayWindow> overlay;
+};
+
+AlertPresenter& presenter() {
+    // Made after the screen, so torn down before it.
+    UIScreen::mainScreen();
+    static AlertPresenter alerts;
+    return alerts;
+}
+
+void present(const UIAlertViewRef& alert) {
+    AlertPresenter& alerts = presenter();
+    alerts.visible = alert;
+    if (!alerts.overlay) {
+        alerts.overlay = std::make_shared<AlertOverlayWindow>();
+    }
+    alerts.overlay->setFrame(UIScreen::mainScreen()->bounds());
+    alerts.overlay->addSubview(alert);
+    alerts.overlay->setHidden(false);
+    alerts.overlay->layoutIfNeeded();
+}
+
+} // namespace
+
+UIAlertView::UIAlertView(std::string title, std::string message, id delegate,
+                         std::string cancelButtonTitle, std::vector<std::string> otherButtonTitles)
+    : UIView(CGRectMake(0, 0, width, 0)), title_(std::move(title)), message_(std::move(message)),
+      delegate_(delegate), titleLabel_(std::make_shared<UILabel>()),
+      messageLabel_(std::make_shared<UILabel>()) {
+    setBackgroundColor(UIColor::colorWithWhite(0.97f, 1));
+    setClipsToBounds(true);
+    layer()->setCornerRadius(12);
+    for (const auto& [label, text, size, bold] :
+         {std::tuple{titleLabel_, title_, titleFontSize, true},
+          std::tuple{messageLabel_, message_, messageFontSize, false}}) {
+        label->setText(text);
+        label->setFont(bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size));
+        label->setTextAlignment(NSTextAlignmentCenter);
+        label->setNumberOfLines(0);
+        addSubview(label);
+    }
+    if (!cancelButtonTitle.empty()) {
+        cancelButtonIndex_ = 0;
+        buttonTitles_.push_back(std::move(cancelButtonTitle));
+    }
+    for (std::string& other : otherButtonTitles) {
+        buttonTitles_.push_back(std::move(other));
+    }
+    rebuildButtons();
+}
+
+NSInteger UIAlertView::addButtonWithTitle(std::string title) {
+    buttonTitles_.push_back(std::move(title));
+    rebuildButtons();
+    return numberOfButtons() - 1;
+}
+
+std::string UIAlertView::buttonTitleAtIndex(NSInteger index) const {
+    if (index < 0 || index >= numberOfButtons()) {
+        return {};
+    }
+    return buttonTitles_[static_cast<std::size_t>(index)];
+}
+
+NSInteger UIAlertView::indexOfButtonWithTitle(const std::string& title) const {
+    auto it = std::find(buttonTitles_.begin(), buttonTitles_.end(), title);
+    return it == buttonTitles_.end() ? -1 : static_cast<NSInteger>(it - buttonTitles_.begin());
+}
+
+NSInteger UIAlertView::firstOtherButtonIndex() const {
+    NSInteger first = cancelButtonIndex_ == 0 ? 1 : 0;
+    return first < numberOfButtons() ? first : -1;
+}
+
+UIButton* UIAlertView::buttonAtIndex(NSInteger index) const {
+    if (index < 0 || index >= static_cast<NSInteger>(buttons_.size())) {
+        return nullptr;
+    }
+    return buttons_[static_cast<std::size_t>(index)].get();
+}
+
+void UIAlertView::rebuildButtons() {
+    for (const auto& button : buttons_) {
+        button->removeFromSuperview();
+    }
+    for (const auto& separator : separators_) {
+        separator->removeFromSuperview();
+    }
+    buttons_.clear();
+    separators_.clear();
+    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
+        auto button = std::make_shared<AlertButton>();
+        button->setTitle(buttonTitles_[static_cast<std::size_t>(index)], UIControlStateNormal);
+        if (index == cancelButtonIndex_) {
+            button->titleLabel()->setFont(UIFont::boldSystemFontOfSize(17));
+        }
+        button->addTarget(
+            nullptr,
+            "pressButtonAtIndex:", [this, index](id, UIEvent*) { pressButtonAtIndex(index); },
+            UIControlEventTouchUpInside);
+        addSubview(button);
+        buttons_.push_back(std::move(button));
+        auto separator = std::make_shared<UIView>();
+        separator->setBackgroundColor(UIColor::colorWithWhite(0.8f, 1));
+        separator->setUserInteractionEnabled(false);
+        addSubview(separator);
+        separators_.push_back(std::move(separator));
+    }
+    setNeedsLayout();
+}
+
+// Two buttons stand side by side, cancel first; otherwise they stack with the
+// cancel button at the bottom.
+std::vector<NSInteger> UIAlertView::buttonOrder() const {
+    std::vector<NSInteger> order;
+    for (NSInteger index = 0; index < numberOfButtons(); ++index) {
+        if (index != cancelButtonIndex_) {
+            order.push_back(index);
+        }
+    }
+    if (cancelButtonIndex_ >= 0) {
+        order.insert(numberOfButtons() == 2 ? order.begin() : order.end(), cancelButtonIndex_);
+    }
+    return order;
+}
+
+CGFloat UIAlertView::textHeight() const {
+    CGFloat textWidth = width - 2 * horizontalInset;
+    CGFloat height = topInset + bottomInset;
+    if (!title_.empty()) {
+        height += std::ceil(titleLabel_->sizeThatFits({textWidth, 0}).height);
+    }
+    if (!message_.empty()) {
+        height += std::ceil(messageLabel_->sizeThatFits({textWidth, 0}).height);
+        if (!title_.empty()) {
+            height += textGap;
+        }
+    }
+    return height;
+}
+
+CGSize UIAlertView::sizeThatFits(CGSize size) const {
+    (void)size;
+    NSInteger rows = numberOfButtons() == 2 ? 1 : numberOfButtons();
+    return {width, textHeight() + static_cast<CGFloat>(rows) * buttonHeight};
+}
+
+void UIAlertView::layoutSubviews() {
+    CGFloat textWidth = width - 2 * horizontalInset;
+    CGFloat y = topInset;
+    CGFloat titleHeight =
+        title_.empty() ? 0 : std::ceil(titleLabel_->sizeThatFits({textWidth, 0}).height);
+    titleLabel_->setFrame(CGRectMake(horizontalInset, y, textWidth, titleHeight));
+    y += titleHeight + (title_.empty() ? 0 : textGap);
+    CGFloat messageHeight =
+        message_.empty() ? 0 : std::ceil(messageLabel_->sizeThatFits({textWidth, 0}).height);
+    messageLabel_->setFrame(CGRectMake(horizontalInset, y, textWidth, messageHeight));
+
+    CGFloat top = textHeight();
+    CGFloat line = 1 / std::max(contentScaleFactor(), CGFloat(1));
+    std::vector<NSInteger> order = buttonOrder();
+    bool sideBySide = order.size() == 2;
+    for (std::size_t slot = 0; slot < order.size(); ++slot) {
+        auto index = static_cast<std::size_t>(order[slot]);
+        CGRect frame = sideBySide ? CGRectMake(width / 2 * static_cast<CGFloat>(slot), top,
+                                               width / 2, buttonHeight)
+                                  : CGRectMake(0, top + buttonHeight * static_cast<CGFloat>(slot),
+                                               width, buttonHeight);
+        buttons_[index]->setFrame(frame);
+        separators_[index]->setFrame(
+            CGRectMake(frame.origin.x, frame.origin.y, frame.size.width, line));
+        if (sideBySide && slot == 1) {
+            // The line between the two buttons.
+            separators_[index]->setFrame(CGRectMake(frame.origin.x, top, line, buttonHeight));
+            separators_[order[0]]->setFrame(CGRectMake(0, top, width, line));
+        }
+    }
+}
+
+UIAlertViewDelegate* UIAlertView::alertDelegate() const {
+    return dynamic_cast<UIAlertViewDelegate*>(delegate_);
+}
+
+// ---- presentation ---------------------------------------------------------------------
+
+void UIAlertView::show() {
+    std::string line = "alert: " + title_ + ": " + message_ + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+
+    AlertPresenter& alerts = presenter();
+    if (alerts.visible.get() == this ||
+        std::any_of(alerts.waiting.begin(), alerts.waiting.end(),
+                    [&](const UIAlertViewRef& a) { return a.get() == this; })) {
+        return;
+    }
+    auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    if (alerts.visible) {
+        alerts.waiting.push_back(std::move(self));
+        return;
+    }
+    if (UIAlertViewDelegate* d = alertDelegate()) {
+        d->willPresentAlertView(this);
+    }
+    present(self);
+    if (UIAlertViewDelegate* d = alertDelegate()) {
+        d->didPresentAlertView(this);
+    }
+}
+
+bool UIAlertView::isVisible() const {
+    return presenter().visible.get() == this;
+}
+
+void UIAlertView::pressButtonAtIndex(NSInteger index) {
+    if (index < 0 || index >= numberOfButtons()) {
+        return;
+    }
+    auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    if (UIAlertViewDelegate* d = alertDelegate()) {
+        d->alertViewClickedButtonAtIndex(this, index);
+    }
+    dismissWithClickedButtonIndex(index, true);
+}
+
+void UIAlertView::dismissWithClickedButtonIndex(NSInteger index, bool animated) {
+    (void)animated;
+    AlertPresenter& alerts = presenter();
+    auto queued = std::find_if(alerts.waiting.begin(), alerts.waiting.end(),
+                               [&](const UIAlertViewRef& a) { return a.get() == this; });
+    if (queued != alerts.waiting.end()) {
+        alerts.waiting.erase(queued);
+        return;
+    }
+    if (alerts.visible.get() != this) {
+        return;
+    }
+    // Kept alive while the delegate hears of it.
+    UIAlertViewRef self = alerts.visible;
+    if (UIAlertViewDelegate* d = alertDelegate()) {
+        d->alertViewWillDismissWithButtonIndex(this, index);
+    }
+    removeFromSuperview();
+    alerts.visible.reset();
+    // The next alert comes up before the delegate hears of the dismissal, so that an
+    // alert it shows then waits behind those already queued.
+    if (!alerts.waiting.empty()) {
+        UIAlertViewRef next = alerts.waiting.front();
+        alerts.waiting.pop_front();
+        if (UIAlertViewDelegate* d = next->alertDelegate()) {
+            d->willPresentAlertView(next.get());
+        }
+        present(next);
+        if (UIAlertViewDelegate* d = next->alertDelegate()) {
+            d->didPresentAlertView(next.get());
+        }
+    } else if (alerts.overlay) {
+        alerts.overlay->setHidden(true);
+    }
+    if (UIAlertViewDelegate* d = alertDelegate()) {
+        d->alertViewDidDismissWithButtonIndex(this, index);
+    }
+}
+
+UIAlertView* UIAlertView::visibleAlert() {
+    return presenter().visible.get();
+}
+
+std::vector<UIAlertView*> UIAlertView::queuedAlerts() {
+    std::vector<UIAlertView*> queued;
+    for (const UIAlertViewRef& alert : presenter().waiting) {
+        queued.push_back(alert.get());
+    }
+    return queued;
+}

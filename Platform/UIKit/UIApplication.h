@@ -1,0 +1,96 @@
+// The application: the delegate, the windows, touch delivery, rotation and the
+// platform effects that go to standard error (opened URLs).
+#pragma once
+
+#include <CoreGraphics/CGGeometry.h>
+#include <UIKit/UIApplicationDelegate.h>
+#include <UIKit/UIResponder.h>
+#include <UIKit/UITouch.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class UIApplication;
+class UIWindow;
+using UIApplicationRef = std::shared_ptr<UIApplication>;
+
+enum UIInterfaceOrientation : NSInteger {
+    UIInterfaceOrientationPortrait = 1,
+    UIInterfaceOrientationPortraitUpsideDown = 2,
+    UIInterfaceOrientationLandscapeRight = 3,
+    UIInterfaceOrientationLandscapeLeft = 4,
+};
+
+inline bool UIInterfaceOrientationIsLandscape(UIInterfaceOrientation orientation) {
+    return orientation == UIInterfaceOrientationLandscapeLeft ||
+           orientation == UIInterfaceOrientationLandscapeRight;
+}
+
+using UIApplicationDelegateFactory = std::function<std::shared_ptr<UIApplicationDelegate>()>;
+
+// Delegate classes by name, for UIApplicationMain. Register before calling it.
+void UIApplicationRegisterDelegateClass(const std::string& name,
+                                        UIApplicationDelegateFactory factory);
+std::shared_ptr<UIApplicationDelegate> UIApplicationCreateDelegate(const std::string& name);
+template <class T> void UIApplicationRegisterDelegateClass(const std::string& name) {
+    UIApplicationRegisterDelegateClass(name, [] { return std::make_shared<T>(); });
+}
+
+// Runs the application: parses the shared command line, makes the application
+// and its delegate (`delegateClassName`, registered above), tells the delegate that
+// launching finished and runs the window or the headless event script. Returns
+// the exit status. `principalClassName` must be empty or "UIApplication".
+// Defined by the host library (PlatformHost), which programs link.
+int UIApplicationMain(int argc, char** argv, const std::string& principalClassName,
+                      const std::string& delegateClassName);
+
+class UIApplication : public UIResponder {
+  public:
+    UIApplication();
+    static const UIApplicationRef& sharedApplication();
+
+    // Retained: the application keeps the delegate that UIApplicationMain made.
+    UIApplicationDelegate* delegate() const { return delegate_.get(); }
+    void setDelegate(std::shared_ptr<UIApplicationDelegate> delegate) {
+        delegate_ = std::move(delegate);
+    }
+    // Tells the delegate that launching finished; false when it refused.
+    bool finishLaunching();
+
+    UIWindow* keyWindow() const;
+    void setKeyWindow(UIWindow* window);
+    std::vector<UIWindow*> windows() const;
+
+    // Writes "open-url: <url>" to standard error and answers yes.
+    bool openURL(const std::string& url);
+    bool canOpenURL(const std::string& url) const { return !url.empty(); }
+
+    // One finger, in screen points. A touch begins on the front-most window whose
+    // views take it; the touch then belongs to that view until it ends. Moving,
+    // ending or cancelling without a touch down does nothing. False when nothing
+    // took the touch.
+    bool sendTouch(UITouchPhase phase, CGPoint pointInScreen);
+    bool hasTouchDown() const { return touch_ != nullptr; }
+
+    // Rotation: asks the key window's root view controller; when it agrees the
+    // screen, the windows and their layout follow. False when refused.
+    UIInterfaceOrientation statusBarOrientation() const { return orientation_; }
+    bool rotateToInterfaceOrientation(UIInterfaceOrientation orientation);
+
+    // The status bar's clock text ("9:41" until set).
+    void setStatusBarClockText(const std::string& text);
+    std::string statusBarClockText() const;
+    bool isStatusBarHidden() const { return false; }
+
+    // Lays out every visible window: what the renderer also does before a frame.
+    void layoutWindows();
+
+  private:
+    std::shared_ptr<UIApplicationDelegate> delegate_;
+    std::weak_ptr<NSObject> keyWindow_;
+    UIWindow* keyWindowPointer_ = nullptr;
+    UITouchRef touch_;
+    UIInterfaceOrientation orientation_ = UIInterfaceOrientationPortrait;
+};

@@ -1,0 +1,30 @@
+// The whole of the stand-in UIKit.
+#pragma once
+
+#include <UIKit/NSIndexPath.h>
+#include <UIKit/UIAlertView.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIApplicationDelegate.h>
+#include <UIKit/UIBarButtonItem.h>
+#include <UIKit/UIButton.h>
+#include <UIKit/UIColor.h>
+#include <UIKit/UIControl.h>
+#include <UIKit/UIDevice.h>
+#include <UIKit/UIEvent.h>
+#include <UIKit/UIFont.h>
+#include <UIKit/UIGraphics.h>
+#include <UIKit/UIImage.h>
+#include <UIKit/UIImageView.h>
+#include <UIKit/UILabel.h>
+#include <UIKit/UINavigationBar.h>
+#include <UIKit/UINavigationController.h>
+#include <UIKit/UINavigationItem.h>
+#include <UIKit/UIResponder.h>
+#include <UIKit/UIScreen.h>
+#include <UIKit/UITableView.h>
+#include <UIKit/UITableViewCell.h>
+#include <UIKit/UITableViewController.h>
+#include <UIKit/UITouch.h>
+#include <UIKit/UIView.h>
+#include <UIKit/UIViewController.h>
+#include <UIKit/UIWindow.h>
