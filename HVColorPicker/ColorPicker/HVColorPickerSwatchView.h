@@ -1,0 +1,67 @@
+// A preset colour as a rounded, bordered patch: a checkerboard under translucent
+// colours, a dark highlight while a finger is down, a checkmark when selected. It
+// sends only the platform control's own touch events.
+#pragma once
+
+#include "HVColorPickerSwatchGeometry.h"
+
+#include <QuartzCore/CAShapeLayer.h>
+#include <UIKit/UIControl.h>
+
+class HVColorPickerSwatchView;
+using HVColorPickerSwatchViewRef = std::shared_ptr<HVColorPickerSwatchView>;
+
+class HVColorPickerSwatchView : public UIControl {
+  public:
+    explicit HVColorPickerSwatchView(CGRect frame);
+
+    const UIColorRef& color() const { return color_; }
+    // Redraws, also for the same colour.
+    void setColor(UIColorRef color);
+
+    // Plain stores: the change shows at the next redraw or sublayer layout.
+    CGFloat borderWidth() const { return borderWidth_; }
+    void setBorderWidth(CGFloat width) { borderWidth_ = width; }
+    CGFloat cornerRadius() const { return cornerRadius_; }
+    void setCornerRadius(CGFloat radius) { cornerRadius_ = radius; }
+    bool hasShadow() const { return hasShadow_; }
+    void setHasShadow(bool hasShadow) { hasShadow_ = hasShadow; }
+
+    // Held by the view's layer, not by the swatch.
+    CAShapeLayer* touchDownLayer() const { return touchDownLayer_; }
+    void setTouchDownLayer(CAShapeLayer* layer) { touchDownLayer_ = layer; }
+    CALayer* checkmarkLayer() const { return checkmarkLayer_; }
+    void setCheckmarkLayer(CALayer* layer) { checkmarkLayer_ = layer; }
+
+    // Made from "checkerboard.png" on first use and kept.
+    const UIColorRef& checkerboardColor();
+    void setCheckerboardColor(UIColorRef color) { checkerboardColor_ = std::move(color); }
+
+    // Shows the checkmark exactly when selected, with the layer's default change.
+    void setSelected(bool selected) override;
+    // Without animation the checkmark changes inside a zero-length transaction.
+    void setSelected(bool selected, bool animated);
+
+    // Draws the whole swatch from the bounds, whatever `rect` asks for.
+    void drawRect(CGRect rect) override;
+    // Shapes the highlight and places the checkmark; nothing else.
+    void layoutSublayersOfLayer(CALayer* layer) override;
+
+    bool beginTrackingWithTouch(UITouch* touch, UIEvent* event) override;
+    void endTrackingWithTouch(UITouch* touch, UIEvent* event) override;
+    void cancelTrackingWithEvent(UIEvent* event) override;
+
+    // A new closed rounded rectangle one point inside `rect`.
+    static CGMutablePathRef newRoundRectPathForBoundingRect(CGRect rect, CGFloat radius);
+
+  private:
+    void hideHighlight();
+
+    UIColorRef color_;
+    CGFloat borderWidth_ = 1.0f;
+    CGFloat cornerRadius_ = 6.0f;
+    bool hasShadow_ = true;
+    CAShapeLayer* touchDownLayer_ = nullptr;
+    CALayer* checkmarkLayer_ = nullptr;
+    UIColorRef checkerboardColor_;
+};
