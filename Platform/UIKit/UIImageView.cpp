@@ -33,7 +33,7 @@ CAContentsGravity gravityForMode(UIViewContentMode mode) {
     return CAContentsGravity::resize;
 }
 
-}  // namespace
+} // namespace
 
 UIImageView::UIImageView(CGRect frame) : UIView(frame) {
     setUserInteractionEnabled(false);
@@ -60,13 +60,10 @@ void UIImageView::setContentMode(UIViewContentMode mode) {
 void UIImageView::updateContents() {
     CALayer* own = layer();
     own->setContentsGravity(gravityForMode(contentMode()));
-    if (image_) {
-        // Unscaled modes show the image at its size in points.
-        own->setContentsScale(image_->scale());
-        own->setContents(image_->CGImage());
-    } else {
-        own->setContents(nullptr);
-    }
+    // Unscaled modes show the image at its size in points, whatever its scale.
+    own->setContents(image_ ? image_->CGImage() : nullptr);
 }
 
-CGSize UIImageView::sizeThatFits(CGSize size) const { return image_ ? image_->size() : size; }
+CGSize UIImageView::sizeThatFits(CGSize size) const {
+    return image_ ? image_->size() : size;
+}

@@ -1,0 +1,193 @@
+#include <Host/EventScript.h>
+
+#include <cctype>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+std::string trim(const std::string& text) {
+    const char* spaces = " \t\r\n\f\v";
+    std::size_t first = text.find_first_not_of(spaces);
+    if (first == std::string::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(spaces);
+    return text.substr(first, last - first + 1);
+}
+
+// A `#` at the start or after white space begins a comment; one inside a word
+// (a file name "shot#2.png") does not.
+std::string withoutComment(const std::string& line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+            return line.substr(0, i);
+        }
+    }
+    return line;
+}
+
+std::vector<std::string> splitWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream stream(text);
+    std::string word;
+    while (stream >> word) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string knownCommands(const std::vector<ScriptCommandSyntax>& syntax) {
+    std::string names;
+    for (const ScriptCommandSyntax& command : syntax) {
+        names += (names.empty() ? "" : ", ") + command.name;
+    }
+    return names;
+}
+
+std::string joinWords(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : "|") + word;
+    }
+    return text;
+}
+
+ScriptCommand parseArguments(std::size_t line, const ScriptCommandSyntax& syntax,
+                             const std::string& rest) {
+    ScriptCommand command;
+    command.line = line;
+    command.name = syntax.name;
+    const std::string usage = "usage: " + syntax.usage;
+    std::vector<std::string> tokens = splitWords(rest);
+    std::size_t next = 0;
+    for (ScriptArgument argument : syntax.arguments) {
+        if (argument == ScriptArgument::text) {
+            if (trim(rest).empty()) {
+                throw ScriptError(line, syntax.name + " needs text (" + usage + ")");
+            }
+            command.text = trim(rest);
+            return command;
+        }
+        if (next >= tokens.size()) {
+            if (argument == ScriptArgument::optionalCount) {
+                break;
+            }
+            throw ScriptError(line, syntax.name + " is missing an argument (" + usage + ")");
+        }
+        const std::string& token = tokens[next++];
+        double value = 0;
+        switch (argument) {
+        case ScriptArgument::number:
+            if (!parseScriptNumber(token, value)) {
+                throw ScriptError(line, "\"" + token + "\" is not a number (" + usage + ")");
+            }
+            command.numbers.push_back(value);
+            break;
+        case ScriptArgument::optionalCount:
+            if (!parseScriptNumber(token, value) || value < 1 || value > 100000 ||
+                value != std::floor(value)) {
+                throw ScriptError(line,
+                                  "\"" + token + "\" is not a whole number from 1 (" + usage + ")");
+            }
+            command.numbers.push_back(value);
+            break;
+        case ScriptArgument::word:
+            if (std::find(syntax.words.begin(), syntax.words.end(), token) == syntax.words.end()) {
+                throw ScriptError(line, syntax.name + " takes " + joinWords(syntax.words) +
+                                            ", not \"" + token + "\"");
+            }
+            command.text = token;
+            break;
+        case ScriptArgument::text:
+            break;
+        }
+    }
+    if (next < tokens.size()) {
+        throw ScriptError(line, "too many arguments for " + syntax.name + " (" + usage + ")");
+    }
+    return command;
+}
+
+} // namespace
+
+bool parseScriptNumber(const std::string& token, double& value) {
+    std::size_t i = 0;
+    if (i < token.size() && (token[i] == '-' || token[i] == '+')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < token.size() && std::isdigit(static_cast<unsigned char>(token[i])); ++i) {
+        ++digits;
+    }
+    if (i < token.size() && token[i] == '.') {
+        ++i;
+        for (; i < token.size() && std::isdigit(static_cast<unsigned char>(token[i])); ++i) {
+            ++digits;
+        }
+    }
+    if (digits == 0 || i != token.size()) {
+        return false;
+    }
+    const char* begin = token.data() + (token[0] == '+' ? 1 : 0);
+    auto result = std::from_chars(begin, token.data() + token.size(), value);
+    return result.ec == std::errc() && std::isfinite(value);
+}
+
+std::vector<ScriptCommandSyntax> standardScriptCommands() {
+    using A = ScriptArgument;
+    return {
+        {"tap", {A::number, A::number}, "tap X Y", {}},
+        {"down", {A::number, A::number}, "down X Y", {}},
+        {"move", {A::number, A::number}, "move X Y", {}},
+        {"up", {A::number, A::number}, "up X Y", {}},
+        {"cancel", {}, "cancel", {}},
+        {"drag",
+         {A::number, A::number, A::number, A::number, A::optionalCount},
+         "drag X1 Y1 X2 Y2 [N]",
+         {}},
+        {"alert", {A::text}, "alert TITLE", {}},
+        {"rotate", {A::word}, "rotate portrait|landscape", {"portrait", "landscape"}},
+        {"wait", {A::number}, "wait MS", {}},
+        {"screenshot", {A::text}, "screenshot PATH", {}},
+        {"quit", {}, "quit", {}},
+    };
+}
+
+std::vector<ScriptCommand> parseEventScript(std::istream& input,
+                                            const std::vector<ScriptCommandSyntax>& syntax) {
+    std::vector<ScriptCommand> commands;
+    std::string raw;
+    std::size_t line = 0;
+    while (std::getline(input, raw)) {
+        ++line;
+        std::string text = trim(withoutComment(raw));
+        if (text.empty()) {
+            continue;
+        }
+        std::size_t end = text.find_first_of(" \t");
+        std::string name = text.substr(0, end);
+        std::string rest = end == std::string::npos ? std::string() : text.substr(end + 1);
+        auto found = std::find_if(syntax.begin(), syntax.end(),
+                                  [&](const ScriptCommandSyntax& s) { return s.name == name; });
+        if (found == syntax.end()) {
+            throw ScriptError(line, "unknown command \"" + name +
+                                        "\" (commands: " + knownCommands(syntax) + ")");
+        }
+        ScriptCommand command = parseArguments(line, *found, rest);
+        if (command.name == "wait" && command.numbers[0] < 0) {
+            throw ScriptError(line, "wait needs a time of 0 or more milliseconds");
+        }
+        commands.push_back(std::move(command));
+    }
+    return commands;
+}
+
+std::vector<ScriptCommand> parseEventScript(const std::string& text,
+                                            const std::vector<ScriptCommandSyntax>& syntax) {
+    std::istringstream stream(text);
+    return parseEventScript(stream, syntax);
+}

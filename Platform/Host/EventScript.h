@@ -1,0 +1,68 @@
+// Event scripts: one command a line, `#` starting a comment (at the start of a
+// line or after a space), blank lines ignored. Coordinates are points from the
+// top-left of the screen; decimals are allowed. The whole script is checked before
+// anything runs, so a bad line stops a run before it starts.
+//
+//   tap X Y                  down and up at one point
+//   down X Y | move X Y | up X Y | cancel
+//   drag X1 Y1 X2 Y2 [N]     down, N moves (default 8), up
+//   alert TITLE              press the button so titled on the topmost alert
+//   rotate portrait|landscape
+//   wait MS                  advance the clock; animations move on
+//   screenshot PATH          the screen now, as PNG
+//   quit
+//
+// Programs add commands of their own (keyboard-host's `key TEXT`).
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// What a command takes, in order.
+enum class ScriptArgument {
+    number,        // a decimal number
+    optionalCount, // a whole number >= 1, may be left out (last argument only)
+    word,          // one of the command's words
+    text,          // the rest of the line, not empty (last argument only)
+};
+
+struct ScriptCommandSyntax {
+    std::string name;
+    std::vector<ScriptArgument> arguments;
+    std::string usage;              // "drag X1 Y1 X2 Y2 [N]"
+    std::vector<std::string> words; // for ScriptArgument::word
+};
+
+struct ScriptCommand {
+    std::size_t line = 0;
+    std::string name;
+    std::vector<double> numbers; // numbers and counts, in order
+    std::string text;            // the word or the text
+};
+
+// A line that cannot run: its number and what is wrong with it.
+class ScriptError : public std::runtime_error {
+  public:
+    ScriptError(std::size_t line, const std::string& message)
+        : std::runtime_error(message), line_(line) {}
+    std::size_t line() const { return line_; }
+
+  private:
+    std::size_t line_;
+};
+
+// The commands every program knows.
+std::vector<ScriptCommandSyntax> standardScriptCommands();
+
+// Parses a whole script against `syntax`; throws ScriptError for the first bad line.
+std::vector<ScriptCommand> parseEventScript(std::istream& input,
+                                            const std::vector<ScriptCommandSyntax>& syntax);
+std::vector<ScriptCommand> parseEventScript(const std::string& text,
+                                            const std::vector<ScriptCommandSyntax>& syntax);
+
+// A decimal number as scripts write it: optional sign, digits, optional fraction
+// ("12", "-3", "0.5", ".5"); false for anything else (no exponents, no "nan").
+bool parseScriptNumber(const std::string& token, double& value);

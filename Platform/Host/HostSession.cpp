@@ -1,0 +1,199 @@
+#include <Host/HostSession.h>
+
+#include <QuartzCore/CARenderer.h>
+#include <UIKit/UIAlertView.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIScreen.h>
+
+#include <system_error>
+
+namespace {
+
+UIApplication& application() {
+    return *UIApplication::sharedApplication();
+}
+
+CGPoint pointOf(const ScriptCommand& command, std::size_t first = 0) {
+    return {static_cast<CGFloat>(command.numbers[first]),
+            static_cast<CGFloat>(command.numbers[first + 1])};
+}
+
+} // namespace
+
+HostSession::HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands)
+    : scale_(scale), programCommands_(std::move(programCommands)) {}
+
+std::vector<ScriptCommandSyntax> HostSession::scriptSyntax() const {
+    std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
+    for (const HostScriptCommand& command : programCommands_) {
+        syntax.push_back(command.syntax);
+    }
+    return syntax;
+}
+
+void HostSession::changed() const {
+    if (changeHandler_) {
+        changeHandler_();
+    }
+}
+
+bool HostSession::touchDown(CGPoint point) {
+    if (touchDown_) {
+        return false;
+    }
+    touchDown_ = true;
+    application().sendTouch(UITouchPhaseBegan, point);
+    changed();
+    return true;
+}
+
+bool HostSession::touchMove(CGPoint point) {
+    if (!touchDown_) {
+        return false;
+    }
+    application().sendTouch(UITouchPhaseMoved, point);
+    changed();
+    return true;
+}
+
+bool HostSession::touchUp(CGPoint point) {
+    if (!touchDown_) {
+        return false;
+    }
+    touchDown_ = false;
+    application().sendTouch(UITouchPhaseEnded, point);
+    changed();
+    return true;
+}
+
+bool HostSession::touchCancel() {
+    if (!touchDown_) {
+        return false;
+    }
+    touchDown_ = false;
+    application().sendTouch(UITouchPhaseCancelled, CGPointZero);
+    changed();
+    return true;
+}
+
+bool HostSession::tap(CGPoint point) {
+    return touchDown(point) && touchUp(point);
+}
+
+bool HostSession::drag(CGPoint from, CGPoint to, int moves) {
+    if (!touchDown(from)) {
+        return false;
+    }
+    for (int i = 1; i <= moves; ++i) {
+        float t = static_cast<float>(i) / static_cast<float>(moves);
+        touchMove({from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t});
+    }
+    return touchUp(to);
+}
+
+void HostSession::pressAlertButton(const std::string& title) {
+    UIAlertView* alert = UIAlertView::visibleAlert();
+    if (alert == nullptr) {
+        throw std::runtime_error("no alert is showing, so there is no \"" + title +
+                                 "\" button to press");
+    }
+    NSInteger index = alert->indexOfButtonWithTitle(title);
+    if (index < 0) {
+        std::string buttons;
+        for (NSInteger i = 0; i < alert->numberOfButtons(); ++i) {
+            buttons += (i ? ", \"" : "\"") + alert->buttonTitleAtIndex(i) + "\"";
+        }
+        throw std::runtime_error("the alert \"" + alert->title() + "\" has no button \"" + title +
+                                 "\" (its buttons: " + buttons + ")");
+    }
+    alert->pressButtonAtIndex(index);
+    changed();
+}
+
+bool HostSession::rotate(bool landscape) {
+    bool turned = application().rotateToInterfaceOrientation(
+        landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
+    changed();
+    return turned;
+}
+
+CGImageRef HostSession::renderFrame() const {
+    const UIScreenRef& screen = UIScreen::mainScreen();
+    return CARenderLayerTree(screen->layer(), screen->bounds().size, scale_);
+}
+
+bool HostSession::isAnimating() const {
+    return CARendererHasRunningAnimations(UIScreen::mainScreen()->layer());
+}
+
+void HostSession::writeScreenshot(const std::filesystem::path& path) const {
+    std::error_code error;
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), error);
+        if (error) {
+            throw std::runtime_error("cannot make the folder " + path.parent_path().string() +
+                                     ": " + error.message());
+        }
+    }
+    CGImageRef frame = renderFrame();
+    if (!frame || !CGImageWritePNG(frame, path)) {
+        throw std::runtime_error("cannot write the screenshot " + path.string());
+    }
+}
+
+HostSession::Step HostSession::run(const ScriptCommand& command) {
+    const std::string& name = command.name;
+    auto requireTouch = [&](bool ok, const char* problem) {
+        if (!ok) {
+            throw ScriptError(command.line, problem);
+        }
+    };
+    if (name == "tap") {
+        requireTouch(tap(pointOf(command)),
+                     "tap while a finger is down (lift it with up or cancel first)");
+    } else if (name == "down") {
+        requireTouch(touchDown(pointOf(command)),
+                     "down while a finger is already down (one finger only)");
+    } else if (name == "move") {
+        requireTouch(touchMove(pointOf(command)), "move with no finger down (use down first)");
+    } else if (name == "up") {
+        requireTouch(touchUp(pointOf(command)), "up with no finger down (use down first)");
+    } else if (name == "cancel") {
+        requireTouch(touchCancel(), "cancel with no finger down (use down first)");
+    } else if (name == "drag") {
+        int moves = command.numbers.size() > 4 ? static_cast<int>(command.numbers[4]) : 8;
+        requireTouch(drag(pointOf(command, 0), pointOf(command, 2), moves),
+                     "drag while a finger is down (lift it with up or cancel first)");
+    } else if (name == "alert") {
+        try {
+            pressAlertButton(command.text);
+        } catch (const std::runtime_error& error) {
+            throw ScriptError(command.line, error.what());
+        }
+    } else if (name == "rotate") {
+        rotate(command.text == "landscape");
+    } else if (name == "wait") {
+        if (waitHandler_) {
+            waitHandler_(command.numbers[0] / 1000.0);
+        }
+        changed();
+    } else if (name == "screenshot") {
+        try {
+            writeScreenshot(command.text);
+        } catch (const std::runtime_error& error) {
+            throw HostFailure(command.line, error.what());
+        }
+    } else if (name == "quit") {
+        return Step::quit;
+    } else {
+        for (const HostScriptCommand& own : programCommands_) {
+            if (own.syntax.name == name) {
+                own.run(command, *this);
+                changed();
+                return Step::next;
+            }
+        }
+        throw ScriptError(command.line, "unknown command \"" + name + "\"");
+    }
+    return Step::next;
+}

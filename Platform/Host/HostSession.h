@@ -1,0 +1,87 @@
+// A running program as the host drives it: touches in screen points, rotation,
+// alert buttons, frames of the screen, and the event-script commands built on
+// them. The window and the headless backend share it; they differ in how time
+// passes (`wait`) and in what a change of the screen makes them do.
+#pragma once
+
+#include <CoreGraphics/CGGeometry.h>
+#include <CoreGraphics/CGImage.h>
+#include <Host/EventScript.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class HostSession;
+
+// A command of a program's own (keyboard-host's `key TEXT`). `run` may throw
+// ScriptError for a line that cannot run in the current state.
+struct HostScriptCommand {
+    ScriptCommandSyntax syntax;
+    std::function<void(const ScriptCommand& command, HostSession& session)> run;
+};
+
+// Something that failed while running (as opposed to a bad script line).
+class HostFailure : public std::runtime_error {
+  public:
+    HostFailure(std::size_t line, const std::string& message)
+        : std::runtime_error(message), line_(line) {}
+    std::size_t line() const { return line_; }
+
+  private:
+    std::size_t line_;
+};
+
+class HostSession {
+  public:
+    enum class Step { next, quit };
+
+    HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands = {});
+
+    CGFloat scale() const { return scale_; }
+    // Every command the scripts of this program may use.
+    std::vector<ScriptCommandSyntax> scriptSyntax() const;
+
+    // One finger, in screen points. Each returns false when the call does not fit
+    // the finger's state (moving with no finger down, putting a second one down).
+    bool touchDown(CGPoint point);
+    bool touchMove(CGPoint point);
+    bool touchUp(CGPoint point);
+    bool touchCancel();
+    bool isTouchDown() const { return touchDown_; }
+    bool tap(CGPoint point);
+    // Down at `from`, `moves` evenly spaced moves ending at `to`, up at `to`.
+    bool drag(CGPoint from, CGPoint to, int moves);
+
+    // Presses the button titled `title` on the alert that is up; throws
+    // std::runtime_error saying what was there instead.
+    void pressAlertButton(const std::string& title);
+    // False when the interface refused to turn.
+    bool rotate(bool landscape);
+
+    // The screen now (after a layout pass), `scale` pixels per point.
+    CGImageRef renderFrame() const;
+    bool isAnimating() const;
+    // Writes the screen as PNG, making missing folders; throws std::runtime_error.
+    void writeScreenshot(const std::filesystem::path& path) const;
+
+    // Runs one script command. `wait` is handed to the backend's wait handler.
+    // Throws ScriptError for a line that cannot run now, HostFailure for a failure.
+    Step run(const ScriptCommand& command);
+    void setWaitHandler(std::function<void(double seconds)> handler) {
+        waitHandler_ = std::move(handler);
+    }
+    // Called after anything that may have changed the screen.
+    void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+
+  private:
+    void changed() const;
+
+    CGFloat scale_;
+    std::vector<HostScriptCommand> programCommands_;
+    bool touchDown_ = false;
+    std::function<void(double)> waitHandler_;
+    std::function<void()> changeHandler_;
+};

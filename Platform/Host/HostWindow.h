@@ -1,0 +1,47 @@
+// The window backend: one SDL window showing the screen, the mouse as a finger,
+// animations in real time. Frames are drawn only when something changed or an
+// animation runs, at most 60 a second. All SDL calls live in HostWindowSDL.cpp.
+#pragma once
+
+#include <CoreGraphics/CGImage.h>
+#include <Host/EventScript.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class HostSession;
+
+class HostWindow {
+  public:
+    // Opens the window, titled `title`, at `scale` pixels per point (by default 2,
+    // or 1 when the display cannot fit that). nullptr with `error` set when there
+    // is no display.
+    static std::unique_ptr<HostWindow> open(const std::string& title, std::optional<int> scale,
+                                            std::string& error);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    int scale() const;
+    // Runs until the window is closed or the script says quit; the script runs in
+    // real time (`wait` waits). Returns the exit status.
+    int run(HostSession& session, const std::vector<ScriptCommand>& script,
+            const std::string& scriptName);
+
+    // One turn of the loop, for tests: handles the queued window events (waiting up
+    // to `timeoutMs` for the first), then draws a frame if one is due. False once
+    // the window was closed.
+    bool processEvents(HostSession& session, int timeoutMs);
+    // Draws the screen into the window now.
+    void present(HostSession& session);
+    // What the window shows: its pixels, as last presented.
+    CGImageRef windowPixels() const;
+    std::string title() const;
+
+  private:
+    struct Impl;
+    explicit HostWindow(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
