@@ -1,3 +1,4 @@
+#include "ExpectedDrawPlans.h"
 #include "HVColorCompareGeometry.h"
 #include "HVColorPickerSwatchGeometry.h"
 #include "HVRoundRectGeometry.h"
@@ -10,39 +11,15 @@
 
 namespace {
 
+using namespace expectedplans;
+
 CGColorRef rgb(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
     const CGFloat components[] = {r, g, b, a};
     return CGColorCreate(CGColorSpaceCreateDeviceRGB(), components);
 }
 
-CGColorRef grey(CGFloat white, CGFloat alpha) {
-    const CGFloat components[] = {white, alpha};
-    return CGColorCreate(CGColorSpaceCreateDeviceGray(), components);
-}
-
 // Stands in for the pattern colour; the plans only pass it on.
 const CGColorRef kCheckerboard = rgb(0.25f, 0.5f, 0.75f, 1);
-
-std::string describe(const std::vector<CGDrawingRecord>& records) {
-    std::string text;
-    for (const auto& r : records) {
-        text += "  " + CGDrawingRecordDescription(r) + "\n";
-    }
-    return text;
-}
-
-void expectSameOperations(const CGRecordingContext& actual, const CGRecordingContext& expected) {
-    EXPECT_TRUE(actual.records() == expected.records())
-        << "actual:\n"
-        << describe(actual.records()) << "expected:\n"
-        << describe(expected.records());
-}
-
-void fill(CGRecordingContext& c, const CGPathRef& path, const CGColorRef& color) {
-    c.addPath(*path);
-    c.setFillColor(color);
-    c.drawPath(kCGPathFill);
-}
 
 struct CheckerboardSource {
     int reads = 0;
@@ -53,27 +30,6 @@ struct CheckerboardSource {
         };
     }
 };
-
-// The plan for a 36-point swatch with the values it has after creation.
-CGRecordingContext expectedSwatch(const CGColorRef& color, bool checkerboard, bool shadow) {
-    CGRecordingContext c;
-    if (checkerboard) {
-        fill(c, HVNewRoundRectPath(CGRectMake(1, 1, 34, 34), 5), kCheckerboard);
-    }
-    fill(c, HVNewRoundRectPath(CGRectMake(0, 0, 36, 36), 7), color);
-    c.setLineWidth(1);
-    c.addPath(*HVNewRoundRectPath(CGRectMake(0.5f, 0.5f, 35, 35), 6));
-    if (shadow) {
-        c.setStrokeColor(grey(0.6f, 1));
-        c.setBlendMode(kCGBlendModeMultiply);
-        c.setShadow(CGSizeMake(0, 1), 0, grey(1, 0.8f));
-    } else {
-        c.setStrokeColor(grey(1, 1));
-    }
-    c.drawPath(kCGPathStroke);
-    c.setBlendMode(kCGBlendModeNormal);
-    return c;
-}
 
 TEST(SwatchDrawPlan, CheckerboardOnlyUnderTranslucentColour) {
     struct Case {
@@ -92,7 +48,7 @@ TEST(SwatchDrawPlan, CheckerboardOnlyUnderTranslucentColour) {
         CGRecordingContext context;
         CheckerboardSource source;
         HVDrawSwatch(&context, {CGRectMake(0, 0, 36, 36), c.color, 1, 6, true}, source.function());
-        expectSameOperations(context, expectedSwatch(c.color, c.checkerboard, true));
+        expectSameOperations(context, swatch36(c.color, c.checkerboard ? kCheckerboard : nullptr));
         // The pattern is built on first real use only.
         EXPECT_EQ(source.reads, c.checkerboard ? 1 : 0);
     }
@@ -103,7 +59,8 @@ TEST(SwatchDrawPlan, PlainWhiteBorderWithoutShadow) {
         CGRecordingContext context;
         CheckerboardSource source;
         HVDrawSwatch(&context, {CGRectMake(0, 0, 36, 36), color, 1, 6, false}, source.function());
-        expectSameOperations(context, expectedSwatch(color, CGColorGetAlpha(color) < 1, false));
+        expectSameOperations(
+            context, swatch36(color, CGColorGetAlpha(color) < 1 ? kCheckerboard : nullptr, false));
     }
 }
 
@@ -126,21 +83,6 @@ TEST(SwatchDrawPlan, BorderWidthAndRadiusShapeAllThreePaths) {
     expectSameOperations(context, expected);
 }
 
-CGRecordingContext expectedCompare(const CGColorRef& oldColor, const CGColorRef& currentColor,
-                                   bool checkerboard) {
-    CGRecordingContext c;
-    if (checkerboard) {
-        fill(c, HVNewRoundRectPath(CGRectMake(2, 2, 40, 40), 5), kCheckerboard);
-    }
-    fill(c, HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7), oldColor);
-    fill(c, HVNewRightRoundRectPath(CGRectMake(21, 0, 23, 44), 7), currentColor);
-    c.setLineWidth(2);
-    c.addPath(*HVNewRoundRectPath(CGRectMake(1, 1, 42, 42), 6));
-    c.setStrokeColor(grey(1, 1));
-    c.drawPath(kCGPathStroke);
-    return c;
-}
-
 TEST(CompareDrawPlan, CheckerboardWhenEitherColourIsTranslucent) {
     struct Case {
         const char* name;
@@ -158,7 +100,8 @@ TEST(CompareDrawPlan, CheckerboardWhenEitherColourIsTranslucent) {
         CheckerboardSource source;
         HVDrawColorCompare(&context, CGRectMake(0, 0, 44, 44), c.oldColor, c.currentColor,
                            source.function());
-        expectSameOperations(context, expectedCompare(c.oldColor, c.currentColor, c.checkerboard));
+        expectSameOperations(context, compare44(c.oldColor, c.currentColor,
+                                                c.checkerboard ? kCheckerboard : nullptr));
         EXPECT_EQ(source.reads, c.checkerboard ? 1 : 0);
     }
 }
