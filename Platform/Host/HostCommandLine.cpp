@@ -127,7 +127,8 @@ std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages)
     for (const std::string& line : scriptUsages) {
         text += "  " + line + "\n";
     }
-    text += "\nexit status: 0 when all went well; 1 when something failed (a screenshot could\n"
-            "not be written, the script could not be read); 2 for a bad option or script line.\n";
+    text += "\nexit status: 0 when all went well; 2 for a bad option, an unreadable script or a\n"
+            "bad script line (named by its number); 1 when something failed while running\n"
+            "(a screenshot could not be written).\n";
     return text;
 }

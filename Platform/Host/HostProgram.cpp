@@ -6,6 +6,7 @@
 #include <UIKit/UIApplication.h>
 #include <UIKit/UIScreen.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +23,9 @@ void report(const std::string& program, const std::string& message) {
 std::vector<std::string> scriptUsages(const std::vector<ScriptCommandSyntax>& syntax) {
     std::vector<std::string> usages;
     for (const ScriptCommandSyntax& command : syntax) {
-        usages.push_back(command.usage);
+        std::string line = command.usage;
+        line.resize(std::max<std::size_t>(line.size() + 2, 28), ' ');
+        usages.push_back(line + command.description);
     }
     return usages;
 }
