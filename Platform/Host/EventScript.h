@@ -34,6 +34,7 @@ struct ScriptCommandSyntax {
     std::vector<ScriptArgument> arguments;
     std::string usage;              // "drag X1 Y1 X2 Y2 [N]"
     std::vector<std::string> words; // for ScriptArgument::word
+    std::string description;        // for --help
 };
 
 struct ScriptCommand {
