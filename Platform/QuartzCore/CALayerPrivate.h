@@ -22,6 +22,10 @@ struct CALayer::Private {
     CGFloat contentScale = 0;
     // Set once the layer has been marked for display: only such layers draw content.
     bool drawsContent = false;
+    // Content the renderer computes from the layer's own properties (a gradient),
+    // kept while the values it was made from (`rasterKey`) stay the same.
+    CGImageRef raster;
+    std::vector<double> rasterKey;
 };
 
 // Draws `layer`'s content at `scale` pixels per point into its cache.

@@ -113,10 +113,14 @@ class LayerRenderer {
         return !layer.isHidden() && layer.presentationOpacity() > 0;
     }
     CGRect extent(const CALayer& layer) const;
-    void paintImage(const CGImage& image, CGRect rect);
+    void paintImage(const CGImage& image, CGRect rect, bool opaque = false);
+    bool paintImageOnPixelGrid(const CGImage& image, CGRect rect, bool opaque);
     void renderOwnContent(CALayer& layer, CGRect bounds, CGFloat radius);
     void renderShape(const CAShapeLayer& shape);
     void renderGradient(const CAGradientLayer& gradient, CGRect bounds, CGFloat radius);
+    static bool isOpaqueRectangle(const CAGradientLayer& gradient, CGFloat radius);
+    CGImageRef rasterizeGradient(const CAGradientLayer& gradient, CGSize size, CGFloat radius,
+                                 CGPoint start, CGPoint end) const;
     void renderText(const CATextLayer& text, CGRect bounds);
     void renderBorder(const CALayer& layer, CGRect bounds, CGFloat radius);
 
@@ -156,8 +160,11 @@ CGRect LayerRenderer::extent(const CALayer& layer) const {
     return area;
 }
 
-void LayerRenderer::paintImage(const CGImage& image, CGRect rect) {
+void LayerRenderer::paintImage(const CGImage& image, CGRect rect, bool opaque) {
     if (rect.size.width <= 0 || rect.size.height <= 0) {
+        return;
+    }
+    if (paintImageOnPixelGrid(image, rect, opaque)) {
         return;
     }
     cairo_save(cairo_);
@@ -170,6 +177,36 @@ void LayerRenderer::paintImage(const CGImage& image, CGRect rect) {
     cairo_pattern_set_extend(cairo_get_source(cairo_), CAIRO_EXTEND_PAD);
     cairo_paint(cairo_);
     cairo_restore(cairo_);
+}
+
+// An image whose pixels land one to one on whole device pixels is copied without
+// a transform: Pixman's plain blit, instead of a filtered resample that rounding
+// would otherwise trigger. An opaque image replaces what is under it: a copy.
+bool LayerRenderer::paintImageOnPixelGrid(const CGImage& image, CGRect rect, bool opaque) {
+    cairo_matrix_t m;
+    cairo_get_matrix(cairo_, &m);
+    if (m.xy != 0 || m.yx != 0) {
+        return false;
+    }
+    double x = rect.origin.x, y = rect.origin.y;
+    cairo_user_to_device(cairo_, &x, &y);
+    double width = rect.size.width * m.xx, height = rect.size.height * m.yy;
+    auto whole = [](double v) { return std::fabs(v - std::round(v)) < 1e-3; };
+    if (!whole(x) || !whole(y) || std::fabs(width - static_cast<double>(image.width())) > 1e-3 ||
+        std::fabs(height - static_cast<double>(image.height())) > 1e-3) {
+        return false;
+    }
+    cairo_save(cairo_);
+    cairo_identity_matrix(cairo_);
+    cairo_set_source_surface(cairo_, image.cairoSurface(), std::round(x), std::round(y));
+    if (opaque) {
+        cairo_set_operator(cairo_, CAIRO_OPERATOR_SOURCE);
+    }
+    cairo_rectangle(cairo_, std::round(x), std::round(y), static_cast<double>(image.width()),
+                    static_cast<double>(image.height()));
+    cairo_fill(cairo_);
+    cairo_restore(cairo_);
+    return true;
 }
 
 void LayerRenderer::renderShape(const CAShapeLayer& shape) {
@@ -192,18 +229,54 @@ void LayerRenderer::renderShape(const CAShapeLayer& shape) {
     }
 }
 
+// Filling a gradient costs far more than copying pixels, so the gradient is drawn
+// once into a bitmap and kept until one of its inputs changes.
 void LayerRenderer::renderGradient(const CAGradientLayer& gradient, CGRect bounds, CGFloat radius) {
     const auto& colors = gradient.colors();
-    if (colors.empty()) {
+    if (colors.empty() || bounds.size.width <= 0 || bounds.size.height <= 0) {
         return;
     }
     CGPoint start = gradient.presentationStartPoint(), end = gradient.presentationEndPoint();
-    auto toLayer = [&](CGPoint unit) {
-        return CGPoint{bounds.origin.x + unit.x * bounds.size.width,
-                       bounds.origin.y + unit.y * bounds.size.height};
-    };
-    CGPoint from = toLayer(start), to = toLayer(end);
-    CairoPatternPtr pattern(cairo_pattern_create_linear(from.x, from.y, to.x, to.y));
+    std::vector<double> key = {
+        scale_, bounds.size.width, bounds.size.height, radius, start.x, start.y, end.x, end.y};
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        CGRGBA c = CGColorGetDrawingRGBA(colors[i]);
+        key.insert(key.end(), {c.r, c.g, c.b, c.a});
+    }
+    key.insert(key.end(), gradient.locations().begin(), gradient.locations().end());
+    CALayer::Private& state = gradient.privateState();
+    if (!state.raster || state.rasterKey != key) {
+        state.raster = rasterizeGradient(gradient, bounds.size, radius, start, end);
+        state.rasterKey = std::move(key);
+    }
+    if (state.raster) {
+        CGSize size = state.raster->sizeInPoints();
+        paintImage(*state.raster,
+                   CGRectMake(bounds.origin.x, bounds.origin.y, size.width, size.height),
+                   isOpaqueRectangle(gradient, radius));
+    }
+}
+
+bool LayerRenderer::isOpaqueRectangle(const CAGradientLayer& gradient, CGFloat radius) {
+    return radius <= 0 &&
+           std::all_of(gradient.colors().begin(), gradient.colors().end(),
+                       [](const CGColorRef& c) { return CGColorGetDrawingRGBA(c).a >= 1; });
+}
+
+CGImageRef LayerRenderer::rasterizeGradient(const CAGradientLayer& gradient, CGSize size,
+                                            CGFloat radius, CGPoint start, CGPoint end) const {
+    double width = std::ceil(static_cast<double>(size.width) * scale_);
+    double height = std::ceil(static_cast<double>(size.height) * scale_);
+    if (!(width >= 1 && height >= 1 && width <= 16384 && height <= 16384)) {
+        return nullptr;
+    }
+    CGImage::SurfacePtr surface(cairo_image_surface_create(
+        CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)));
+    CairoPtr cairo(cairo_create(surface.get()));
+    cairo_scale(cairo.get(), scale_, scale_);
+    CairoPatternPtr pattern(cairo_pattern_create_linear(start.x * size.width, start.y * size.height,
+                                                        end.x * size.width, end.y * size.height));
+    const auto& colors = gradient.colors();
     const auto& locations = gradient.locations();
     for (std::size_t i = 0; i < colors.size(); ++i) {
         double offset = locations.size() == colors.size() ? locations[i]
@@ -214,10 +287,11 @@ void LayerRenderer::renderGradient(const CAGradientLayer& gradient, CGRect bound
                                           c.b, c.a);
     }
     cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-    cairo_new_path(cairo_);
-    appendPath(cairo_, *roundedRectPath(bounds, radius));
-    cairo_set_source(cairo_, pattern.get());
-    cairo_fill(cairo_);
+    appendPath(cairo.get(), *roundedRectPath(CGRectMake(0, 0, size.width, size.height), radius));
+    cairo_set_source(cairo.get(), pattern.get());
+    cairo_fill(cairo.get());
+    cairo.reset();
+    return std::make_shared<const CGImage>(std::move(surface), scale_);
 }
 
 void LayerRenderer::renderText(const CATextLayer& text, CGRect bounds) {
