@@ -1,0 +1,199 @@
+// The window backend in a real X server: an Xvfb started for these tests (as
+// `xvfb-run -a` would, on a free display number). Mouse events go through SDL's
+// own event queue and must reach the controls as touches; the window's pixels must
+// match the frame rendered headless. Skipped when no X server can be started.
+#include "TestScene.h"
+#include "TestSupport.h"
+
+#include <Host/HostSession.h>
+#include <Host/HostWindow.h>
+#include <QuartzCore/CAMediaTiming.h>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// An Xvfb of its own for the test program, on a display number it picks itself.
+class VirtualDisplay {
+  public:
+    VirtualDisplay() {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd wait{fds[0], POLLIN, 0};
+        char c;
+        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) {
+            display_ = ":" + number;
+        }
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+std::unique_ptr<VirtualDisplay> display;
+
+class WindowBackend : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        display = std::make_unique<VirtualDisplay>();
+        if (!display->name().empty()) {
+            setenv("DISPLAY", display->name().c_str(), 1);
+            unsetenv("WAYLAND_DISPLAY");
+        }
+    }
+    static void TearDownTestSuite() { display.reset(); }
+    void SetUp() override {
+        if (display->name().empty()) {
+            GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+        }
+    }
+    testsupport::TemporaryDirectory folder;
+};
+
+void pushMouse(Uint32 type, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.state = SDL_BUTTON_LMASK;
+    } else {
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+    }
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 2, error);
+    ASSERT_NE(window, nullptr) << error;
+    EXPECT_EQ(window->title(), "platform-test-scene");
+    CAMediaTimeUseVirtualClock(0);
+    UIScreen::mainScreen()->setScale(2);
+    auto delegate = std::make_shared<TestSceneAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(delegate);
+    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    HostSession session(2);
+    window->present(session);
+
+    // "Show Alert" at (85, 106) points: 2 pixels a point.
+    pushMouse(SDL_MOUSEBUTTONDOWN, 170, 212);
+    pushMouse(SDL_MOUSEBUTTONUP, 170, 212);
+    window->processEvents(session, 100);
+    ASSERT_NE(UIAlertView::visibleAlert(), nullptr) << "the click did not press the button";
+    EXPECT_EQ(UIAlertView::visibleAlert()->title(), "Hello");
+
+    // The window shows what the headless renderer draws, alert and all.
+    window->present(session);
+    CGImageRef shown = window->windowPixels(), rendered = session.renderFrame();
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->width(), rendered->width());
+    ASSERT_EQ(shown->height(), rendered->height());
+    std::size_t differing = 0;
+    for (std::size_t y = 0; y < shown->height(); ++y) {
+        for (std::size_t x = 0; x < shown->width(); ++x) {
+            differing += !(CGImageGetPixel(shown, x, y) == CGImageGetPixel(rendered, x, y));
+        }
+    }
+    EXPECT_EQ(differing, 0u);
+
+    // Press "Cancel" (the alert's left button) by its place on screen.
+    UIButton* cancel = UIAlertView::visibleAlert()->buttonAtIndex(0);
+    CGRect frame = cancel->convertRectToView(cancel->bounds(), nullptr);
+    int cx = static_cast<int>((frame.origin.x + frame.size.width / 2) * 2);
+    int cy = static_cast<int>((frame.origin.y + frame.size.height / 2) * 2);
+    pushMouse(SDL_MOUSEBUTTONDOWN, cx, cy);
+    pushMouse(SDL_MOUSEBUTTONUP, cx, cy);
+    window->processEvents(session, 100);
+    EXPECT_EQ(UIAlertView::visibleAlert(), nullptr);
+
+    // Drag the slider (20..300 points across, y 154..194) from its left end to x 160.
+    TestSceneViewController* scene = delegate->scene();
+    std::size_t logged = scene->log().size();
+    pushMouse(SDL_MOUSEBUTTONDOWN, 40, 348);
+    pushMouse(SDL_MOUSEMOTION, 180, 348);
+    pushMouse(SDL_MOUSEMOTION, 320, 348);
+    pushMouse(SDL_MOUSEBUTTONUP, 320, 348);
+    window->processEvents(session, 100);
+    EXPECT_FLOAT_EQ(scene->slider()->value(), 0.5f);
+    std::vector<std::string> drag(scene->log().begin() + static_cast<std::ptrdiff_t>(logged),
+                                  scene->log().end());
+    EXPECT_EQ(drag, (std::vector<std::string>{"slider 0.00", "slider 0.25", "slider 0.50",
+                                              "slider 0.50"}));
+
+    window->present(session);
+    CGPixel fill = CGImageGetPixel(window->windowPixels(), 300, 348);
+    EXPECT_GT(fill.b, 200);
+    EXPECT_LT(fill.r, 60);
+    UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
+TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {
+    auto script = [&](const std::string& shot) {
+        return "tap 30 42\nwait 600\ntap 85 106\nscreenshot " + (folder.path() / shot).string() +
+               "\nquit\n";
+    };
+    testsupport::writeFile(folder.path() / "window.txt", script("window.png"));
+    testsupport::writeFile(folder.path() / "headless.txt", script("headless.png"));
+    std::string program = (testsupport::buildDirectory() / "bin" / "platform-test-scene").string();
+    std::string root = (folder.path() / "device").string();
+    auto windowed = testsupport::runProcess(
+        {program, "--root", root, "--events", (folder.path() / "window.txt").string()});
+    ASSERT_EQ(windowed.exitCode, 0) << windowed.standardError;
+    auto headless =
+        testsupport::runProcess({program, "--headless", "--scale", "2", "--root", root, "--events",
+                                 (folder.path() / "headless.txt").string()});
+    ASSERT_EQ(headless.exitCode, 0) << headless.standardError;
+    CGImageRef a = CGImageCreateWithPNGFile(folder.path() / "window.png");
+    CGImageRef b = CGImageCreateWithPNGFile(folder.path() / "headless.png");
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(a->width(), 640u) << "a window defaults to scale 2";
+    ASSERT_EQ(a->height(), b->height());
+    // Below the status bar, whose clock shows the real time in a window.
+    std::size_t differing = 0;
+    for (std::size_t y = 40; y < a->height(); ++y) {
+        for (std::size_t x = 0; x < a->width(); ++x) {
+            differing += !(CGImageGetPixel(a, x, y) == CGImageGetPixel(b, x, y));
+        }
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+} // namespace
