@@ -5,6 +5,7 @@
 #include <Foundation/NSLog.h>
 #include <Foundation/NSString.h>
 #include <TintPreferences.h>
+#include <UIKit/UIAlertView.h>
 
 namespace {
 
@@ -48,12 +49,11 @@ BOOL addedIsOpen(id, SEL) {
     return TintPreferences::isOpen();
 }
 
-// A developer's aid that nothing calls: the alert's title, message and button go to
-// the system log, which is where this platform shows a test alert.
+// A developer's aid that nothing calls: a test alert with the object's description.
 void addedDebugWithObject(id, SEL, id object) {
     auto message = NSString::stringWithFormat(
         "%@", static_cast<const NSObject*>(dynamic_cast<NSObject*>(object)));
-    NSLog("alert: test: %@ [ok]", message);
+    UIAlertView::initWithTitle("test", message->utf8(), nullptr, "ok", {})->show();
 }
 
 template <class Function>

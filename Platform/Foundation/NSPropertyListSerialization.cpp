@@ -43,6 +43,17 @@ bool fail(std::string* error, const char* reason) {
 
 NSObjectRef objectFromNode(plist_t node, int depth, bool topLevel);
 
+// numberWithDouble converts to an integer unchecked, which for reals beyond the
+// integer range (any file may hold one) is undefined; saturate instead.
+NSObjectRef realNumber(double value) {
+    constexpr double limit = 9223372036854775807.0;
+    std::int64_t integer = std::isnan(value) ? 0
+                           : value >= limit  ? INT64_MAX
+                           : value <= -limit ? INT64_MIN
+                                             : static_cast<std::int64_t>(value);
+    return std::make_shared<NSNumber>(NSNumber::Kind::Real, integer, value);
+}
+
 NSObjectRef dictionaryFromNode(plist_t node, int depth, bool topLevel) {
     NSDictionary::Storage entries;
     plist_dict_iter rawIter = nullptr;
@@ -98,7 +109,7 @@ NSObjectRef scalarFromNode(plist_t node) {
     case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
-        return NSNumber::numberWithDouble(value);
+        return realNumber(value);
     }
     case PLIST_STRING: {
         uint64_t length = 0;
@@ -206,6 +217,23 @@ plist_t nodeFromObject(const NSObject& object, int depth) {
     return nodeFromContainer(object, depth);
 }
 
+// A binary list can hold dictionary keys with NUL bytes inside, which libplist's key
+// getter answers by aborting the process. Its XML writer copies keys without that
+// check and its XML reader cannot produce such keys, so a binary list is read back
+// through its XML form.
+PlistPtr throughXml(PlistPtr binary) {
+    char* raw = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(binary.get(), &raw, &length);
+    std::unique_ptr<char, XmlDeleter> xml(raw);
+    if (!xml) {
+        return nullptr;
+    }
+    plist_t reread = nullptr;
+    plist_from_xml(xml.get(), length, &reread);
+    return PlistPtr(reread);
+}
+
 } // namespace
 
 NSObjectRef NSPropertyListSerialization::propertyListWithData(std::string_view data,
@@ -226,6 +254,9 @@ NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(std::string_
     plist_t raw = nullptr;
     plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &raw);
     PlistPtr root(raw);
+    if (root && plist_is_binary(data.data(), static_cast<uint32_t>(data.size()))) {
+        root = throughXml(std::move(root));
+    }
     if (!root) {
         fail(error, "not a property list");
         return nullptr;

@@ -42,24 +42,27 @@ std::optional<NSObjectRef> PropertyListQuickReader::read(std::string_view xml) {
     return list;
 }
 
+// Only the prologues that writers of property lists produce, byte for byte; any other
+// declaration, document type or plist element is the general reader's to judge.
 bool PropertyListQuickReader::skipPrologue() {
+    static constexpr std::string_view declarations[] = {
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+        "<?xml version=\"1.0\"?>",
+    };
+    static constexpr std::string_view documentType =
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">";
     skipSpace();
-    if (accept("<?xml") && !skipPast("?>", "<")) {
-        return false;
+    for (std::string_view declaration : declarations) {
+        if (accept(declaration)) {
+            break;
+        }
     }
     skipSpace();
-    // An internal subset ("[...]") could declare entities: left to the general reader.
-    if (accept("<!DOCTYPE") && !skipPast(">", "<[")) {
-        return false;
-    }
+    accept(documentType);
     skipSpace();
-    if (!accept("<plist")) {
-        return false;
-    }
-    if (rest_.empty() || (rest_.front() != '>' && !isSpace(rest_.front()))) {
-        return false;
-    }
-    if (!skipPast(">", "</")) {
+    if (!accept("<plist version=\"1.0\">") && !accept("<plist>")) {
         return false;
     }
     skipSpace();
@@ -177,16 +180,6 @@ bool PropertyListQuickReader::accept(std::string_view token) {
         return false;
     }
     rest_.remove_prefix(token.size());
-    return true;
-}
-
-bool PropertyListQuickReader::skipPast(std::string_view terminator, std::string_view forbidden) {
-    std::size_t end = rest_.find(terminator);
-    if (end == std::string_view::npos ||
-        rest_.substr(0, end).find_first_of(forbidden) != std::string_view::npos) {
-        return false;
-    }
-    rest_.remove_prefix(end + terminator.size());
     return true;
 }
 

@@ -1,5 +1,5 @@
-// A lean reader for the common shape of small XML property lists: the declaration
-// and document type, one <plist> element, and dictionaries, arrays, strings of plain
+// A lean reader for the common shape of small XML property lists: the usual
+// declaration and document type, one <plist> element, and dictionaries, arrays, strings of plain
 // ASCII text, booleans and decimal integers. Anything else (entities, comments, other
 // types, non-ASCII text, duplicate keys) is left to the general reader, so that the
 // two never disagree on a list this one accepts.
@@ -26,7 +26,6 @@ class PropertyListQuickReader {
     NSObjectRef integer();
     bool text(std::string_view closingTag, std::string_view& result);
     bool accept(std::string_view token);
-    bool skipPast(std::string_view terminator, std::string_view forbidden);
     void skipSpace();
 
     std::string_view rest_;

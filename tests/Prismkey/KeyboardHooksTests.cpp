@@ -2,6 +2,7 @@
 
 #include <KeyboardHooks.h>
 #include <KeyboardTint.h>
+#include <UIKit/UIAlertView.h>
 
 using namespace tintfixture;
 
@@ -244,8 +245,16 @@ TEST_F(KeyboardHooks, DebugAlertShowsTheObjectsDescription) {
     testing::internal::CaptureStderr();
     objc_msgSend<void>(&factory, sel_registerName("debugWithobj:"), static_cast<id>(text.get()));
     std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("test"), std::string::npos) << log;
-    EXPECT_NE(log.find("keyplane-7"), std::string::npos) << log;
+    EXPECT_EQ(log, "alert: test: keyplane-7\n");
+    UIAlertView* alert = UIAlertView::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "test");
+    EXPECT_EQ(alert->message(), "keyplane-7");
+    EXPECT_EQ(alert->delegate(), nullptr);
+    ASSERT_EQ(alert->numberOfButtons(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(alert->cancelButtonIndex()), "ok");
+    alert->pressButtonAtIndex(alert->cancelButtonIndex());
+    EXPECT_EQ(UIAlertView::visibleAlert(), nullptr);
 }
 
 } // namespace
