@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -137,6 +139,19 @@ TEST(PropertyList, NestingDeeperThanTheLimitIsRefused) {
     EXPECT_TRUE(NSPropertyListSerialization::propertyListWithData(nested(100)));
     EXPECT_FALSE(NSPropertyListSerialization::propertyListWithData(nested(1000)));
     EXPECT_FALSE(NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(nested(1000)));
+}
+
+TEST(PropertyList, RealsBeyondTheIntegerRangeReadAsReals) {
+    for (const char* text : {"1e300", "-1e300", "nan"}) {
+        auto list = ns_cast<NSDictionary>(
+            NSPropertyListSerialization::propertyListWithData(plist("<dict><key>r</key><real>" + std::string(text) +
+                                                                    "</real></dict>")));
+        ASSERT_TRUE(list) << text;
+        auto number = ns_cast<NSNumber>(list->objectForKey("r"));
+        ASSERT_TRUE(number) << text;
+        EXPECT_EQ(number->kind(), NSNumber::Kind::Real);
+        EXPECT_EQ(std::isnan(number->doubleValue()), std::string(text) == "nan");
+    }
 }
 
 TEST(PropertyList, WritesXmlVersionOneThatReadsBackAlike) {
