@@ -205,7 +205,8 @@ void CALayer::drawInContext(CGContext* context) {
 void CALayer::didChange(const std::string& key, const CAAnimatableValue& from) {
     std::optional<CAAction> action =
         delegate_ ? delegate_->actionForLayer(this, key) : std::nullopt;
-    if (!action) {
+    bool implicit = !action;
+    if (implicit) {
         action = CATransaction::disableActions()
                      ? CAAction::none()
                      : CAAction::animated(CATransaction::animationDuration());
@@ -213,7 +214,7 @@ void CALayer::didChange(const std::string& key, const CAAnimatableValue& from) {
     auto& animations = private_->animations;
     std::erase_if(animations, [&](const CAPropertyAnimation& a) { return a.key == key; });
     if (action->animates()) {
-        animations.push_back({key, from, CACurrentMediaTime(), action->duration});
+        animations.push_back({key, from, CACurrentMediaTime(), action->duration, implicit});
     }
 }
 
@@ -271,6 +272,17 @@ bool CALayer::hasRunningAnimations() const {
 
 void CALayer::removeAllAnimations() {
     private_->animations.clear();
+}
+
+void CALayerMarkPresented(CALayer& layer) {
+    CALayer::Private& state = layer.privateState();
+    if (!state.presented) {
+        state.presented = true;
+        std::erase_if(state.animations, [](const CAPropertyAnimation& a) { return a.implicit; });
+    }
+    for (const auto& sublayer : layer.sublayers()) {
+        CALayerMarkPresented(*sublayer);
+    }
 }
 
 namespace {

@@ -5,7 +5,9 @@
 // (for a view's layer, the view) and then CATransaction for an action. Layers that
 // back views change at once outside view animation blocks; free-standing layers
 // animate implicitly (0.25 s) unless actions are disabled. `hidden` and `contents`
-// switch at once: a boolean has no values in between.
+// switch at once: a boolean has no values in between. A layer that has never been
+// rendered has nothing on screen to animate from: implicit animations begun before
+// its first frame are dropped, so a new layer appears with its set values.
 #pragma once
 
 #include <CoreGraphics/CGColor.h>

@@ -12,10 +12,15 @@ struct CAPropertyAnimation {
     CAAnimatableValue from;
     double beginTime = 0;
     double duration = 0;
+    bool implicit = false; // decided by the transaction, not the delegate
 };
 
 struct CALayer::Private {
     std::vector<CAPropertyAnimation> animations;
+    // Set when the renderer first meets the layer. Implicit animations begun before
+    // then are dropped: a layer first appears with its model values, as a layer
+    // that was never on screen has no old value to animate from.
+    bool presented = false;
     // The delegate's drawing, rasterised at `contentScale`, kept until the layer is
     // marked again. Null when the drawing put nothing on the surface.
     CGImageRef content;
@@ -28,6 +33,9 @@ struct CALayer::Private {
     std::vector<double> rasterKey;
 };
 
+// Marks `layer` and its whole subtree as on screen, dropping implicit animations
+// of layers that were not yet.
+void CALayerMarkPresented(CALayer& layer);
 // Draws `layer`'s content at `scale` pixels per point into its cache.
 void CALayerDisplay(CALayer& layer, CGFloat scale);
 // Interpolates linearly; a colour and a null colour meet at transparent black,

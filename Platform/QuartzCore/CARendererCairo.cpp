@@ -422,6 +422,7 @@ CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) 
         root->layoutIfNeeded();
         // Drawing before compositing lets a delegate's drawing change layers safely.
         displayTree(*root, scale);
+        CALayerMarkPresented(*root);
         CairoPtr cairo(cairo_create(surface.get()));
         cairo_scale(cairo.get(), scale, scale);
         CGRect frame = root->frame();

@@ -168,6 +168,7 @@ TEST_F(Renderer, PresentationValuesShowMidAnimation) {
     auto root = make(CGRectMake(0, 0, 10, 10), rgba(0, 0, 0));
     auto layer = make(CGRectMake(0, 0, 10, 10), rgba(1, 1, 1));
     root->addSublayer(layer);
+    CARenderLayerTree(root.get(), CGSizeMake(10, 10), 1); // on screen: changes animate now
     CATransaction::setDisableActions(false);
     layer->setOpacity(0);
     EXPECT_TRUE(CARendererHasRunningAnimations(root.get()));
@@ -286,4 +287,45 @@ TEST(CARenderer, NullRootOrEmptySizeIsHandled) {
     EXPECT_EQ(CGImageGetPixel(CARenderLayerTree(nullptr, CGSizeMake(2, 2), 1), 0, 0), CGPixel{});
     EXPECT_FALSE(CARenderLayerTree(nullptr, CGSizeMake(0, 2), 1));
     EXPECT_FALSE(CARendererHasRunningAnimations(nullptr));
+}
+
+TEST(CARendererFirstFrame, ImplicitAnimationsBegunBeforeTheFirstFrameAreDropped) {
+    CAMediaTimeUseVirtualClock(0);
+    auto root = CALayer::layer(); // no transaction: every change below is implicit
+    root->setFrame(CGRectMake(0, 0, 10, 10));
+    root->setBackgroundColor(rgba(0, 0, 0));
+    auto child = CALayer::layer();
+    child->setFrame(CGRectMake(0, 0, 10, 10));
+    child->setBackgroundColor(rgba(1, 1, 1));
+    child->setOpacity(0.5f);
+    root->addSublayer(child);
+    EXPECT_TRUE(CARendererHasRunningAnimations(root.get()));
+    CGImageRef first = CARenderLayerTree(root.get(), CGSizeMake(10, 10), 1);
+    EXPECT_TRUE(near(at(first, 5, 5), {128, 128, 128, 255}))
+        << "set values, not a fly-in from zero";
+    EXPECT_FALSE(CARendererHasRunningAnimations(root.get()));
+    child->setOpacity(1);
+    EXPECT_TRUE(child->hasRunningAnimations()) << "once on screen, changes animate";
+}
+
+TEST(CARendererFirstFrame, DelegateAnimationsBegunBeforeTheFirstFrameRun) {
+    class Animating : public CALayerDelegate {
+        std::optional<CAAction> actionForLayer(CALayer*, const std::string&) override {
+            return CAAction::animated(1);
+        }
+    } delegate;
+    CAMediaTimeUseVirtualClock(0);
+    auto root = CALayer::layer();
+    CATransaction::begin();
+    CATransaction::setDisableActions(true);
+    root->setFrame(CGRectMake(0, 0, 10, 10));
+    CATransaction::commit();
+    auto fading = CALayer::layer();
+    fading->setDelegate(&delegate);
+    fading->setOpacity(0); // a fade-out that starts before the first frame
+    root->addSublayer(fading);
+    CARenderLayerTree(root.get(), CGSizeMake(10, 10), 1);
+    CAMediaTimeAdvance(0.5);
+    CARenderLayerTree(root.get(), CGSizeMake(10, 10), 1);
+    EXPECT_NEAR(fading->presentationOpacity(), 0.5f, 1e-4);
 }
