@@ -1,0 +1,161 @@
+// The keyboard's cost of consulting the preferences file on a layout pass, against
+// the floor of the same work without parsing: the existence test plus two whole
+// reads of the file. Also one atomic, flushed write.
+#include <Foundation/NSFileManager.h>
+#include <Foundation/NSPropertyListSerialization.h>
+#include <TintPreferences.h>
+
+#include "TestSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A device root on disk, with the file a user has after switching on and saving.
+class PreferencesOnDisk {
+  public:
+    PreferencesOnDisk() {
+        NSFileManager::setDeviceRoot(root_.path().string());
+        NSFileManager::defaultManager()->createStandardDeviceFolders();
+        TintPreferences::loadForScreen();
+        TintPreferences::toggleOpen();
+        TintPreferences::storeColor(UIColor::colorWithRed(0.2f, 0.4f, 0.6f, 1));
+        hostPath_ = NSFileManager::hostPath(TintPreferencesPath);
+    }
+    const std::string& hostPath() const { return hostPath_; }
+
+  private:
+    testsupport::TemporaryDirectory root_;
+    std::string hostPath_;
+};
+
+PreferencesOnDisk& preferences() {
+    static PreferencesOnDisk instance;
+    return instance;
+}
+
+std::size_t readWhole(const char* path) {
+    char buffer[4096];
+    std::size_t total = 0;
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        total += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    return total;
+}
+
+void Floor(benchmark::State& state) {
+    const char* path = preferences().hostPath().c_str();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(access(path, F_OK));
+        benchmark::DoNotOptimize(readWhole(path));
+        benchmark::DoNotOptimize(readWhole(path));
+    }
+}
+BENCHMARK(Floor);
+
+void LayoutPass(benchmark::State& state) {
+    preferences();
+    for (auto _ : state) {
+        bool open = TintPreferences::isOpen();
+        UIColorRef tint = TintPreferences::storedTint();
+        benchmark::DoNotOptimize(open);
+        benchmark::DoNotOptimize(tint.get());
+    }
+}
+BENCHMARK(LayoutPass);
+
+// The same pass through the general (libplist) reader alone, for comparison.
+void LayoutPassGeneralReader(benchmark::State& state) {
+    preferences();
+    auto manager = NSFileManager::defaultManager();
+    std::string contents;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(manager->fileExistsAtPath(TintPreferencesPath));
+        for (int read = 0; read < 2; ++read) {
+            manager->contentsAtPath(TintPreferencesPath, contents);
+            NSObjectRef list =
+                NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(contents);
+            benchmark::DoNotOptimize(list.get());
+        }
+    }
+}
+BENCHMARK(LayoutPassGeneralReader);
+
+// The two side by side in alternating batches, each going first in turn, so that
+// both see the same load on a busy machine; the figure is the median of the
+// batches' ratios.
+void LayoutPassOverFloor(benchmark::State& state) {
+    const char* path = preferences().hostPath().c_str();
+    constexpr int batch = 200;
+    auto time = [](auto&& work) {
+        auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < batch; ++i) {
+            work();
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    auto floor = [&] {
+        benchmark::DoNotOptimize(access(path, F_OK));
+        benchmark::DoNotOptimize(readWhole(path));
+        benchmark::DoNotOptimize(readWhole(path));
+    };
+    auto pass = [] {
+        bool open = TintPreferences::isOpen();
+        UIColorRef tint = TintPreferences::storedTint();
+        benchmark::DoNotOptimize(open);
+        benchmark::DoNotOptimize(tint.get());
+    };
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        bool floorFirst = ratios.size() % 2 == 0;
+        double first = floorFirst ? time(floor) : time(pass);
+        double second = floorFirst ? time(pass) : time(floor);
+        ratios.push_back(floorFirst ? second / first : first / second);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+    state.counters["ratio"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(LayoutPassOverFloor)->Iterations(200);
+
+void AtomicWrite(benchmark::State& state) {
+    preferences();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TintPreferences::toggleOpen().write.succeeded());
+    }
+}
+BENCHMARK(AtomicWrite)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The parsing alone, from memory: what the layout pass adds to the floor twice.
+void ParseOnly(benchmark::State& state) {
+    std::string contents = testsupport::readFile(preferences().hostPath());
+    for (auto _ : state) {
+        NSObjectRef list = NSPropertyListSerialization::propertyListWithData(contents);
+        benchmark::DoNotOptimize(list.get());
+    }
+}
+BENCHMARK(ParseOnly);
+
+void ParseOnlyGeneralReader(benchmark::State& state) {
+    std::string contents = testsupport::readFile(preferences().hostPath());
+    for (auto _ : state) {
+        NSObjectRef list =
+            NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(contents);
+        benchmark::DoNotOptimize(list.get());
+    }
+}
+BENCHMARK(ParseOnlyGeneralReader);
+
+} // namespace
