@@ -1,69 +1,108 @@
 // keyboard-host: the stand-in keyboard-hosting process. It registers the keyboard
-// classes, loads the plug-ins whose filters select it, and shows the keyboard.
+// classes, loads the plug-ins whose filters select it, and shows a text field and
+// the keyboard.
 #include "KeyboardClasses.h"
-#include "KeyboardHostOptions.h"
+#include "KeyboardHostViewController.h"
 #include "KeyboardQuery.h"
 
 #include <Foundation/NSFileManager.h>
+#include <Host/HostProgram.h>
 #include <PluginLoader.h>
+#include <UIKit/UIScreen.h>
+#include <UIKit/UIWindow.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
 namespace {
 
-constexpr int usageError = 2;
+struct KeyboardHostState {
+    std::string plugins;  // empty: the device root's plug-in folder
+    bool query = false;
+    std::shared_ptr<UIWindow> window;
+    std::shared_ptr<KeyboardHostViewController> controller;
+};
 
-int fail(const std::string& message) {
-    std::cerr << "keyboard-host: " << message << "\n";
-    return usageError;
+KeyboardHostState& state() {
+    static KeyboardHostState instance;
+    return instance;
 }
 
-std::vector<std::string> loadPlugins(const KeyboardHostOptions& options) {
-    std::string folder = options.plugins.empty()
+void report(const std::string& message) { std::cerr << "keyboard-host: " << message << "\n"; }
+
+std::vector<std::string> loadPlugins() {
+    std::string folder = state().plugins.empty()
                              ? NSFileManager::hostPath("/Library/MobileSubstrate/DynamicLibraries")
-                             : options.plugins;
+                             : state().plugins;
     // The process shows views, so it has UIKit loaded.
     const PluginProcess process{"keyboard-host", {"com.apple.UIKit", "com.apple.Foundation"}};
     std::vector<PluginLoadResult> results = PluginLoader::loadPlugins(folder, process);
     for (const PluginLoadResult& result : results) {
         if (result.outcome == PluginLoadResult::Outcome::Failed) {
-            std::cerr << "keyboard-host: plug-in " << result.name
-                      << " not loaded: " << result.message << "\n";
+            report("plug-in " + result.name + " not loaded: " + result.message);
         }
     }
     return PluginLoader::loadedNames(results);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    KeyboardHostCommandLine line =
-        parseKeyboardHostOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!line.error.empty()) {
-        return fail(line.error + " (try --help)");
-    }
-    const KeyboardHostOptions& options = line.options;
-    if (options.help) {
-        std::cout << keyboardHostUsage();
-        return 0;
-    }
-    if (!options.query) {
-        const char* what = options.headless          ? "--headless"
-                           : !options.events.empty() ? "--events"
-                                                     : "the keyboard window";
-        return fail(std::string(what) +
-                    " is not yet available: the keyboard is not drawn yet; use --query");
-    }
-    if (!options.plugins.empty() && !std::filesystem::is_directory(options.plugins)) {
-        return fail("no plug-in folder " + options.plugins);
-    }
-    if (!options.root.empty()) {
-        NSFileManager::setDeviceRoot(options.root);
+std::optional<int> beforeRun(const HostSettings&) {
+    if (!state().plugins.empty() && !std::filesystem::is_directory(state().plugins)) {
+        report("no plug-in folder " + state().plugins);
+        return 2;
     }
     KeyboardClasses::registerAll();
-    std::vector<std::string> plugins = loadPlugins(options);
-    std::cout << keyboardQueryJSON(runKeyboardQuery(std::move(plugins))) << std::endl;
-    return 0;
+    std::vector<std::string> plugins = loadPlugins();
+    if (state().query) {
+        std::cout << keyboardQueryJSON(runKeyboardQuery(std::move(plugins))) << std::endl;
+        return 0;
+    }
+    return std::nullopt;
 }
+
+bool launch() {
+    state().window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
+    state().controller = std::make_shared<KeyboardHostViewController>();
+    state().window->setRootViewController(state().controller);
+    state().window->makeKeyAndVisible();
+    return true;
+}
+
+// `key TEXT`: taps the key of each character, as a finger would.
+void typeKeys(const ScriptCommand& command, HostSession& session) {
+    UIPeripheralHostView* keyboard = state().controller ? state().controller->hostView() : nullptr;
+    for (char character : command.text) {
+        UIKBKeyView* key = keyboard ? keyboard->keyForCharacter(character) : nullptr;
+        if (key == nullptr) {
+            throw ScriptError(command.line, std::string("no key for '") + character +
+                                                "' (the keyboard has a-z and space)");
+        }
+        CGRect bounds = key->bounds();
+        CGPoint centre = key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
+        session.tap(centre);
+    }
+}
+
+HostProgram keyboardHostProgram() {
+    HostProgram program;
+    program.name = "keyboard-host";
+    program.summary = "the keyboard-hosting process: a text field and the keyboard, with the "
+                      "device root's plug-ins loaded";
+    program.options.push_back({"--plugins", "DIR",
+                               "load plug-ins from DIR instead of the device root's "
+                               "/Library/MobileSubstrate/DynamicLibraries",
+                               [](const std::string& value) { state().plugins = value; }});
+    program.options.push_back({"--query", "",
+                               "run one layout pass and one appearance query, print them as one "
+                               "JSON line and exit (no display needed)",
+                               [](const std::string&) { state().query = true; }});
+    program.commands.push_back(
+        {{"key", {ScriptArgument::text}, "key TEXT", {}, "tap the key of each character (a-z, space)"},
+         typeKeys});
+    program.beforeRun = beforeRun;
+    program.launch = launch;
+    return program;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return HostRun(argc, argv, keyboardHostProgram()); }

@@ -1,4 +1,3 @@
-#include <KeyboardHostOptions.h>
 #include <KeyboardQuery.h>
 #include <UIKBRenderFactory.h>
 #include <UIPeripheralHostView.h>
@@ -9,35 +8,6 @@
 #include <cmath>
 
 namespace {
-
-TEST(KeyboardHostOptions, CommandLines) {
-    struct Case {
-        std::vector<std::string> arguments;
-        std::string error; // a part of the expected error; empty for none
-    };
-    const std::vector<Case> cases = {
-        {{"--query", "--root", "/r", "--plugins", "/p", "--scale", "2"}, ""},
-        {{"--help"}, ""},
-        {{"--root"}, "--root needs a value"},
-        {{"--root", ""}, "--root needs a value"},
-        {{"--scale", "3"}, "--scale must be 1 or 2"},
-        {{"--events"}, "--events needs a value"},
-        {{"--query", "extra"}, "unknown option \"extra\""},
-    };
-    for (const Case& c : cases) {
-        KeyboardHostCommandLine line = parseKeyboardHostOptions(c.arguments);
-        if (c.error.empty()) {
-            EXPECT_TRUE(line.error.empty()) << line.error;
-        } else {
-            EXPECT_NE(line.error.find(c.error), std::string::npos) << line.error;
-        }
-    }
-    KeyboardHostOptions o = parseKeyboardHostOptions(cases[0].arguments).options;
-    EXPECT_TRUE(o.query);
-    EXPECT_EQ(o.root, "/r");
-    EXPECT_EQ(o.plugins, "/p");
-    EXPECT_EQ(o.scale, 2);
-}
 
 TEST(KeyboardQuery, JsonLineOfTheDesign) {
     KeyboardQueryResult result;

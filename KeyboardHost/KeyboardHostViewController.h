@@ -1,0 +1,23 @@
+// The keyboard host's screen: a text field near the top and the keyboard at the
+// bottom. Each tapped key inserts its character and makes the keyboard's host view
+// lay itself out again, as typing does on the device.
+#pragma once
+
+#include "KeyboardTextField.h"
+#include "UIPeripheralHostView.h"
+
+#include <UIKit/UIViewController.h>
+
+class KeyboardHostViewController : public UIViewController {
+  public:
+    void loadView() override;
+
+    KeyboardTextField* textField() const { return textField_.get(); }
+    UIPeripheralHostView* hostView() const { return hostView_.get(); }
+    // Types `character` as if its key had been tapped.
+    void typeCharacter(char character);
+
+  private:
+    std::shared_ptr<KeyboardTextField> textField_;
+    std::shared_ptr<UIPeripheralHostView> hostView_;
+};
