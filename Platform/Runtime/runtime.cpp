@@ -175,21 +175,38 @@ IMP method_setImplementation(Method method, IMP imp) {
     return previous;
 }
 
+namespace {
+
+// The lock of `object`, made on first use. Locks are never freed, so a thread may
+// remember the last one it used and skip the registry's mutex when it locks the same
+// object again: the common case of one lock taken over and over.
+std::recursive_mutex* syncLockFor(id object, bool create) {
+    thread_local id lastObject = nullptr;
+    thread_local std::recursive_mutex* lastLock = nullptr;
+    if (object == lastObject) {
+        return lastLock;
+    }
+    Registry& r = registry();
+    std::lock_guard guard(r.syncMutex);
+    auto found = r.syncLocks.find(object);
+    if (found == r.syncLocks.end()) {
+        if (!create) {
+            return nullptr;
+        }
+        found = r.syncLocks.emplace(object, std::make_unique<std::recursive_mutex>()).first;
+    }
+    lastObject = object;
+    lastLock = found->second.get();
+    return lastLock;
+}
+
+}  // namespace
+
 int objc_sync_enter(id object) {
     if (object == nullptr) {
         return 0;  // @synchronized(nil) does nothing on the platform either
     }
-    Registry& r = registry();
-    std::recursive_mutex* lock = nullptr;
-    {
-        std::lock_guard guard(r.syncMutex);
-        auto& slot = r.syncLocks[object];
-        if (!slot) {
-            slot = std::make_unique<std::recursive_mutex>();
-        }
-        lock = slot.get();
-    }
-    lock->lock();
+    syncLockFor(object, true)->lock();
     return 0;
 }
 
@@ -197,15 +214,9 @@ int objc_sync_exit(id object) {
     if (object == nullptr) {
         return 0;
     }
-    Registry& r = registry();
-    std::recursive_mutex* lock = nullptr;
-    {
-        std::lock_guard guard(r.syncMutex);
-        auto found = r.syncLocks.find(object);
-        if (found == r.syncLocks.end()) {
-            return -1;  // not locked: the platform's "not owning thread" error
-        }
-        lock = found->second.get();
+    std::recursive_mutex* lock = syncLockFor(object, false);
+    if (lock == nullptr) {
+        return -1;  // never locked: the platform's "not owning thread" error
     }
     lock->unlock();
     return 0;

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,13 +47,19 @@ void writeFile(const std::filesystem::path& path, const std::string& contents) {
     out << contents;
 }
 
-ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input) {
+ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input,
+                         const ProcessLimits& limits) {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
         throw std::runtime_error("pipe failed");
     }
     pid_t pid = fork();
     if (pid == 0) {
+        if (limits.fileSizeLimit > 0) {
+            rlimit limit{limits.fileSizeLimit, limits.fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);  // ignored across exec: the write fails instead
+        }
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);

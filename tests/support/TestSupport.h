@@ -29,9 +29,16 @@ struct ProcessResult {
     std::string standardError;
 };
 
+struct ProcessLimits {
+    // Largest file the process may write, in bytes (0: no limit). Writes beyond it
+    // fail with EFBIG: a disk that refuses a write, even for root.
+    unsigned long fileSizeLimit = 0;
+};
+
 // Runs `arguments` (the first is the program) to completion, feeding `input` on
 // standard input.
-ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input = "");
+ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input = "",
+                         const ProcessLimits& limits = {});
 
 // The build tree and the source tree, from the environment that ctest sets.
 std::filesystem::path buildDirectory();
