@@ -7,16 +7,18 @@ namespace {
 
 std::shared_ptr<NSMutableDictionary> readDictionary(const std::string& path, std::string* failure) {
     // Readers run on every keyboard layout pass: one buffer per thread, reused.
-    thread_local std::string contents;
+    thread_local NSFileManager::ReadBuffer buffer;
     NSFileError error;
-    if (!NSFileManager::defaultManager()->contentsAtPath(path, contents, &error)) {
+    std::optional<std::string_view> contents =
+        NSFileManager::defaultManager()->contentsAtPath(path, buffer, &error);
+    if (!contents) {
         if (failure != nullptr) {
             *failure = error.description;
         }
         return nullptr;
     }
     std::string reason;
-    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(contents, &reason);
+    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(*contents, &reason);
     auto dictionary = ns_cast<NSMutableDictionary>(list);
     if (!dictionary && failure != nullptr) {
         *failure = NSFileManager::hostPath(path) + ": " +

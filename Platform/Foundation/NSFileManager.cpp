@@ -238,34 +238,40 @@ bool NSFileManager::createDirectoryAtPath(std::string_view path, bool withInterm
 
 bool NSFileManager::contentsAtPath(std::string_view path, std::string& contents,
                                    NSFileError* error) const {
-    contents.clear();
+    thread_local ReadBuffer buffer;
+    std::optional<std::string_view> bytes = contentsAtPath(path, buffer, error);
+    contents.assign(bytes ? *bytes : std::string_view());
+    return bytes.has_value();
+}
+
+std::optional<std::string_view> NSFileManager::contentsAtPath(std::string_view path,
+                                                              const ReadBuffer& buffer,
+                                                              NSFileError* error) const {
     std::string host = hostPath(path);
     // Non-blocking, so that a pipe put in the file's place reads as empty instead of
     // waiting forever for a writer.
     FileDescriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
-        return setError(error, "cannot open", host, errno);
+        setError(error, "cannot open", host, errno);
+        return std::nullopt;
     }
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) {
-            return true;
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            int code = errno;
-            contents.clear();
-            return setError(error, "cannot read", host, code);
-        }
-        if (contents.size() + static_cast<std::size_t>(n) > maximumReadSize) {
-            contents.clear();
-            return setError(error, host + " is larger than 64 KiB");
-        }
-        contents.append(buffer, static_cast<std::size_t>(n));
+    // One read, asking for one byte more than the limit. Files are replaced by
+    // rename and never written in place, so the file opened cannot grow, and a read
+    // of a regular file comes back short only at its end: a second read to see the
+    // end would only cost a system call on every keyboard layout pass.
+    ssize_t n;
+    do {
+        n = ::read(fd.get(), buffer.data(), maximumReadSize + 1);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        setError(error, "cannot read", host, errno);
+        return std::nullopt;
     }
+    if (static_cast<std::size_t>(n) > maximumReadSize) {
+        setError(error, host + " is larger than 64 KiB");
+        return std::nullopt;
+    }
+    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
 }
 
 bool NSFileManager::writeAtomically(std::string_view path, std::string_view contents,

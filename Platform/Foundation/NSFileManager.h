@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,20 @@ class NSFileManager : public NSObject {
     // `contents`) when it is missing, not a regular file or larger.
     bool contentsAtPath(std::string_view path, std::string& contents,
                         NSFileError* error = nullptr) const;
+
+    // Room for the largest file a reader takes, plus one byte to tell a larger one.
+    class ReadBuffer {
+      public:
+        ReadBuffer() : bytes_(std::make_unique_for_overwrite<char[]>(maximumReadSize + 1)) {}
+        char* data() const { return bytes_.get(); }
+
+      private:
+        std::unique_ptr<char[]> bytes_;
+    };
+    // As above, into `buffer`, with one read; the view is valid until the buffer is
+    // used again.
+    std::optional<std::string_view> contentsAtPath(std::string_view path, const ReadBuffer& buffer,
+                                                   NSFileError* error = nullptr) const;
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed
     // to disk and renamed over the target, then the folder is flushed. Mode 0644.
