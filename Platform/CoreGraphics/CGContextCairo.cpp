@@ -1,5 +1,5 @@
-#include <CoreGraphics/CGBitmapContext.h>
 #include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGShadowCairo.h>
 #include <CoreGraphics/CGTextLayoutCairo.h>
 
 #include <algorithm>
@@ -108,44 +108,6 @@ class PathKeeper {
     cairo_t* cairo_;
     cairo_path_t* path_;
 };
-
-// Three box blurs approximate a Gaussian of standard deviation `sigma` (in pixels).
-void blurAlpha(cairo_surface_t* surface, double sigma) {
-    int radius = static_cast<int>(std::lround(sigma * 0.85));
-    if (radius < 1) {
-        return;
-    }
-    cairo_surface_flush(surface);
-    int width = cairo_image_surface_get_width(surface),
-        height = cairo_image_surface_get_height(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    std::vector<unsigned char> line(static_cast<std::size_t>(std::max(width, height)));
-    auto pass = [&](unsigned char* start, int count, int step) {
-        for (int i = 0; i < count; ++i) {
-            line[static_cast<std::size_t>(i)] = start[i * step];
-        }
-        int sum = 0, window = 2 * radius + 1;
-        for (int i = -radius; i <= radius; ++i) {
-            sum += i >= 0 && i < count ? line[static_cast<std::size_t>(i)] : 0;
-        }
-        for (int i = 0; i < count; ++i) {
-            start[i * step] = static_cast<unsigned char>(sum / window);
-            int leaving = i - radius, entering = i + radius + 1;
-            sum -= leaving >= 0 ? line[static_cast<std::size_t>(leaving)] : 0;
-            sum += entering < count ? line[static_cast<std::size_t>(entering)] : 0;
-        }
-    };
-    for (int repeat = 0; repeat < 3; ++repeat) {
-        for (int y = 0; y < height; ++y) {
-            pass(data + y * stride, width, 1);
-        }
-        for (int x = 0; x < width; ++x) {
-            pass(data + x, height, stride);
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-}
 
 } // namespace
 
@@ -294,68 +256,24 @@ void CGCairoContext::paintPath(Paint paint, bool evenOdd, bool keepPath) {
     hasDrawn_ = true;
 }
 
-// The shape's coverage (times its colour's alpha) is drawn into an alpha mask in
-// device pixels, blurred, and painted in the shadow colour at the offset, with the
-// current blend mode, beneath the shape.
+// The shadow is painted beneath the shape, in the shadow colour through the shape's
+// blurred coverage, with the current blend mode.
 void CGCairoContext::paintShadow(Paint paint, const CGColorRef& color) {
     const State& s = states_.back();
-    double x1, y1, x2, y2;
-    if (paint == Paint::fill) {
-        cairo_fill_extents(cairo_, &x1, &y1, &x2, &y2);
-    } else {
-        cairo_stroke_extents(cairo_, &x1, &y1, &x2, &y2);
-    }
-    if (x1 >= x2 || y1 >= y2) {
-        return;
-    }
+    double coverage = color && color->pattern() ? color->alpha() : CGColorGetDrawingRGBA(color).a;
     double blurPixels = std::max(0.0, static_cast<double>(s.shadowBlur)) * deviceScale_;
-    double xs[] = {x1, x2, x1, x2}, ys[] = {y1, y1, y2, y2};
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (int i = 0; i < 4; ++i) {
-        cairo_user_to_device(cairo_, &xs[i], &ys[i]);
-        left = std::min(left, xs[i]), right = std::max(right, xs[i]);
-        top = std::min(top, ys[i]), bottom = std::max(bottom, ys[i]);
-    }
-    int pad = static_cast<int>(std::ceil(blurPixels * 1.5)) + 1;
-    int originX = static_cast<int>(std::floor(left)) - pad,
-        originY = static_cast<int>(std::floor(top)) - pad;
-    int width = static_cast<int>(std::ceil(right)) + pad - originX;
-    int height = static_cast<int>(std::ceil(bottom)) + pad - originY;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+    std::optional<CGShadowMask> mask = CGShadowMaskCreate(
+        cairo_, paint == Paint::stroke, std::clamp(coverage, 0.0, 1.0), blurPixels);
+    if (!mask) {
         return;
     }
-    CairoSurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
-    CairoPtr maskCairo(cairo_create(mask.get()));
-    cairo_matrix_t matrix;
-    cairo_get_matrix(cairo_, &matrix);
-    matrix.x0 -= originX;
-    matrix.y0 -= originY;
-    cairo_set_matrix(maskCairo.get(), &matrix);
-    cairo_path_t* path = cairo_copy_path(cairo_);
-    cairo_append_path(maskCairo.get(), path);
-    cairo_path_destroy(path);
-    double sourceAlpha =
-        color && color->pattern() ? color->alpha() : CGColorGetDrawingRGBA(color).a;
-    cairo_set_source_rgba(maskCairo.get(), 0, 0, 0, std::clamp(sourceAlpha, 0.0, 1.0));
-    cairo_set_fill_rule(maskCairo.get(), cairo_get_fill_rule(cairo_));
-    cairo_set_line_width(maskCairo.get(), cairo_get_line_width(cairo_));
-    cairo_set_line_cap(maskCairo.get(), cairo_get_line_cap(cairo_));
-    cairo_set_line_join(maskCairo.get(), cairo_get_line_join(cairo_));
-    if (paint == Paint::fill) {
-        cairo_fill(maskCairo.get());
-    } else {
-        cairo_stroke(maskCairo.get());
-    }
-    maskCairo.reset();
-    blurAlpha(mask.get(), blurPixels / 2);
-
     CGRGBA shadow = CGColorGetDrawingRGBA(s.shadowColor);
     cairo_save(cairo_);
     cairo_identity_matrix(cairo_);
     cairo_set_source_rgba(cairo_, shadow.r, shadow.g, shadow.b, shadow.a * s.alpha);
     cairo_set_operator(cairo_, cairoOperator(s.blendMode));
-    cairo_mask_surface(cairo_, mask.get(), originX + s.shadowOffset.width * deviceScale_,
-                       originY + s.shadowOffset.height * deviceScale_);
+    cairo_mask_surface(cairo_, mask->surface.get(), mask->x + s.shadowOffset.width * deviceScale_,
+                       mask->y + s.shadowOffset.height * deviceScale_);
     cairo_restore(cairo_);
 }
 
@@ -488,36 +406,4 @@ void CGCairoContext::drawText(const std::string& text, CGRect rect, CGFloat font
     cairo_set_operator(cairo_, cairoOperator(states_.back().blendMode));
     layout.draw(cairo_, rect);
     hasDrawn_ = true;
-}
-
-std::unique_ptr<CGContext> CGBitmapContextCreate(std::size_t width, std::size_t height,
-                                                 CGFloat scale) {
-    if (width == 0 || height == 0 || width > 16384 || height > 16384 || !(scale > 0) ||
-        !std::isfinite(scale)) {
-        return nullptr;
-    }
-    CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
-                                                       static_cast<int>(height)));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        return nullptr;
-    }
-    return std::make_unique<CGCairoContext>(std::move(surface), scale);
-}
-
-CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
-    auto* cairoContext = dynamic_cast<CGCairoContext*>(context);
-    if (!cairoContext || !cairoContext->ownedSurface()) {
-        return nullptr;
-    }
-    cairo_surface_t* source = cairoContext->ownedSurface();
-    cairo_surface_flush(source);
-    int width = cairo_image_surface_get_width(source),
-        height = cairo_image_surface_get_height(source);
-    CGImage::SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    CairoPtr cairo(cairo_create(copy.get()));
-    cairo_set_source_surface(cairo.get(), source, 0, 0);
-    cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cairo.get());
-    cairo.reset();
-    return std::make_shared<const CGImage>(std::move(copy), cairoContext->deviceScale());
 }

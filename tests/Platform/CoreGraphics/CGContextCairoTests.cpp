@@ -2,60 +2,14 @@
 // the pixels whose colour the geometry decides.
 #include <CoreGraphics/CGBitmapContext.h>
 
+#include "DrawingTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-CGColorRef rgba(CGFloat r, CGFloat g, CGFloat b, CGFloat a = 1) {
-    const CGFloat components[] = {r, g, b, a};
-    return CGColorCreate(CGColorSpaceCreateDeviceRGB(), components);
-}
-
-CGColorRef white(CGFloat level, CGFloat alpha = 1) {
-    const CGFloat components[] = {level, alpha};
-    return CGColorCreate(CGColorSpaceCreateDeviceGray(), components);
-}
-
-// Channels within one step of rounding.
-::testing::AssertionResult near(CGPixel actual, CGPixel expected, int tolerance = 1) {
-    auto close = [&](int a, int b) { return std::abs(a - b) <= tolerance; };
-    if (close(actual.r, expected.r) && close(actual.g, expected.g) && close(actual.b, expected.b) &&
-        close(actual.a, expected.a)) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << +actual.r << "," << +actual.g << "," << +actual.b << "," << +actual.a
-           << ") expected (" << +expected.r << "," << +expected.g << "," << +expected.b << ","
-           << +expected.a << ")";
-}
-
-// The pixel that covers the point (x, y) at `scale`.
-CGPixel at(const CGImageRef& image, CGFloat x, CGFloat y) {
-    return CGImageGetPixel(image, static_cast<std::size_t>(std::floor(x * image->scale())),
-                           static_cast<std::size_t>(std::floor(y * image->scale())));
-}
-
-CGMutablePathRef roundRect(CGRect r, CGFloat radius) {
-    CGFloat left = CGRectGetMinX(r) + 1, top = CGRectGetMinY(r) + 1;
-    CGFloat right = CGRectGetMaxX(r) - 1, bottom = CGRectGetMaxY(r) - 1;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, left, CGRectGetMidY(r));
-    CGPathAddArcToPoint(path, nullptr, left, top, CGRectGetMidX(r), top, radius);
-    CGPathAddArcToPoint(path, nullptr, right, top, right, CGRectGetMidY(r), radius);
-    CGPathAddArcToPoint(path, nullptr, right, bottom, CGRectGetMidX(r), bottom, radius);
-    CGPathAddArcToPoint(path, nullptr, left, bottom, left, CGRectGetMidY(r), radius);
-    CGPathCloseSubpath(path);
-    return path;
-}
-
-const CGPixel kClear{0, 0, 0, 0};
-const CGPixel kRed{255, 0, 0, 255};
-const CGPixel kBlue{0, 0, 255, 255};
-
-} // namespace
+using namespace drawingtest;
 
 TEST(CGCairoContext, FilledRoundRectCoversCentreAndEdgesButNotCorners) {
     for (CGFloat scale : {1.0f, 2.0f}) {
@@ -83,7 +37,7 @@ TEST(CGCairoContext, MultiplyDarkensWhereNormalCovers) {
         CGContextSetFillColorWithColor(context.get(), rgba(1, 0.5f, 0.25f));
         CGContextFillRect(context.get(), CGRectMake(0, 0, 4, 4));
         CGContextSetBlendMode(context.get(), mode);
-        CGContextSetFillColorWithColor(context.get(), white(0.5f));
+        CGContextSetFillColorWithColor(context.get(), grey(0.5f));
         CGContextFillRect(context.get(), CGRectMake(0, 0, 2, 4));
         return CGBitmapContextCreateImage(context.get());
     };
@@ -129,13 +83,13 @@ TEST(CGCairoContext, SwatchBorderShadowIsAWhiteLineOnePointBelow) {
     CGContextFillPath(c);
     CGContextSetLineWidth(c, 1);
     CGContextAddPath(c, roundRect(CGRectInset(CGRectMake(0, 0, 36, 36), 0.5f, 0.5f), 6));
-    CGContextSetStrokeColorWithColor(c, white(0.6f));
+    CGContextSetStrokeColorWithColor(c, grey(0.6f));
     CGContextSetBlendMode(c, kCGBlendModeMultiply);
-    CGContextSetShadowWithColor(c, CGSizeMake(0, 1), 0, white(1, 0.8f));
+    CGContextSetShadowWithColor(c, CGSizeMake(0, 1), 0, grey(1, 0.8f));
     CGContextStrokePath(c);
     CGContextSetBlendMode(c, kCGBlendModeNormal);
     CGImageRef image = CGBitmapContextCreateImage(c);
-    EXPECT_TRUE(near(at(image, 18, 34.5f), {0, 0, 153, 255}, 2))
+    EXPECT_TRUE(near(at(image, 18, 34.5f), {0, 0, 153, 255}))
         << "grey line multiplied over the blue fill";
     EXPECT_TRUE(near(at(image, 18, 35.5f), {255, 255, 255, 204}, 2))
         << "white shadow below the fill";

@@ -1,9 +1,13 @@
 #include <CoreGraphics/CGPath.h>
 
+#include "DrawingTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
+
+using drawingtest::roundRect;
 
 namespace {
 
@@ -24,22 +28,6 @@ CGPoint bezierAt(CGPoint p0, const CGPathElement& curve, double t) {
     return {
         static_cast<CGFloat>(axis(p0.x, curve.points[0].x, curve.points[1].x, curve.points[2].x)),
         static_cast<CGFloat>(axis(p0.y, curve.points[0].y, curve.points[1].y, curve.points[2].y))};
-}
-
-// The rounded rectangle the swatch and the compare view build: edges pulled one
-// point in, four arc-to-points through the corners.
-CGMutablePathRef roundRect(CGRect r, CGFloat radius) {
-    CGFloat left = CGRectGetMinX(r) + 1, top = CGRectGetMinY(r) + 1;
-    CGFloat right = CGRectGetMaxX(r) - 1, bottom = CGRectGetMaxY(r) - 1;
-    CGFloat midX = CGRectGetMidX(r), midY = CGRectGetMidY(r);
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, left, midY);
-    CGPathAddArcToPoint(path, nullptr, left, top, midX, top, radius);
-    CGPathAddArcToPoint(path, nullptr, right, top, right, midY, radius);
-    CGPathAddArcToPoint(path, nullptr, right, bottom, midX, bottom, radius);
-    CGPathAddArcToPoint(path, nullptr, left, bottom, left, midY, radius);
-    CGPathCloseSubpath(path);
-    return path;
 }
 
 struct TangentCase {

@@ -1,14 +1,13 @@
 #include <CoreGraphics/CGBitmapContext.h>
 #include <CoreGraphics/CGRecordingContext.h>
 
+#include "DrawingTestSupport.h"
+
 #include <gtest/gtest.h>
 
-namespace {
+using namespace drawingtest;
 
-CGColorRef grey(CGFloat level, CGFloat alpha) {
-    const CGFloat components[] = {level, alpha};
-    return CGColorCreate(CGColorSpaceCreateDeviceGray(), components);
-}
+namespace {
 
 void drawBorderWithShadow(CGContextRef c, const CGPathRef& path) {
     CGContextSetLineWidth(c, 1);

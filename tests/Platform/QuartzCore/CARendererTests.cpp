@@ -6,40 +6,16 @@
 #include <QuartzCore/CATextLayer.h>
 #include <QuartzCore/CATransaction.h>
 
+#include "../CoreGraphics/DrawingTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
+using namespace drawingtest;
+
 namespace {
-
-CGColorRef rgba(CGFloat r, CGFloat g, CGFloat b, CGFloat a = 1) {
-    const CGFloat components[] = {r, g, b, a};
-    return CGColorCreate(CGColorSpaceCreateDeviceRGB(), components);
-}
-
-const CGPixel kClear{0, 0, 0, 0};
-const CGPixel kRed{255, 0, 0, 255};
-const CGPixel kGreen{0, 255, 0, 255};
-const CGPixel kBlue{0, 0, 255, 255};
-const CGPixel kWhite{255, 255, 255, 255};
-
-::testing::AssertionResult near(CGPixel actual, CGPixel expected, int tolerance = 2) {
-    auto close = [&](int a, int b) { return std::abs(a - b) <= tolerance; };
-    if (close(actual.r, expected.r) && close(actual.g, expected.g) && close(actual.b, expected.b) &&
-        close(actual.a, expected.a)) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << +actual.r << "," << +actual.g << "," << +actual.b << "," << +actual.a
-           << ") expected (" << +expected.r << "," << +expected.g << "," << +expected.b << ","
-           << +expected.a << ")";
-}
-
-CGPixel at(const CGImageRef& image, CGFloat x, CGFloat y) {
-    return CGImageGetPixel(image, static_cast<std::size_t>(std::floor(x * image->scale())),
-                           static_cast<std::size_t>(std::floor(y * image->scale())));
-}
 
 // Free-standing layers animate implicitly; these tests build trees at once.
 class Renderer : public ::testing::Test {

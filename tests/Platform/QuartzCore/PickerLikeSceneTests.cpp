@@ -8,6 +8,7 @@
 #include <QuartzCore/CATextLayer.h>
 #include <QuartzCore/CATransaction.h>
 
+#include "../CoreGraphics/DrawingTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,37 +17,17 @@
 #include <cstdlib>
 #include <numbers>
 
+using namespace drawingtest;
+
 namespace {
 
-CGColorRef rgba(CGFloat r, CGFloat g, CGFloat b, CGFloat a = 1) {
-    const CGFloat components[] = {r, g, b, a};
-    return CGColorCreate(CGColorSpaceCreateDeviceRGB(), components);
-}
 CGColorRef hex(unsigned value) {
     return rgba((value >> 16 & 0xff) / 255.0f, (value >> 8 & 0xff) / 255.0f,
                 (value & 0xff) / 255.0f);
 }
-CGColorRef grey(CGFloat level, CGFloat alpha = 1) {
-    const CGFloat components[] = {level, alpha};
-    return CGColorCreate(CGColorSpaceCreateDeviceGray(), components);
-}
-
 CGImageRef resource(const std::string& name) {
     return CGImageCreateWithPNGFile(
         testsupport::buildDirectory() / "Resources" / (name + "@2x.png"), 2);
-}
-
-CGMutablePathRef roundRect(CGRect r, CGFloat radius) {
-    CGFloat left = CGRectGetMinX(r) + 1, top = CGRectGetMinY(r) + 1;
-    CGFloat right = CGRectGetMaxX(r) - 1, bottom = CGRectGetMaxY(r) - 1;
-    auto path = CGPathCreateMutable();
-    CGPathMoveToPoint(path, nullptr, left, CGRectGetMidY(r));
-    CGPathAddArcToPoint(path, nullptr, left, top, CGRectGetMidX(r), top, radius);
-    CGPathAddArcToPoint(path, nullptr, right, top, right, CGRectGetMidY(r), radius);
-    CGPathAddArcToPoint(path, nullptr, right, bottom, CGRectGetMidX(r), bottom, radius);
-    CGPathAddArcToPoint(path, nullptr, left, bottom, left, CGRectGetMidY(r), radius);
-    CGPathCloseSubpath(path);
-    return path;
 }
 
 CGMutablePathRef halfPath(CGRect r, CGFloat radius, bool left) {
@@ -123,18 +104,6 @@ class CompareDrawing : public CALayerDelegate {
   private:
     CGColorRef old_, current_, checker_;
 };
-
-::testing::AssertionResult near(CGPixel actual, CGPixel expected, int tolerance) {
-    auto close = [&](int a, int b) { return std::abs(a - b) <= tolerance; };
-    if (close(actual.r, expected.r) && close(actual.g, expected.g) && close(actual.b, expected.b) &&
-        close(actual.a, expected.a)) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << +actual.r << "," << +actual.g << "," << +actual.b << "," << +actual.a
-           << ") expected (" << +expected.r << "," << +expected.g << "," << +expected.b << ","
-           << +expected.a << ")";
-}
 
 CGPixel pixelOf(unsigned value) {
     return {static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
