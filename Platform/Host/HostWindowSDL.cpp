@@ -28,7 +28,10 @@ struct VideoSubsystem {
     VideoSubsystem& operator=(const VideoSubsystem&) = delete;
     ~VideoSubsystem() {
         if (started) {
+            // SDL_Quit, not only the video subsystem: it also closes SDL's D-Bus
+            // connection, which would otherwise stay allocated until exit.
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            SDL_Quit();
         }
     }
     bool started = false;

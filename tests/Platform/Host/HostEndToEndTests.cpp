@@ -215,7 +215,7 @@ TEST_P(SceneBadScript, StopsWithAnErrorNamingTheLine) {
     EXPECT_EQ(result.exitCode, GetParam().status) << result.standardError;
     EXPECT_NE(result.standardError.find(GetParam().says), std::string::npos)
         << result.standardError;
-    EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
+    EXPECT_EQ(countLines(result.standardError, "platform-test-scene: "), 1u)
         << "one line: " << result.standardError;
 }
 
