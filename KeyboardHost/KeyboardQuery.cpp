@@ -72,7 +72,8 @@ KeyboardQueryResult runKeyboardQuery(std::vector<std::string> loadedPlugins) {
 std::string keyboardQueryJSON(const KeyboardQueryResult& result) {
     std::string json = "{\"plugins\":[";
     for (std::size_t i = 0; i < result.plugins.size(); ++i) {
-        json += (i ? "," : "") + jsonString(result.plugins[i]);
+        json += i ? "," : "";
+        json += jsonString(result.plugins[i]);
     }
     json += "],\"keyboardAppearance\":" + std::to_string(result.keyboardAppearance) +
             ",\"background\":";
@@ -80,7 +81,8 @@ std::string keyboardQueryJSON(const KeyboardQueryResult& result) {
         std::vector<float> components = rgba(*result.background);
         json += "[";
         for (std::size_t i = 0; i < components.size(); ++i) {
-            json += (i ? "," : "") + jsonNumber(components[i]);
+            json += i ? "," : "";
+            json += jsonNumber(components[i]);
         }
         json += "]";
     } else {
