@@ -108,6 +108,8 @@ class CALayer : public NSObject {
     void setContents(std::shared_ptr<const CGImage> image);
     CAContentsGravity contentsGravity() const { return contentsGravity_; }
     void setContentsGravity(CAContentsGravity gravity) { contentsGravity_ = gravity; }
+    // The scale displayIfNeeded draws at. The renderer draws a layer's content at
+    // the frame's scale, so that scale 2 output is crisp whatever this says.
     CGFloat contentsScale() const { return contentsScale_; }
     void setContentsScale(CGFloat scale);
     // When set, a change of the bounds' size marks the layer as needing display.
