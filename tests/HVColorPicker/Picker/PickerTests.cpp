@@ -1,0 +1,167 @@
+// The picker's value flow and wiring, and the settings app's start-up order.
+#include "HVColorPicker.h"
+#include "UIColor-Utilities.h"
+
+#include <AppDelegate.h>
+#include <HVDefaultColorViewController.h>
+
+#include <Foundation/NSFileManager.h>
+#include <QuartzCore/CAMediaTiming.h>
+#include <TintPreferences.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIImage.h>
+#include <UIKit/UIScreen.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<float> components(const UIColorRef& color) {
+    if (!color) {
+        return {};
+    }
+    CGFloat r, g, b, a;
+    if (!UIColor_Utilities::red(color, &r, &g, &b, &a)) {
+        return {};
+    }
+    return {r, g, b, a};
+}
+
+class Picker : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
+        CAMediaTimeUseVirtualClock(0);
+        picker = std::make_shared<HVColorPicker>(CGRectMake(0, 0, 320, 416));
+        picker->addTarget(nullptr, "count", [this](id, UIEvent*) { ++events; }, UIControlEventValueChanged);
+    }
+    void TearDown() override {
+        while (UIAlertView* alert = UIAlertView::visibleAlert()) {
+            alert->dismissWithClickedButtonIndex(0, false);
+        }
+    }
+    HVColorPickerSwatchView* swatch(std::size_t i) const {
+        return ns_cast<HVColorPickerSwatchView>(picker->swatches()->objectAtIndex(i)).get();
+    }
+    HVColorPickerRef picker;
+    int events = 0;
+};
+
+TEST_F(Picker, StartsWhiteWithEveryControlInLine) {
+    EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{1, 1, 1, 1}));
+    HSVType hsv = picker->colorWheel()->currentHSV();
+    EXPECT_EQ(hsv.h, 0);
+    EXPECT_EQ(hsv.s, 0);
+    EXPECT_EQ(picker->brightnessSlider()->value(), 1);
+    EXPECT_EQ(picker->alphaSlider()->value(), 1);
+    EXPECT_EQ(components(picker->currentColorView()->currentColor()), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_FALSE(picker->oldColor());
+    EXPECT_EQ(picker->swatches()->count(), 6u);
+    // The sliders are made and wired but never shown.
+    EXPECT_EQ(picker->brightnessSlider()->superview(), nullptr);
+    EXPECT_EQ(picker->alphaSlider()->superview(), nullptr);
+}
+
+TEST_F(Picker, SettingAColourDerivesEachControlAndSendsOneEvent) {
+    picker->setSelectedColor(UIColor::colorWithRed(1, 0, 0, 1));
+    EXPECT_EQ(events, 1);
+    HSVType hsv = picker->colorWheel()->currentHSV();
+    EXPECT_EQ(hsv.h, 1) << "red whose green equals its blue has hue 1";
+    EXPECT_EQ(hsv.s, 1);
+    EXPECT_EQ(picker->brightnessSlider()->value(), 1);
+    EXPECT_EQ(picker->alphaSlider()->value(), 1);
+    EXPECT_EQ(components(picker->currentColorView()->currentColor()), (std::vector<float>{1, 0, 0, 1}));
+
+    // A translucent dark teal: brightness and alpha come from the colour itself.
+    picker->setSelectedColor(UIColor::colorWithRed(0, 0.4f, 0.4f, 0.5f));
+    EXPECT_EQ(events, 2);
+    EXPECT_FLOAT_EQ(picker->brightnessSlider()->value(), 0.4f);
+    EXPECT_FLOAT_EQ(picker->alphaSlider()->value(), 0.5f);
+    auto keys = picker->brightnessSlider()->gradientLayer()->colors();
+    ASSERT_EQ(keys.size(), 2u);
+    const CGFloat* key = CGColorGetComponents(keys[0]);
+    EXPECT_FLOAT_EQ(key[1], 1) << "the brightness key colour is at full brightness";
+    EXPECT_FLOAT_EQ(key[2], 1);
+    EXPECT_FLOAT_EQ(key[3], 1);
+
+    picker->setSelectedColor(picker->selectedColor());
+    EXPECT_EQ(events, 3) << "the same colour again still reports once";
+}
+
+TEST_F(Picker, SwatchesCompareViewAndSlidersSetTheColour) {
+    picker->swatchAction(swatch(4));
+    EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{0, 0, 1, 1}));
+    picker->setOldColor(UIColor::colorWithRed(0, 1, 0, 1));
+    picker->oldColor(picker->currentColorView().get());
+    EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{0, 1, 0, 1}));
+    EXPECT_EQ(events, 2);
+
+    picker->colorWheel()->setCurrentHSV(HSVTypeMake(0.5f, 0.5f, 0));
+    picker->brightnessSlider()->setValue(0.5f);
+    picker->alphaSlider()->setValue(0.25f);
+    picker->brightnessChanged(nullptr);
+    EXPECT_EQ(components(picker->selectedColor()), components(UIColor::colorWithHue(0.5f, 0.5f, 0.5f, 0.25f)));
+    EXPECT_EQ(events, 3);
+}
+
+TEST_F(Picker, WheelChangePromptsAndKeepsTheColour) {
+    picker->colorWheelColorChanged(picker->colorWheel().get());
+    UIAlertView* alert = UIAlertView::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Sorry");
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "Later");
+    EXPECT_EQ(alert->buttonTitleAtIndex(1), "Try now!");
+    EXPECT_EQ(events, 0);
+    EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_EQ(HVColorPicker::proPackageURL(), "cydia://package/io.prismkey.pro");
+    EXPECT_EQ(HVColorPicker::developerListingURL(), "http://repo.prismkey.io/packagesfordev.php?name=Prismkey");
+}
+
+TEST_F(Picker, EventsAreWiredToTheirActions) {
+    id target = picker.get();
+    EXPECT_EQ(picker->colorWheel()->actionsForTarget(target, UIControlEventValueChanged),
+              std::vector<std::string>{"colorWheelColorChanged:"});
+    EXPECT_EQ(picker->brightnessSlider()->actionsForTarget(target, UIControlEventValueChanged),
+              std::vector<std::string>{"brightnessChanged:"});
+    EXPECT_EQ(picker->alphaSlider()->actionsForTarget(target, UIControlEventValueChanged),
+              std::vector<std::string>{"alphaChanged:"});
+    EXPECT_EQ(picker->currentColorView()->actionsForTarget(target, UIControlEventTouchUpInside),
+              std::vector<std::string>{"oldColor:"});
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(swatch(i)->actionsForTarget(target, UIControlEventTouchUpInside),
+                  std::vector<std::string>{"swatchAction:"});
+    }
+}
+
+TEST_F(Picker, LayoutFollowsTheBounds) {
+    picker->setFrame(CGRectMake(0, 0, 480, 256));
+    picker->layoutIfNeeded();
+    EXPECT_EQ(swatch(3)->frame().origin, CGPointMake(308.66666f, 193));
+    EXPECT_EQ(picker->alphaSlider()->frame(), CGRectMake(300, 83, 165, 38));
+}
+
+// Start-up gives the screen white before it builds its view; building it takes the
+// stored colour, if there is one, as both the old and the new colour.
+TEST(SettingsStartUp, ScreenHoldsWhiteUntilItsViewTakesTheStoredColour) {
+    testsupport::TemporaryDirectory root;
+    NSFileManager::setDeviceRoot(root.path().string());
+    NSFileManager::defaultManager()->createStandardDeviceFolders();
+    UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
+    TintPreferences::loadForScreen();
+    ASSERT_TRUE(TintPreferences::storeColor(UIColor::colorWithRed(0, 0, 1, 1)).succeeded());
+
+    auto screen = std::make_shared<HVDefaultColorViewController>();
+    screen->setSelectedColor(UIColor::whiteColor());
+    EXPECT_FALSE(screen->isViewLoaded());
+    EXPECT_EQ(components(screen->selectedColor()), (std::vector<float>{1, 1, 1, 1}));
+    screen->view();
+    EXPECT_EQ(components(screen->selectedColor()), (std::vector<float>{0, 0, 1, 1}));
+    EXPECT_EQ(components(screen->picker()->oldColor()), (std::vector<float>{0, 0, 1, 1}));
+    EXPECT_EQ(components(screen->picker()->selectedColor()), (std::vector<float>{0, 0, 1, 1}));
+    EXPECT_EQ(screen->toggleButton()->title(), "TurnOn");
+    EXPECT_FALSE(screen->saveButton()->isEnabled());
+}
+
+}  // namespace
