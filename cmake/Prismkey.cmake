@@ -23,8 +23,9 @@ function(prismkey_test NAME)
   add_executable(${NAME} ${T_SOURCES})
   target_link_libraries(${NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   add_test(NAME ${NAME} COMMAND ${NAME})
+  # The leak checker's suppressions reach the programs that tests start, too.
   set_tests_properties(${NAME} PROPERTIES LABELS ${T_LABEL}
-    ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
 endfunction()
 
 # Every *Tests.cpp in the calling folder becomes one test program named
