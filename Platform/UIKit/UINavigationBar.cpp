@@ -112,6 +112,8 @@ std::shared_ptr<UINavigationButton>
 UINavigationBar::buttonFor(const UIBarButtonItemRef& item,
                            std::shared_ptr<UINavigationButton> current) {
     if (current && (!item || current->item() != item.get())) {
+        // The item may outlive this bar: it must no longer call back into it.
+        current->item()->setChangeHandler(nullptr);
         current->removeFromSuperview();
         current.reset();
     }

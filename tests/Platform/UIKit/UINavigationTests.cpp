@@ -175,6 +175,27 @@ TEST_F(NavigationTest, DoneStyleTitlesAreBold) {
     EXPECT_FALSE(navigation->navigationBar()->rightButton()->titleLabel()->font()->isBold());
 }
 
+TEST(UINavigationBarItems, ItemsThatOutliveTheBarNoLongerReachIt) {
+    auto item = std::make_shared<UINavigationItem>("T");
+    auto replaced =
+        std::make_shared<UIBarButtonItem>("A", UIBarButtonItemStylePlain, nullptr, "a", nullptr);
+    auto kept =
+        std::make_shared<UIBarButtonItem>("B", UIBarButtonItemStylePlain, nullptr, "b", nullptr);
+    {
+        UINavigationBar bar;
+        bar.pushNavigationItem(item);
+        item->setRightBarButtonItem(replaced);
+        item->setRightBarButtonItem(kept);
+        EXPECT_EQ(bar.rightButton()->item(), kept.get());
+        kept->setTitle("B2");
+        EXPECT_EQ(bar.rightButton()->titleLabel()->text(), "B2");
+    }
+    // With the bar gone, changes must not call into it (the sanitizer run checks).
+    replaced->setTitle("C");
+    kept->setEnabled(false);
+    item->setTitle("X");
+}
+
 TEST(UIViewControllerDefaults, PlainControllerAnswersAsThePhoneDoes) {
     UIViewController controller;
     EXPECT_TRUE(controller.shouldAutorotateToInterfaceOrientation(UIInterfaceOrientationPortrait));
