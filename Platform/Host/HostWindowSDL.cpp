@@ -98,8 +98,17 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
         usable.h < portraitHeight * 2) {
         impl->scale = 1; // a small display: the doubled screen would not fit
     }
-    impl->window.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                        SDL_WINDOWPOS_CENTERED, portraitWidth * impl->scale,
+    // PRISMKEY_WINDOW_POSITION=X,Y places the window, so that scripts/run can put the
+    // two programs side by side; otherwise it is centred.
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    if (const char* position = std::getenv("PRISMKEY_WINDOW_POSITION")) {
+        int px = 0, py = 0;
+        if (std::sscanf(position, "%d,%d", &px, &py) == 2) {
+            x = px;
+            y = py;
+        }
+    }
+    impl->window.reset(SDL_CreateWindow(title.c_str(), x, y, portraitWidth * impl->scale,
                                         portraitHeight * impl->scale, SDL_WINDOW_SHOWN));
     if (!impl->window) {
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
