@@ -19,18 +19,33 @@ class NSNumber : public NSObject {
     static std::shared_ptr<NSNumber> numberWithInteger(NSInteger value) { return numberWithLongLong(value); }
     static std::shared_ptr<NSNumber> numberWithFloat(float value) { return numberWithDouble(value); }
     static std::shared_ptr<NSNumber> numberWithDouble(double value) {
-        return std::make_shared<NSNumber>(Kind::Real, static_cast<std::int64_t>(value), value);
+        return std::make_shared<NSNumber>(Kind::Real, saturatedInteger(value), value);
     }
 
     Kind kind() const { return kind_; }
     bool boolValue() const { return kind_ == Kind::Real ? real_ != 0 : integer_ != 0; }
-    std::int64_t longLongValue() const { return kind_ == Kind::Real ? static_cast<std::int64_t>(real_) : integer_; }
+    std::int64_t longLongValue() const { return kind_ == Kind::Real ? saturatedInteger(real_) : integer_; }
     NSInteger integerValue() const { return static_cast<NSInteger>(longLongValue()); }
     double doubleValue() const { return real_; }
     float floatValue() const { return static_cast<float>(real_); }
 
     std::string description() const override;
     bool isEqual(const NSObject* other) const override;
+
+    // The integer part, held to the 64-bit range (NaN gives 0): converting a real
+    // beyond the range is undefined in C++.
+    static std::int64_t saturatedInteger(double value) {
+        if (!(value == value)) {
+            return 0;
+        }
+        if (value >= 9223372036854775807.0) {
+            return INT64_MAX;
+        }
+        if (value <= -9223372036854775808.0) {
+            return INT64_MIN;
+        }
+        return static_cast<std::int64_t>(value);
+    }
 
   private:
     Kind kind_;
