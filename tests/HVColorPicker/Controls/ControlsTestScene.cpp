@@ -115,6 +115,7 @@ void ControlsSceneViewController::compareTapped(HVColorCompareView* compare) {
 }
 
 void ControlsSceneViewController::record(const std::string& line) {
+    log_.push_back(line);
     status_->setText(line);
     NSLog("%s", line.c_str());
 }
@@ -124,7 +125,8 @@ bool ControlsSceneAppDelegate::applicationDidFinishLaunchingWithOptions(
     (void)application;
     (void)options;
     window_ = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
-    window_->setRootViewController(std::make_shared<ControlsSceneViewController>());
+    scene_ = std::make_shared<ControlsSceneViewController>();
+    window_->setRootViewController(scene_);
     window_->setBackgroundColor(UIColor::blackColor());
     window_->makeKeyAndVisible();
     return true;

@@ -28,6 +28,13 @@ class ControlsSceneViewController : public UIViewController {
 
     void loadView() override;
 
+    HVColorPickerHSWheel* wheel() const { return wheel_.get(); }
+    HVColorPickerBrightnessSlider* brightnessSlider() const { return brightness_.get(); }
+    HVColorPickerAlphaSlider* alphaSlider() const { return alpha_.get(); }
+    HVColorCompareView* compareView() const { return compare_.get(); }
+    HVColorPickerSwatchView* swatch(std::size_t index) const { return swatches_.at(index).get(); }
+    const std::vector<std::string>& log() const { return log_; }
+
   private:
     void wheelChanged(HVColorPickerHSWheel* wheel);
     void brightnessChanged(HVColorPickerBrightnessSlider* slider);
@@ -47,6 +54,7 @@ class ControlsSceneViewController : public UIViewController {
     HVColorCompareViewRef compare_;
     std::vector<HVColorPickerSwatchViewRef> swatches_;
     UILabelRef status_;
+    std::vector<std::string> log_;
 };
 
 class ControlsSceneAppDelegate : public UIResponder, public UIApplicationDelegate {
@@ -54,7 +62,9 @@ class ControlsSceneAppDelegate : public UIResponder, public UIApplicationDelegat
     bool
     applicationDidFinishLaunchingWithOptions(UIApplication* application,
                                              const std::shared_ptr<NSDictionary>& options) override;
+    ControlsSceneViewController* scene() const { return scene_.get(); }
 
   private:
     UIWindowRef window_;
+    std::shared_ptr<ControlsSceneViewController> scene_;
 };

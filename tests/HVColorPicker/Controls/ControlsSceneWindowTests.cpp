@@ -1,0 +1,154 @@
+// The controls in a real window: controls-test-scene in an Xvfb of its own, driven
+// by mouse events pushed through SDL's own queue, as a person's mouse would be.
+// Skipped when no X server can be started.
+#include "ControlsTestScene.h"
+#include "TestSupport.h"
+
+#include <Host/HostSession.h>
+#include <Host/HostWindow.h>
+#include <QuartzCore/CAMediaTiming.h>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// An Xvfb on a display number it picks itself (-displayfd), stopped at the end.
+class VirtualDisplay {
+  public:
+    VirtualDisplay() {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd ready{fds[0], POLLIN, 0};
+        char c;
+        while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) {
+            name_ = ":" + number;
+        }
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// Screen points to window pixels at scale 2.
+void pushMouse(Uint32 type, CGPoint point) {
+    SDL_Event event{};
+    event.type = type;
+    int x = static_cast<int>(point.x * 2), y = static_cast<int>(point.y * 2);
+    if (type == SDL_MOUSEMOTION) {
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.state = SDL_BUTTON_LMASK;
+    } else {
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+    }
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+void drag(CGPoint from, CGPoint to, int moves) {
+    pushMouse(SDL_MOUSEBUTTONDOWN, from);
+    for (int i = 1; i <= moves; ++i) {
+        CGFloat f = static_cast<CGFloat>(i) / static_cast<CGFloat>(moves);
+        pushMouse(SDL_MOUSEMOTION, {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f});
+    }
+    pushMouse(SDL_MOUSEBUTTONUP, to);
+}
+
+void click(CGPoint p) {
+    drag(p, p, 0);
+}
+
+TEST(ControlsSceneWindow, MouseDragsTheWheelAndSliderAndClicksSwatchAndCompareView) {
+    VirtualDisplay display;
+    if (display.name().empty()) {
+        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    }
+    setenv("DISPLAY", display.name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("controls-test-scene", 2, error);
+    ASSERT_NE(window, nullptr) << error;
+    CAMediaTimeUseVirtualClock(0);
+    UIScreen::mainScreen()->setScale(2);
+    auto delegate = std::make_shared<ControlsSceneAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(delegate);
+    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    ControlsSceneViewController* scene = delegate->scene();
+    HostSession session(2);
+    window->present(session);
+
+    // The wheel, from its point (180, 60) to the rim at three o'clock.
+    drag({220, 95}, {280, 155}, 2);
+    window->processEvents(session, 200);
+    ASSERT_GE(scene->log().size(), 4u);
+    EXPECT_EQ(scene->log()[1], "wheel 0.125 0.71");
+    EXPECT_EQ(scene->log().back(), "wheel 0.000 1.00");
+    EXPECT_EQ(scene->wheel()->wheelKnobView()->center(), CGPointMake(237, 120));
+
+    // The brightness knob (value 0.9) to the slider's x 156.
+    drag({67, 301}, {180, 301}, 2);
+    window->processEvents(session, 200);
+    EXPECT_NEAR(scene->brightnessSlider()->value(), 1 - (156.0f - 20) / 232, 1e-6);
+
+    click({227, 388});
+    window->processEvents(session, 200);
+    EXPECT_EQ(scene->log().back(), "swatch 4");
+    EXPECT_TRUE(scene->swatch(4)->isSelected());
+    EXPECT_EQ(scene->alphaSlider()->value(), 0.5f);
+
+    click({32, 52});
+    window->processEvents(session, 200);
+    EXPECT_EQ(scene->log().back(), "compare");
+    EXPECT_TRUE(
+        scene->compareView()->currentColor()->isEqual(scene->compareView()->oldColor().get()));
+
+    // The window shows what the renderer draws.
+    CAMediaTimeAdvance(1);
+    window->present(session);
+    CGImageRef shown = window->windowPixels(), rendered = session.renderFrame();
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->width(), rendered->width());
+    std::size_t differing = 0;
+    for (std::size_t y = 0; y < shown->height(); ++y) {
+        for (std::size_t x = 0; x < shown->width(); ++x) {
+            differing += !(CGImageGetPixel(shown, x, y) == CGImageGetPixel(rendered, x, y));
+        }
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+} // namespace
