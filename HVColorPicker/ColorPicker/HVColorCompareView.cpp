@@ -10,6 +10,11 @@ namespace {
 // Long enough to count as an animation, short enough to show at once.
 constexpr double kHighlightShowDuration = 0.001;
 constexpr float kHighlightOpacity = 0.2f;
+
+// No colour (or a pattern whose image is missing) draws as nothing, not a crash.
+CGColorRef cgColor(const UIColorRef& color) {
+    return color ? color->CGColor() : nullptr;
+}
 } // namespace
 
 HVColorCompareView::HVColorCompareView(CGRect frame) : UIControl(frame) {
@@ -44,10 +49,8 @@ const UIColorRef& HVColorCompareView::checkerboardColor() {
 
 void HVColorCompareView::drawRect(CGRect rect) {
     (void)rect;
-    HVDrawColorCompare(UIGraphicsGetCurrentContext(), bounds(),
-                       oldColor_ ? oldColor_->CGColor() : nullptr,
-                       currentColor_ ? currentColor_->CGColor() : nullptr,
-                       [this] { return checkerboardColor()->CGColor(); });
+    HVDrawColorCompare(UIGraphicsGetCurrentContext(), bounds(), cgColor(oldColor_),
+                       cgColor(currentColor_), [this] { return cgColor(checkerboardColor()); });
 }
 
 void HVColorCompareView::layoutSublayersOfLayer(CALayer* layer) {

@@ -11,6 +11,11 @@ namespace {
 // Long enough to count as an animation, short enough to show at once.
 constexpr double kHighlightShowDuration = 0.001;
 constexpr float kHighlightOpacity = 0.2f;
+
+// No colour (or a pattern whose image is missing) draws as nothing, not a crash.
+CGColorRef cgColor(const UIColorRef& color) {
+    return color ? color->CGColor() : nullptr;
+}
 } // namespace
 
 HVColorPickerSwatchView::HVColorPickerSwatchView(CGRect frame) : UIControl(frame) {
@@ -69,8 +74,8 @@ void HVColorPickerSwatchView::setSelected(bool selected, bool animated) {
 void HVColorPickerSwatchView::drawRect(CGRect rect) {
     (void)rect;
     HVDrawSwatch(UIGraphicsGetCurrentContext(),
-                 {bounds(), color_->CGColor(), borderWidth_, cornerRadius_, hasShadow_},
-                 [this] { return checkerboardColor()->CGColor(); });
+                 {bounds(), cgColor(color_), borderWidth_, cornerRadius_, hasShadow_},
+                 [this] { return cgColor(checkerboardColor()); });
 }
 
 void HVColorPickerSwatchView::layoutSublayersOfLayer(CALayer* layer) {

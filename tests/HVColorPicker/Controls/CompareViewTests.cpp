@@ -64,6 +64,20 @@ TEST(CompareView, DrawsTheExactPlanCheckerboardOnlyUnderTranslucency) {
         compare44(UIColor::redColor()->CGColor(), view->currentColor()->CGColor(), pattern));
 }
 
+TEST(CompareView, NoOldColourYetDrawsTheCheckerboardThroughTheLeftHalf) {
+    // The picker gives the view its (still empty) old colour when it builds it.
+    Stage stage;
+    auto view = makeCompare(stage);
+    view->setOldColor(nullptr);
+    view->setCurrentColor(UIColor::redColor());
+    expectSameOperations(drawnOperations(*view), compare44(nullptr, UIColor::redColor()->CGColor(),
+                                                           view->checkerboardColor()->CGColor()));
+    CGImageRef image = stage.render(1);
+    CGPixel left = CGImageGetPixel(image, 10 + 8, 10 + 22);
+    EXPECT_TRUE(near(left, kCheckerLight) || near(left, kCheckerDark)) << describe(left);
+    EXPECT_EQ(CGImageGetPixel(image, 10 + 33, 10 + 22), (CGPixel{255, 0, 0, 255}));
+}
+
 TEST(CompareView, SettingTheSameColourStillRedraws) {
     Stage stage;
     auto view = makeCompare(stage);
