@@ -137,12 +137,4 @@ TEST(ControlsSceneEndToEnd, DragTheWheelSlideTapASwatchAndTheCompareView) {
     EXPECT_NE(pixel(swatch, {209 + 22, 370 + 22}), pixel(start, {209 + 22, 370 + 22}));
 }
 
-TEST(ControlsSceneEndToEnd, TouchOutsideTheWheelImageDoesNothing) {
-    testsupport::TemporaryDirectory folder;
-    // Beside the wheel (the scene's background) and then dragged onto it.
-    SceneRun run = runScene("drag 300 100 200 150 3\n", folder.path() / "device");
-    ASSERT_EQ(run.result.exitCode, 0) << run.result.standardError;
-    EXPECT_EQ(run.log, std::vector<std::string>{"ready"});
-}
-
 } // namespace

@@ -97,18 +97,4 @@ TEST(HSWheelGeometry, KnobFollowsImageOriginAndRoundsItsCorner) {
               CGPointMake(119.5f, 2.5f));
 }
 
-TEST(HSWheelGeometry, TouchPlacesKnobOnTheSameRaySlightlyInside) {
-    // d >= 10 from the centre puts the knob at d * 117/120 on the same ray (within
-    // the half point that rounding its corner may move it).
-    for (CGPoint p : {CGPoint{200, 120}, CGPoint{120, 30}, CGPoint{50, 170}, CGPoint{190, 190}}) {
-        HVHueSaturation hs = HVColorPickerHSWheelHueSaturationForPoint(p, kWheel);
-        CGPoint knob =
-            HVColorPickerHSWheelKnobCenter(hs.hue, hs.saturation, kWheel, {0, 0}, {30, 30});
-        double expectedX = 120 + (p.x - 120) * 117.0 / 120;
-        double expectedY = 120 + (p.y - 120) * 117.0 / 120;
-        EXPECT_NEAR(knob.x, expectedX, 0.5 + 1e-4) << p.x << "," << p.y;
-        EXPECT_NEAR(knob.y, expectedY, 0.5 + 1e-4) << p.x << "," << p.y;
-    }
-}
-
 } // namespace

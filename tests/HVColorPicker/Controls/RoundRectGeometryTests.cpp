@@ -35,35 +35,6 @@ TEST(RoundRectGeometry, SwatchPathsFor36PointSwatchLieOnePointInside) {
     }
 }
 
-TEST(RoundRectGeometry, RoundRectStartsAtLeftMiddleAndTurnsThroughEachCorner) {
-    // The same path spelled out with the inset edges of (10, 20, 60, 30): left 11,
-    // top 21, right 69, bottom 49, the midpoints 40 and 35 not moved.
-    CGMutablePathRef expected = CGPathCreateMutable();
-    CGPathMoveToPoint(expected, nullptr, 11, 35);
-    CGPathAddArcToPoint(expected, nullptr, 11, 21, 40, 21, 4);
-    CGPathAddArcToPoint(expected, nullptr, 69, 21, 69, 35, 4);
-    CGPathAddArcToPoint(expected, nullptr, 69, 49, 40, 49, 4);
-    CGPathAddArcToPoint(expected, nullptr, 11, 49, 11, 35, 4);
-    CGPathCloseSubpath(expected);
-    EXPECT_TRUE(CGPathEqualToPath(HVNewRoundRectPath(CGRectMake(10, 20, 60, 30), 4), expected));
-}
-
-TEST(RoundRectGeometry, HalfPathsAreOpenOnTheirInnerEdge) {
-    CGMutablePathRef left = CGPathCreateMutable();
-    CGPathMoveToPoint(left, nullptr, 22, 1);
-    CGPathAddArcToPoint(left, nullptr, 1, 1, 1, 22, 7);
-    CGPathAddArcToPoint(left, nullptr, 1, 43, 22, 43, 7);
-    CGPathAddLineToPoint(left, nullptr, 22, 43);
-    EXPECT_TRUE(CGPathEqualToPath(HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7), left));
-
-    CGMutablePathRef right = CGPathCreateMutable();
-    CGPathMoveToPoint(right, nullptr, 22, 1);
-    CGPathAddArcToPoint(right, nullptr, 43, 1, 43, 22, 7);
-    CGPathAddArcToPoint(right, nullptr, 43, 43, 22, 43, 7);
-    CGPathAddLineToPoint(right, nullptr, 22, 43);
-    EXPECT_TRUE(CGPathEqualToPath(HVNewRightRoundRectPath(CGRectMake(21, 0, 23, 44), 7), right));
-}
-
 TEST(RoundRectGeometry, CompareHalvesFor44PointViewMeetInTheMiddle) {
     // The view's halves: left (0, 0, 23, 44) and right (21, 0, 23, 44), radius 7.
     CGPathRef left = HVNewLeftRoundRectPath(CGRectMake(0, 0, 23, 44), 7);

@@ -108,25 +108,6 @@ TEST(UnitSliderGeometry, TouchAndKnobAgreeOverTheTravel) {
     }
 }
 
-TEST(UnitSliderGeometry, ShortSlidersGiveClampableValuesAndFiniteKnobs) {
-    // 40 points or less: the division gives infinities or NaN, which clamp into
-    // 0..1, and the knob placed from the clamped value is finite.
-    for (CGFloat length : {40.0f, 39.0f, 20.0f, 0.0f}) {
-        for (CGFloat x : {0.0f, 20.0f, 30.0f}) {
-            SCOPED_TRACE(testing::Message() << length << " at " << x);
-            float value =
-                HVUnitSliderClampValue(HVUnitSliderValueForPoint({x, 0}, true, {length, 10}));
-            EXPECT_GE(value, 0);
-            EXPECT_LE(value, 1);
-            CGPoint centre =
-                HVUnitSliderKnobCenter(value, true, {length, 10}, {length, 10}, {30, 30});
-            EXPECT_TRUE(std::isfinite(centre.x) && std::isfinite(centre.y));
-        }
-    }
-    // Exactly at the travel's start of a 40-point slider: 0/0, NaN, clamps to 1.
-    EXPECT_EQ(HVUnitSliderClampValue(HVUnitSliderValueForPoint({20, 0}, true, {40, 10})), 1);
-}
-
 TEST(ColorPickerSliderGeometry, TrackRectanglesAndGradientPlacement) {
     struct Case {
         CGSize frame;
@@ -149,22 +130,6 @@ TEST(ColorPickerSliderGeometry, TrackRectanglesAndGradientPlacement) {
         HVLayerPlacement alpha = HVAlphaSliderGradientPlacement(c.frame, c.horizontal);
         EXPECT_EQ(alpha.bounds, c.track);
         EXPECT_EQ(alpha.position, c.alphaPosition);
-    }
-}
-
-TEST(ColorPickerSliderGeometry, TrackReachesTwoPointsBeyondKnobTravel) {
-    for (CGSize frame : {CGSize{272, 38}, CGSize{165, 38}, CGSize{38, 272}}) {
-        bool horizontal = frame.width > frame.height;
-        CGRect track = HVColorPickerSliderTrackRect(frame, horizontal);
-        CGPoint first = HVUnitSliderKnobCenter(1, horizontal, frame, frame, {0, 0});
-        CGPoint last = HVUnitSliderKnobCenter(0, horizontal, frame, frame, {0, 0});
-        if (horizontal) {
-            EXPECT_EQ(first.x - CGRectGetMinX(track), 2);
-            EXPECT_EQ(CGRectGetMaxX(track) - last.x, 2);
-        } else {
-            EXPECT_EQ(first.y - CGRectGetMinY(track), 2);
-            EXPECT_EQ(CGRectGetMaxY(track) - last.y, 2);
-        }
     }
 }
 

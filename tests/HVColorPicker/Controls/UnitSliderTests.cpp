@@ -51,18 +51,6 @@ TEST(UnitSlider, SetValueClampsPlacesKnobAndSendsNothing) {
     EXPECT_EQ(changes.count(), 0);
 }
 
-TEST(UnitSlider, VerticalSliderRunsFromOneAtTheTop) {
-    Stage stage;
-    auto slider = std::make_shared<HVUnitSlider>(CGRectMake(0, 0, 100, 100)); // square: vertical
-    slider->setValue(1);
-    EXPECT_EQ(knobCentre(*slider), CGPointMake(50, 20));
-    slider->setValue(0);
-    EXPECT_EQ(knobCentre(*slider), CGPointMake(50, 80));
-    EXPECT_EQ(
-        std::make_shared<HVUnitSlider>(CGRectMake(0, 0, 101, 100))->sliderKnobView()->center(),
-        CGPointMake(81, 50));
-}
-
 TEST(UnitSlider, EachTrackedTouchMapsAndSendsOneValueChanged) {
     Stage stage;
     auto slider = std::make_shared<HVUnitSlider>(kFrame);
@@ -81,17 +69,6 @@ TEST(UnitSlider, EachTrackedTouchMapsAndSendsOneValueChanged) {
     EXPECT_EQ(changes.count(), 4);
     EXPECT_EQ(values, (std::vector<float>{0.5f, 1, 0, 0}));
     EXPECT_EQ(knobCentre(*slider), CGPointMake(252, 19));
-}
-
-TEST(UnitSlider, CancelledTouchGetsNoHandlingOfItsOwn) {
-    Stage stage;
-    auto slider = std::make_shared<HVUnitSlider>(kFrame);
-    stage.add(slider);
-    EventCounter changes(*slider, UIControlEventValueChanged);
-    stage.down({24 + 136, 290});
-    stage.cancel();
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(slider->value(), 0.5f);
 }
 
 TEST(UnitSlider, NewFrameKeepsKnobAndOrientation) {
