@@ -139,7 +139,7 @@ std::string format(const char* format, const Arg* args, std::size_t count) {
                                                                         : std::string("(null)");
             continue;
         }
-        // Rebuild the spec without length modifiers, then give printf the widened type.
+        // Rebuild the conversion without length modifiers, then give printf the widened type.
         std::string spec;
         for (const char* q = start; q < p; ++q) {
             if (std::strchr("hlqLjzt", *q) == nullptr) {
