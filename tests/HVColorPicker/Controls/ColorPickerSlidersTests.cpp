@@ -128,7 +128,7 @@ TEST(ColorPickerSliders, GradientEndsRenderKeyColourLeftAndBlackOrCheckerRight) 
     alpha->setKeyColor(UIColor::blueColor());
     brightness->setValue(0.5f); // knob in the middle, clear of both ends
     alpha->setValue(0.5f);
-    CAMediaTimeAdvance(1); // new layers settle their first values
+    CAMediaTimeAdvance(1);
 
     CGImageRef image = stage.render(2);
     auto at = [&](CGFloat x, CGFloat y) {

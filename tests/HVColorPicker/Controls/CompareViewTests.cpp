@@ -18,7 +18,8 @@ HVColorCompareViewRef makeCompare(Stage& stage) {
     auto view = std::make_shared<HVColorCompareView>(kFrame);
     stage.add(view);
     view->layoutIfNeeded();
-    CAMediaTimeAdvance(1); // the new layer settles its first values
+    stage.render(); // on screen before it is touched
+    CAMediaTimeAdvance(1);
     return view;
 }
 

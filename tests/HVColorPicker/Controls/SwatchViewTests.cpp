@@ -19,7 +19,8 @@ HVColorPickerSwatchViewRef makeSwatch(Stage& stage) {
     auto swatch = std::make_shared<HVColorPickerSwatchView>(kFrame);
     stage.add(swatch);
     swatch->layoutIfNeeded();
-    CAMediaTimeAdvance(1); // the new layers settle their first values
+    stage.render(); // on screen before it is touched
+    CAMediaTimeAdvance(1);
     return swatch;
 }
 
