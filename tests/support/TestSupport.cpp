@@ -121,6 +121,39 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::s
     return result;
 }
 
+VirtualDisplay::VirtualDisplay() {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd ready{fds[0], POLLIN, 0};
+    char c;
+    while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) {
+        name_ = ":" + number;
+    }
+}
+
+VirtualDisplay::~VirtualDisplay() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
 std::filesystem::path buildDirectory() {
     const char* dir = std::getenv("PRISMKEY_BUILD_DIR");
     return dir ? dir : std::filesystem::current_path();

@@ -40,6 +40,21 @@ struct ProcessLimits {
 ProcessResult runProcess(const std::vector<std::string>& arguments, const std::string& input = "",
                          const ProcessLimits& limits = {});
 
+// An Xvfb of the test's own, on a display number it picks itself (-displayfd),
+// stopped when this goes. `name()` is empty when no X server could be started.
+class VirtualDisplay {
+  public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    const std::string& name() const { return name_; }
+
+  private:
+    int pid_ = -1;
+    std::string name_;
+};
+
 // The build tree and the source tree, from the environment that ctest sets.
 std::filesystem::path buildDirectory();
 std::filesystem::path sourceDirectory();

@@ -22,46 +22,7 @@
 
 namespace {
 
-// An Xvfb of its own for the test program, on a display number it picks itself.
-class VirtualDisplay {
-  public:
-    VirtualDisplay() {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            return;
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c;
-        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
-            number += c;
-        }
-        close(fds[0]);
-        if (!number.empty()) {
-            display_ = ":" + number;
-        }
-    }
-    ~VirtualDisplay() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& name() const { return display_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
+using testsupport::VirtualDisplay;
 
 std::unique_ptr<VirtualDisplay> display;
 
