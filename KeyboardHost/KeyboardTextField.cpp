@@ -6,7 +6,7 @@ namespace {
 
 constexpr CGFloat kTextInset = 10;
 
-}  // namespace
+} // namespace
 
 KeyboardTextField::KeyboardTextField(CGRect frame) : UIView(frame) {
     traits_ = std::make_shared<UITextInputTraits>();
@@ -38,4 +38,6 @@ void KeyboardTextField::update() {
     }
 }
 
-void KeyboardTextField::layoutSubviews() { label_->setFrame(CGRectInset(bounds(), kTextInset, 0)); }
+void KeyboardTextField::layoutSubviews() {
+    label_->setFrame(CGRectInset(bounds(), kTextInset, 0));
+}

@@ -30,8 +30,11 @@ void UIKBKeyView::setHighlighted(bool highlighted) {
 void UIKBKeyView::updateColors() {
     // A pressed key takes the other appearance's cap, as a visible press.
     bool darkCap = dark_ != isHighlighted();
-    setBackgroundColor(darkCap ? UIColor::colorWithRed(0.30f, 0.30f, 0.32f, 1) : UIColor::whiteColor());
+    setBackgroundColor(darkCap ? UIColor::colorWithRed(0.30f, 0.30f, 0.32f, 1)
+                               : UIColor::whiteColor());
     label_->setTextColor(darkCap ? UIColor::whiteColor() : UIColor::blackColor());
 }
 
-void UIKBKeyView::layoutSubviews() { label_->setFrame(bounds()); }
+void UIKBKeyView::layoutSubviews() {
+    label_->setFrame(bounds());
+}

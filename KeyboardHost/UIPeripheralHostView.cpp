@@ -16,26 +16,35 @@ constexpr CGFloat kKeyHeight = 42;
 constexpr CGFloat kRowPitch = 54;
 constexpr CGFloat kTopInset = 6;
 
-UIPeripheralHostView* hostView(id self) { return static_cast<UIPeripheralHostView*>(self); }
+UIPeripheralHostView* hostView(id self) {
+    return static_cast<UIPeripheralHostView*>(self);
+}
 
-void originalLayoutSubviews(id self, SEL) { hostView(self)->systemLayoutSubviews(); }
+void originalLayoutSubviews(id self, SEL) {
+    hostView(self)->systemLayoutSubviews();
+}
 
-id originalInputBackdropView(id self, SEL) { return hostView(self)->systemInputBackdropView(); }
+id originalInputBackdropView(id self, SEL) {
+    return hostView(self)->systemInputBackdropView();
+}
 
 // Retains the colour it is given, as the platform's property does.
 void originalSetBackgroundColor(id self, SEL, id color) {
     auto object = dynamic_cast<UIColor*>(color);
-    hostView(self)->setBackgroundColor(object ? std::static_pointer_cast<UIColor>(object->shared_from_this())
-                                              : nullptr);
+    hostView(self)->setBackgroundColor(
+        object ? std::static_pointer_cast<UIColor>(object->shared_from_this()) : nullptr);
 }
 
-id originalBackgroundColor(id self, SEL) { return hostView(self)->backgroundColor().get(); }
+id originalBackgroundColor(id self, SEL) {
+    return hostView(self)->backgroundColor().get();
+}
 
-}  // namespace
+} // namespace
 
 Class UIPeripheralHostView::registerRuntimeClass() {
     static const Class cls = [] {
-        Class c = KeyboardClasses::define("UIPeripheralHostView", KeyboardClasses::viewSuperclass());
+        Class c =
+            KeyboardClasses::define("UIPeripheralHostView", KeyboardClasses::viewSuperclass());
         KeyboardClasses::addMethod(c, "layoutSubviews", &originalLayoutSubviews);
         KeyboardClasses::addMethod(c, "inputBackdropView", &originalInputBackdropView);
         KeyboardClasses::addMethod(c, "setBackgroundColor:", &originalSetBackgroundColor);
@@ -60,7 +69,8 @@ void UIPeripheralHostView::addKeys() {
     }
     keys_.push_back(std::make_shared<UIKBKeyView>(' '));
     for (const auto& key : keys_) {
-        key->addTarget(this, "keyTapped:", &UIPeripheralHostView::keyTapped, UIControlEventTouchUpInside);
+        key->addTarget(this, "keyTapped:", &UIPeripheralHostView::keyTapped,
+                       UIControlEventTouchUpInside);
         addSubview(key);
     }
 }
@@ -72,7 +82,8 @@ void UIPeripheralHostView::layoutSubviews() {
 
 void UIPeripheralHostView::systemLayoutSubviews() {
     ++layoutPasses_;
-    dark_ = traits_ != nullptr && traits_->keyboardAppearance() == UITextInputTraits::appearanceDark;
+    dark_ =
+        traits_ != nullptr && traits_->keyboardAppearance() == UITextInputTraits::appearanceDark;
     backdrop_->setFrame(bounds());
     backdrop_->setDark(dark_);
     // A background colour of the host view's own shows behind the keys instead.
@@ -86,9 +97,11 @@ void UIPeripheralHostView::layOutKeys() {
     for (const char* row : kRows) {
         std::size_t count = std::char_traits<char>::length(row);
         // Shorter rows are centred under the top one.
-        CGFloat left = (bounds().size.width - static_cast<CGFloat>(count) * kPitch) / 2 + (kPitch - kKeyWidth) / 2;
+        CGFloat left = (bounds().size.width - static_cast<CGFloat>(count) * kPitch) / 2 +
+                       (kPitch - kKeyWidth) / 2;
         for (std::size_t i = 0; i < count; ++i, ++index) {
-            keys_[index]->setFrame(CGRectMake(left + static_cast<CGFloat>(i) * kPitch, top, kKeyWidth, kKeyHeight));
+            keys_[index]->setFrame(
+                CGRectMake(left + static_cast<CGFloat>(i) * kPitch, top, kKeyWidth, kKeyHeight));
             keys_[index]->setDark(dark_);
         }
         top += kRowPitch;

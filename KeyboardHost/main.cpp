@@ -17,7 +17,7 @@
 namespace {
 
 struct KeyboardHostState {
-    std::string plugins;  // empty: the device root's plug-in folder
+    std::string plugins; // empty: the device root's plug-in folder
     bool query = false;
     std::shared_ptr<UIWindow> window;
     std::shared_ptr<KeyboardHostViewController> controller;
@@ -28,7 +28,9 @@ KeyboardHostState& state() {
     return instance;
 }
 
-void report(const std::string& message) { std::cerr << "keyboard-host: " << message << "\n"; }
+void report(const std::string& message) {
+    std::cerr << "keyboard-host: " << message << "\n";
+}
 
 std::vector<std::string> loadPlugins() {
     std::string folder = state().plugins.empty()
@@ -77,7 +79,8 @@ void typeKeys(const ScriptCommand& command, HostSession& session) {
                                                 "' (the keyboard has a-z and space)");
         }
         CGRect bounds = key->bounds();
-        CGPoint centre = key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
+        CGPoint centre =
+            key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
         session.tap(centre);
     }
 }
@@ -95,14 +98,19 @@ HostProgram keyboardHostProgram() {
                                "run one layout pass and one appearance query, print them as one "
                                "JSON line and exit (no display needed)",
                                [](const std::string&) { state().query = true; }});
-    program.commands.push_back(
-        {{"key", {ScriptArgument::text}, "key TEXT", {}, "tap the key of each character (a-z, space)"},
-         typeKeys});
+    program.commands.push_back({{"key",
+                                 {ScriptArgument::text},
+                                 "key TEXT",
+                                 {},
+                                 "tap the key of each character (a-z, space)"},
+                                typeKeys});
     program.beforeRun = beforeRun;
     program.launch = launch;
     return program;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) { return HostRun(argc, argv, keyboardHostProgram()); }
+int main(int argc, char** argv) {
+    return HostRun(argc, argv, keyboardHostProgram());
+}

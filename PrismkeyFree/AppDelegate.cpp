@@ -6,7 +6,8 @@
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UIScreen.h>
 
-bool AppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication*, const std::shared_ptr<NSDictionary>&) {
+bool AppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication*,
+                                                           const std::shared_ptr<NSDictionary>&) {
     setWindow(std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds()));
     auto settings = std::make_shared<HVDefaultColorViewController>();
     auto navigation = UINavigationController::initWithRootViewController(settings);

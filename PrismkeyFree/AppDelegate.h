@@ -11,8 +11,9 @@ class AppDelegate : public UIResponder, public UIApplicationDelegate {
     const UIWindowRef& window() const { return window_; }
     void setWindow(UIWindowRef window) { window_ = std::move(window); }
 
-    bool applicationDidFinishLaunchingWithOptions(UIApplication* application,
-                                                  const std::shared_ptr<NSDictionary>& options) override;
+    bool
+    applicationDidFinishLaunchingWithOptions(UIApplication* application,
+                                             const std::shared_ptr<NSDictionary>& options) override;
 
   private:
     UIWindowRef window_;

@@ -13,9 +13,11 @@
 
 namespace {
 
-constexpr UIViewAutoresizing kFlexibleSize = UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight;
+constexpr UIViewAutoresizing kFlexibleSize =
+    UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight;
 
-const char* const kSavedMessage = "Save successful,please use the keyboard and type any words to refresh it:)";
+const char* const kSavedMessage =
+    "Save successful,please use the keyboard and type any words to refresh it:)";
 
 // Why a write did not happen, in a few words for the user.
 std::string saveFailureMessage(const TintPreferences::WriteResult& result) {
@@ -25,7 +27,7 @@ std::string saveFailureMessage(const TintPreferences::WriteResult& result) {
     return "Your color could not be saved: the settings file could not be written.";
 }
 
-}  // namespace
+} // namespace
 
 HVDefaultColorViewController::HVDefaultColorViewController() = default;
 
@@ -54,7 +56,8 @@ void HVDefaultColorViewController::loadView() {
     container->setBackgroundColor(UIColor::clearColor());
     if (UINavigationController* navigation = navigationController()) {
         navigation->navigationBar()->setTranslucent(false);
-        navigation->navigationBar()->setBarTintColor(UIColor_Utilities::colorWithHexString("D1EEFC"));
+        navigation->navigationBar()->setBarTintColor(
+            UIColor_Utilities::colorWithHexString("D1EEFC"));
     }
     setView(container);
 
@@ -68,10 +71,12 @@ void HVDefaultColorViewController::loadView() {
     container->addSubview(picker);
     picker_ = picker.get();
 
-    saveButton_ = UIBarButtonItem::initWithTitle("Save", UIBarButtonItemStyleDone, this, "rightButtonPressed:",
-                                                 &HVDefaultColorViewController::rightButtonPressed);
-    toggleButton_ = UIBarButtonItem::initWithTitle("TurnOn", UIBarButtonItemStyleDone, this, "swithButton",
-                                                   &HVDefaultColorViewController::swithButton);
+    saveButton_ = UIBarButtonItem::initWithTitle(
+        "Save", UIBarButtonItemStyleDone, this,
+        "rightButtonPressed:", &HVDefaultColorViewController::rightButtonPressed);
+    toggleButton_ =
+        UIBarButtonItem::initWithTitle("TurnOn", UIBarButtonItemStyleDone, this, "swithButton",
+                                       &HVDefaultColorViewController::swithButton);
     navigationItem()->setRightBarButtonItem(saveButton_);
     navigationItem()->setLeftBarButtonItem(toggleButton_);
     saveButton_->setEnabled(false);
@@ -90,13 +95,16 @@ void HVDefaultColorViewController::swithButton() {
     if (!result.write.succeeded()) {
         // The toggle follows the file: nothing changed, so nothing on screen does.
         NSLog("%s", result.write.reason.c_str());
-        showFailure("The setting could not be changed: the settings file is damaged or cannot be written.");
+        showFailure(
+            "The setting could not be changed: the settings file is damaged or cannot be written.");
         return;
     }
     showOnState(result.state == TintPreferences::TintState::On);
 }
 
-void HVDefaultColorViewController::rightButtonPressed(id) { saveSetting(); }
+void HVDefaultColorViewController::rightButtonPressed(id) {
+    saveSetting();
+}
 
 void HVDefaultColorViewController::saveSetting() {
     TintPreferences::WriteResult result = TintPreferences::storeColor(selectedColor_);

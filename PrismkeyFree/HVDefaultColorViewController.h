@@ -57,5 +57,5 @@ class HVDefaultColorViewController : public UIViewController, public UIAlertView
     HVDefaultColorControllerDelegate* delegate_ = nullptr;
     UIBarButtonItemRef saveButton_;
     UIBarButtonItemRef toggleButton_;
-    HVColorPicker* picker_ = nullptr;  // held by the view tree
+    HVColorPicker* picker_ = nullptr; // held by the view tree
 };

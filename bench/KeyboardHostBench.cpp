@@ -20,7 +20,9 @@
 
 namespace {
 
-std::filesystem::path buildFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path(); }
+std::filesystem::path buildFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
 
 struct Keyboard {
     Keyboard() {
@@ -31,7 +33,8 @@ struct Keyboard {
         TintPreferences::storeColor(UIColor::colorWithRed(0, 0, 1, 1));
         KeyboardClasses::registerAll();
         const PluginProcess process{"keyboard-host", {"com.apple.UIKit"}};
-        loaded = PluginLoader::loadedNames(PluginLoader::loadPlugins((buildFolder() / "DynamicLibraries").string(), process));
+        loaded = PluginLoader::loadedNames(
+            PluginLoader::loadPlugins((buildFolder() / "DynamicLibraries").string(), process));
         CAMediaTimeUseVirtualClock(0);
         UIScreen::mainScreen()->setScale(2);
         window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
@@ -78,4 +81,4 @@ void BM_UnchangedFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_UnchangedFrame)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace

@@ -17,7 +17,9 @@
 
 namespace {
 
-std::filesystem::path buildFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path(); }
+std::filesystem::path buildFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
 
 struct App {
     App() {
@@ -41,7 +43,7 @@ App& app() {
 
 void BM_SwatchTapToEndOfAnimation(benchmark::State& state) {
     App& a = app();
-    const CGPoint swatches[] = {{227, 452}, {43, 452}};  // blue, red
+    const CGPoint swatches[] = {{227, 452}, {43, 452}}; // blue, red
     int next = 0;
     long frames = 0;
     for (auto _ : state) {
@@ -53,7 +55,8 @@ void BM_SwatchTapToEndOfAnimation(benchmark::State& state) {
             ++frames;
         } while (a.session.isAnimating());
     }
-    state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
+    state.counters["frames"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_SwatchTapToEndOfAnimation)->Unit(benchmark::kMillisecond);
 
@@ -62,8 +65,9 @@ void BM_StartToFirstFrameProcess(benchmark::State& state) {
     std::string shot = (root.path() / "first.png").string();
     std::string program = (buildFolder() / "bin" / "PrismkeyFree").string();
     for (auto _ : state) {
-        auto result = testsupport::runProcess({program, "--headless", "--root", root.path().string(), "--events", "-"},
-                                              "screenshot " + shot + "\n");
+        auto result = testsupport::runProcess(
+            {program, "--headless", "--root", root.path().string(), "--events", "-"},
+            "screenshot " + shot + "\n");
         if (result.exitCode != 0) {
             state.SkipWithError(result.standardError.c_str());
             break;
@@ -80,4 +84,4 @@ void BM_ProcessStartBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessStartBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace

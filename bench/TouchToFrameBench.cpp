@@ -17,7 +17,7 @@ struct Scene {
         UIScreen::mainScreen()->setScale(2);
         UIApplication::sharedApplication()->setDelegate(delegate);
         UIApplication::sharedApplication()->finishLaunching();
-        session.renderFrame();  // the first frame draws and caches everything
+        session.renderFrame(); // the first frame draws and caches everything
     }
     std::shared_ptr<TestSceneAppDelegate> delegate = std::make_shared<TestSceneAppDelegate>();
     HostSession session{2};
@@ -79,7 +79,7 @@ void BM_SliderMoveDispatchOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_SliderMoveDispatchOnly)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 #else
 #include <benchmark/benchmark.h>
 static void BM_TouchToFrameNeedsTheTestScene(benchmark::State& state) {

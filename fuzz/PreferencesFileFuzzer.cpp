@@ -73,12 +73,13 @@ void check(bool condition, const char* what) {
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::optional<NSObjectRef> quick = PropertyListQuickReader::read(bytes);
-    NSObjectRef general = NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(bytes);
+    NSObjectRef general =
+        NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(bytes);
     if (quick) {
         check(sameList(quick->get(), general.get()), "the quick and the general reader disagree");
     }
@@ -87,10 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(preferencesFile(), std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    auto dictionary = ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(bytes));
+    auto dictionary =
+        ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(bytes));
     bool readable = dictionary && size <= NSFileManager::maximumReadSize;
     auto open = readable ? ns_cast<NSString>(dictionary->objectForKey("open")) : nullptr;
-    check(TintPreferences::isOpen() == (open && open->isEqualToString("on")), "isOpen disagrees with the file");
+    check(TintPreferences::isOpen() == (open && open->isEqualToString("on")),
+          "isOpen disagrees with the file");
     UIColorRef tint = TintPreferences::storedTint();
     TintPreferences::ScreenPreferences screen = TintPreferences::loadForScreen();
     check(!screen.created, "the screen replaced an existing file");

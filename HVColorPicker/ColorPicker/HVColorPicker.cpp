@@ -9,11 +9,15 @@
 
 namespace {
 
-UIColorRef hexColor(const char* hex) { return UIColor_Utilities::colorWithHexString(hex); }
+UIColorRef hexColor(const char* hex) {
+    return UIColor_Utilities::colorWithHexString(hex);
+}
 
-}  // namespace
+} // namespace
 
-HVColorPicker::HVColorPicker(CGRect frame) : UIControl(frame) { setup(); }
+HVColorPicker::HVColorPicker(CGRect frame) : UIControl(frame) {
+    setup();
+}
 
 void HVColorPicker::setup() {
     setBackgroundColor(hexColor("5856D6"));
@@ -43,14 +47,17 @@ void HVColorPicker::addSliders() {
                           UIControlEventValueChanged);
     setBrightnessSlider(brightness);
     auto alpha = std::make_shared<HVColorPickerAlphaSlider>(CGRectMake(24, 321, 272, 38));
-    alpha->addTarget(this, "alphaChanged:", &HVColorPicker::alphaChanged, UIControlEventValueChanged);
+    alpha->addTarget(this, "alphaChanged:", &HVColorPicker::alphaChanged,
+                     UIControlEventValueChanged);
     setAlphaSlider(alpha);
 }
 
 void HVColorPicker::addCompareView() {
     auto compare = std::make_shared<HVColorCompareView>(CGRectMake(10, 10, 44, 44));
-    compare->addTarget(this, "oldColor:", static_cast<void (HVColorPicker::*)(HVColorCompareView*)>(&HVColorPicker::oldColor),
-                       UIControlEventTouchUpInside);
+    compare->addTarget(
+        this, "oldColor:",
+        static_cast<void (HVColorPicker::*)(HVColorCompareView*)>(&HVColorPicker::oldColor),
+        UIControlEventTouchUpInside);
     compare->setOldColor(oldColor_);
     setCurrentColorView(compare);
     addSubview(compare);
@@ -61,7 +68,8 @@ void HVColorPicker::addSwatches() {
     for (float hue : HVColorPickerPaletteHues()) {
         auto swatch = std::make_shared<HVColorPickerSwatchView>(CGRectZero);
         swatch->setColor(UIColor::colorWithHue(hue, 1, 1, 1));
-        swatch->addTarget(this, "swatchAction:", &HVColorPicker::swatchAction, UIControlEventTouchUpInside);
+        swatch->addTarget(this, "swatchAction:", &HVColorPicker::swatchAction,
+                          UIControlEventTouchUpInside);
         addSubview(swatch);
         swatches_->addObject(swatch);
     }
@@ -84,7 +92,7 @@ void HVColorPicker::addMoreAppsButton() {
 
 void HVColorPicker::setSelectedColor(UIColorRef color) {
     if (!color) {
-        return;  // nothing to show or report; no caller passes one
+        return; // nothing to show or report; no caller passes one
     }
     selectedColor_ = std::move(color);
     HSVType hsv = RGB_to_HSV(rgbWithUIColor(selectedColor_));
@@ -130,19 +138,23 @@ void HVColorPicker::layoutSubviews() {
 }
 
 void HVColorPicker::colorWheelColorChanged(id) {
-    UIAlertView::initWithTitle("Sorry",
-                               "free version you can only use the bottom color,if you want more,you can "
-                               "try HuetonePro :)",
-                               this, "Later", {"Try now!"})
+    UIAlertView::initWithTitle(
+        "Sorry",
+        "free version you can only use the bottom color,if you want more,you can "
+        "try HuetonePro :)",
+        this, "Later", {"Try now!"})
         ->show();
 }
 
 void HVColorPicker::brightnessChanged(id) {
     HSVType hsv = colorWheel_->currentHSV();
-    setSelectedColor(UIColor::colorWithHue(hsv.h, hsv.s, brightnessSlider_->value(), alphaSlider_->value()));
+    setSelectedColor(
+        UIColor::colorWithHue(hsv.h, hsv.s, brightnessSlider_->value(), alphaSlider_->value()));
 }
 
-void HVColorPicker::alphaChanged(id sender) { brightnessChanged(sender); }
+void HVColorPicker::alphaChanged(id sender) {
+    brightnessChanged(sender);
+}
 
 void HVColorPicker::swatchAction(HVColorPickerSwatchView* sender) {
     if (sender != nullptr) {
@@ -162,12 +174,15 @@ void HVColorPicker::alertViewClickedButtonAtIndex(UIAlertView*, NSInteger button
     }
 }
 
-void HVColorPicker::morebyme() { UIApplication::sharedApplication()->openURL(developerListingURL()); }
+void HVColorPicker::morebyme() {
+    UIApplication::sharedApplication()->openURL(developerListingURL());
+}
 
 std::string HVColorPicker::proPackageURL() {
     return std::string("cydia://package/") + HVColorPickerProPackageIdentifier;
 }
 
 std::string HVColorPicker::developerListingURL() {
-    return std::string("http://") + HVColorPickerDeveloperListingHost + "/packagesfordev.php?name=Prismkey";
+    return std::string("http://") + HVColorPickerDeveloperListingHost +
+           "/packagesfordev.php?name=Prismkey";
 }

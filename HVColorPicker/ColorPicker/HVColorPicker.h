@@ -56,12 +56,16 @@ class HVColorPicker : public UIControl, public UIAlertViewDelegate {
 
     const HVColorPickerHSWheelRef& colorWheel() const { return colorWheel_; }
     void setColorWheel(HVColorPickerHSWheelRef wheel) { colorWheel_ = std::move(wheel); }
-    const std::shared_ptr<HVColorPickerBrightnessSlider>& brightnessSlider() const { return brightnessSlider_; }
+    const std::shared_ptr<HVColorPickerBrightnessSlider>& brightnessSlider() const {
+        return brightnessSlider_;
+    }
     void setBrightnessSlider(std::shared_ptr<HVColorPickerBrightnessSlider> slider) {
         brightnessSlider_ = std::move(slider);
     }
     const std::shared_ptr<HVColorPickerAlphaSlider>& alphaSlider() const { return alphaSlider_; }
-    void setAlphaSlider(std::shared_ptr<HVColorPickerAlphaSlider> slider) { alphaSlider_ = std::move(slider); }
+    void setAlphaSlider(std::shared_ptr<HVColorPickerAlphaSlider> slider) {
+        alphaSlider_ = std::move(slider);
+    }
     const HVColorCompareViewRef& currentColorView() const { return currentColorView_; }
     void setCurrentColorView(HVColorCompareViewRef view) { currentColorView_ = std::move(view); }
     const std::shared_ptr<NSMutableArray>& swatches() const { return swatches_; }

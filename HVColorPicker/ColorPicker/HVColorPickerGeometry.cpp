@@ -9,7 +9,8 @@ constexpr CGFloat kSwatchSide = 36;
 // point exactly as the picker always placed it.
 CGRect swatchFrame(int x, int y, CGFloat spacing) {
     double left = static_cast<double>(x) + static_cast<double>(spacing) * 0.5 - 18;
-    return CGRectMake(static_cast<CGFloat>(left), static_cast<CGFloat>(y), kSwatchSide, kSwatchSide);
+    return CGRectMake(static_cast<CGFloat>(left), static_cast<CGFloat>(y), kSwatchSide,
+                      kSwatchSide);
 }
 
 void layOutPortrait(CGSize bounds, std::size_t count, HVColorPickerLayout& layout) {
@@ -34,7 +35,7 @@ void layOutLandscape(CGSize bounds, std::size_t count, HVColorPickerLayout& layo
         x = static_cast<int>(static_cast<CGFloat>(x) + spacing);
         placed += 1;
         if (placed % 3 == 0) {
-            x = 300;  // later rows start two points left of the first
+            x = 300; // later rows start two points left of the first
             y = static_cast<int>(static_cast<CGFloat>(y) + spacing);
         }
     }
@@ -43,7 +44,7 @@ void layOutLandscape(CGSize bounds, std::size_t count, HVColorPickerLayout& layo
     layout.alphaSliderFrame = CGRectMake(300, middle + 5 - 50, 165, 38);
 }
 
-}  // namespace
+} // namespace
 
 HVColorPickerLayout HVColorPickerLayoutForBounds(CGSize bounds, std::size_t swatchCount) {
     HVColorPickerLayout layout;

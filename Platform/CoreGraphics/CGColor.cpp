@@ -4,12 +4,18 @@
 
 std::size_t CGColorSpace::numberOfComponents() const {
     switch (model_) {
-    case kCGColorSpaceModelMonochrome: return 1;
-    case kCGColorSpaceModelRGB: return 3;
-    case kCGColorSpaceModelCMYK: return 4;
-    case kCGColorSpaceModelLab: return 3;
-    case kCGColorSpaceModelPattern: return 0;
-    default: return 0;
+    case kCGColorSpaceModelMonochrome:
+        return 1;
+    case kCGColorSpaceModelRGB:
+        return 3;
+    case kCGColorSpaceModelCMYK:
+        return 4;
+    case kCGColorSpaceModelLab:
+        return 3;
+    case kCGColorSpaceModelPattern:
+        return 0;
+    default:
+        return 0;
     }
 }
 
@@ -42,11 +48,13 @@ CGColorRef CGColorCreate(const CGColorSpaceRef& space, const CGFloat* components
         return nullptr;
     }
     std::size_t count = space->numberOfComponents() + 1;
-    return std::make_shared<const CGColor>(space, std::vector<CGFloat>(components, components + count));
+    return std::make_shared<const CGColor>(space,
+                                           std::vector<CGFloat>(components, components + count));
 }
 
 CGColorRef CGColorCreateWithPattern(const CGImageRef& image, CGFloat alpha) {
-    return std::make_shared<const CGColor>(CGColorSpaceCreatePattern(), std::vector<CGFloat>{alpha}, image);
+    return std::make_shared<const CGColor>(CGColorSpaceCreatePattern(), std::vector<CGFloat>{alpha},
+                                           image);
 }
 
 CGColorRef CGColorCreateCopyWithAlpha(const CGColorRef& color, CGFloat alpha) {
@@ -59,10 +67,13 @@ CGColorRef CGColorCreateCopyWithAlpha(const CGColorRef& color, CGFloat alpha) {
     } else {
         components.back() = alpha;
     }
-    return std::make_shared<const CGColor>(color->colorSpace(), std::move(components), color->pattern());
+    return std::make_shared<const CGColor>(color->colorSpace(), std::move(components),
+                                           color->pattern());
 }
 
-CGColorSpaceRef CGColorGetColorSpace(const CGColorRef& color) { return color ? color->colorSpace() : nullptr; }
+CGColorSpaceRef CGColorGetColorSpace(const CGColorRef& color) {
+    return color ? color->colorSpace() : nullptr;
+}
 
 const CGFloat* CGColorGetComponents(const CGColorRef& color) {
     return color ? color->components().data() : nullptr;
@@ -72,9 +83,13 @@ std::size_t CGColorGetNumberOfComponents(const CGColorRef& color) {
     return color ? color->components().size() : 0;
 }
 
-CGFloat CGColorGetAlpha(const CGColorRef& color) { return color ? color->alpha() : 0; }
+CGFloat CGColorGetAlpha(const CGColorRef& color) {
+    return color ? color->alpha() : 0;
+}
 
-CGImageRef CGColorGetPattern(const CGColorRef& color) { return color ? color->pattern() : nullptr; }
+CGImageRef CGColorGetPattern(const CGColorRef& color) {
+    return color ? color->pattern() : nullptr;
+}
 
 bool CGColorEqualToColor(const CGColorRef& a, const CGColorRef& b) {
     if (a == b) {

@@ -44,7 +44,8 @@ using CGImageRef = std::shared_ptr<const CGImage>;
 class CGColor {
   public:
     CGColor(CGColorSpaceRef space, std::vector<CGFloat> components, CGImageRef pattern = nullptr)
-        : space_(std::move(space)), components_(std::move(components)), pattern_(std::move(pattern)) {}
+        : space_(std::move(space)), components_(std::move(components)),
+          pattern_(std::move(pattern)) {}
 
     const CGColorSpaceRef& colorSpace() const { return space_; }
     const std::vector<CGFloat>& components() const { return components_; }
@@ -53,7 +54,7 @@ class CGColor {
 
   private:
     CGColorSpaceRef space_;
-    std::vector<CGFloat> components_;  // the model's components, then alpha
+    std::vector<CGFloat> components_; // the model's components, then alpha
     CGImageRef pattern_;
 };
 using CGColorRef = std::shared_ptr<const CGColor>;

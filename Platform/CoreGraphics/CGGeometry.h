@@ -37,8 +37,12 @@ inline constexpr CGPoint CGPointZero{};
 inline constexpr CGSize CGSizeZero{};
 inline constexpr CGRect CGRectZero{};
 
-inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return {x, y}; }
-inline CGSize CGSizeMake(CGFloat width, CGFloat height) { return {width, height}; }
+inline CGPoint CGPointMake(CGFloat x, CGFloat y) {
+    return {x, y};
+}
+inline CGSize CGSizeMake(CGFloat width, CGFloat height) {
+    return {width, height};
+}
 inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
     return {{x, y}, {width, height}};
 }
@@ -57,8 +61,12 @@ inline CGRect CGRectStandardize(CGRect r) {
     return r;
 }
 
-inline CGFloat CGRectGetMinX(CGRect r) { return CGRectStandardize(r).origin.x; }
-inline CGFloat CGRectGetMinY(CGRect r) { return CGRectStandardize(r).origin.y; }
+inline CGFloat CGRectGetMinX(CGRect r) {
+    return CGRectStandardize(r).origin.x;
+}
+inline CGFloat CGRectGetMinY(CGRect r) {
+    return CGRectStandardize(r).origin.y;
+}
 inline CGFloat CGRectGetMaxX(CGRect r) {
     r = CGRectStandardize(r);
     return r.origin.x + r.size.width;
@@ -75,11 +83,19 @@ inline CGFloat CGRectGetMidY(CGRect r) {
     r = CGRectStandardize(r);
     return r.origin.y + r.size.height * 0.5f;
 }
-inline CGFloat CGRectGetWidth(CGRect r) { return std::fabs(r.size.width); }
-inline CGFloat CGRectGetHeight(CGRect r) { return std::fabs(r.size.height); }
+inline CGFloat CGRectGetWidth(CGRect r) {
+    return std::fabs(r.size.width);
+}
+inline CGFloat CGRectGetHeight(CGRect r) {
+    return std::fabs(r.size.height);
+}
 
-inline bool CGRectIsEmpty(CGRect r) { return r.size.width == 0 || r.size.height == 0; }
-inline bool CGRectEqualToRect(CGRect a, CGRect b) { return a == b; }
+inline bool CGRectIsEmpty(CGRect r) {
+    return r.size.width == 0 || r.size.height == 0;
+}
+inline bool CGRectEqualToRect(CGRect a, CGRect b) {
+    return a == b;
+}
 
 // Shrinks by dx on the left and right and dy at the top and bottom, keeping the centre.
 inline CGRect CGRectInset(CGRect r, CGFloat dx, CGFloat dy) {
@@ -89,7 +105,7 @@ inline CGRect CGRectInset(CGRect r, CGFloat dx, CGFloat dy) {
     r.size.width -= 2 * dx;
     r.size.height -= 2 * dy;
     if (r.size.width < 0 || r.size.height < 0) {
-        return {{INFINITY, INFINITY}, {0, 0}};  // the platform's null rectangle
+        return {{INFINITY, INFINITY}, {0, 0}}; // the platform's null rectangle
     }
     return r;
 }

@@ -17,7 +17,9 @@ class NSArray : public NSObject {
     NSUInteger count() const { return objects_.size(); }
     // Out of range is the platform's range exception; here a std::out_of_range.
     const NSObjectRef& objectAtIndex(NSUInteger index) const { return objects_.at(index); }
-    const NSObjectRef& objectAtIndexedSubscript(NSUInteger index) const { return objects_.at(index); }
+    const NSObjectRef& objectAtIndexedSubscript(NSUInteger index) const {
+        return objects_.at(index);
+    }
     const std::vector<NSObjectRef>& objects() const { return objects_; }
     auto begin() const { return objects_.begin(); }
     auto end() const { return objects_.end(); }

@@ -40,4 +40,6 @@ bool NSDictionary::isEqual(const NSObject* other) const {
     return true;
 }
 
-void NSMutableDictionary::removeObjectForKey(std::string_view key) { entries_.erase(std::string(key)); }
+void NSMutableDictionary::removeObjectForKey(std::string_view key) {
+    entries_.erase(std::string(key));
+}

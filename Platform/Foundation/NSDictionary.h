@@ -22,7 +22,9 @@ class NSDictionary : public NSObject {
 
     NSUInteger count() const { return entries_.size(); }
     NSObjectRef objectForKey(std::string_view key) const;
-    NSObjectRef objectForKey(const NSString& key) const { return objectForKey(std::string_view(key.utf8())); }
+    NSObjectRef objectForKey(const NSString& key) const {
+        return objectForKey(std::string_view(key.utf8()));
+    }
     NSObjectRef valueForKey(std::string_view key) const { return objectForKey(key); }
     // Keys in ascending byte order, which is the order they are written in.
     std::vector<std::string> allKeys() const;
@@ -45,14 +47,21 @@ class NSMutableDictionary : public NSDictionary {
   public:
     using NSDictionary::NSDictionary;
 
-    static std::shared_ptr<NSMutableDictionary> dictionary() { return std::make_shared<NSMutableDictionary>(); }
+    static std::shared_ptr<NSMutableDictionary> dictionary() {
+        return std::make_shared<NSMutableDictionary>();
+    }
     // `[[NSMutableDictionary alloc] initWithContentsOfFile:]`: null as above.
-    static std::shared_ptr<NSMutableDictionary> dictionaryWithContentsOfFile(const std::string& path);
+    static std::shared_ptr<NSMutableDictionary>
+    dictionaryWithContentsOfFile(const std::string& path);
     // As above, with the reason the file could not be read in `failure`.
-    static std::shared_ptr<NSMutableDictionary> dictionaryWithContentsOfFile(const std::string& path,
-                                                                             std::string* failure);
+    static std::shared_ptr<NSMutableDictionary>
+    dictionaryWithContentsOfFile(const std::string& path, std::string* failure);
 
-    void setObject(NSObjectRef object, std::string key) { entries_[std::move(key)] = std::move(object); }
-    void setObject(NSObjectRef object, const NSString& key) { setObject(std::move(object), key.utf8()); }
+    void setObject(NSObjectRef object, std::string key) {
+        entries_[std::move(key)] = std::move(object);
+    }
+    void setObject(NSObjectRef object, const NSString& key) {
+        setObject(std::move(object), key.utf8());
+    }
     void removeObjectForKey(std::string_view key);
 };

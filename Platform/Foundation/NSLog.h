@@ -7,7 +7,6 @@
 // The system log: one line "<program>: <text>" on standard error.
 void NSLogv(const std::string& text);
 
-template <class... Args>
-void NSLog(const char* format, const Args&... args) {
+template <class... Args> void NSLog(const char* format, const Args&... args) {
     NSLogv(NSString::stringWithFormat(format, args...)->utf8());
 }

@@ -7,5 +7,7 @@ class NSNull : public NSObject {
   public:
     static const std::shared_ptr<NSNull>& null();
     std::string description() const override { return "<null>"; }
-    bool isEqual(const NSObject* other) const override { return dynamic_cast<const NSNull*>(other) != nullptr; }
+    bool isEqual(const NSObject* other) const override {
+        return dynamic_cast<const NSNull*>(other) != nullptr;
+    }
 };

@@ -27,7 +27,6 @@ class NSObject : public objc_object, public std::enable_shared_from_this<NSObjec
 using NSObjectRef = std::shared_ptr<NSObject>;
 
 // The platform's `isKindOfClass:` for our C++ classes.
-template <class T>
-std::shared_ptr<T> ns_cast(const NSObjectRef& object) {
+template <class T> std::shared_ptr<T> ns_cast(const NSObjectRef& object) {
     return std::dynamic_pointer_cast<T>(object);
 }

@@ -12,7 +12,7 @@ NSUInteger NSString::length() const {
     for (std::size_t i = 0; i < utf8_.size();) {
         unsigned char lead = static_cast<unsigned char>(utf8_[i]);
         std::size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        units += bytes == 4 ? 2 : 1;  // beyond the basic plane: a surrogate pair
+        units += bytes == 4 ? 2 : 1; // beyond the basic plane: a surrogate pair
         i += bytes;
     }
     return units;
@@ -51,7 +51,7 @@ std::size_t ns_parseDecimal(std::string_view text, double& value) {
             ++j;
         }
         if (j > exponentDigits) {
-            i = j;  // an "e" without digits is not part of the number
+            i = j; // an "e" without digits is not part of the number
         }
     }
     double magnitude = 0;
@@ -81,7 +81,9 @@ double NSString::doubleValue() const {
     return value;
 }
 
-float NSString::floatValue() const { return static_cast<float>(doubleValue()); }
+float NSString::floatValue() const {
+    return static_cast<float>(doubleValue());
+}
 
 std::shared_ptr<NSArray> NSString::componentsSeparatedByString(std::string_view separator) const {
     auto parts = std::make_shared<NSMutableArray>();
@@ -135,8 +137,9 @@ std::string format(const char* format, const Arg* args, std::size_t count) {
         char conversion = *p;
         const Arg* arg = take();
         if (conversion == '@') {
-            out += (arg && arg->kind == Arg::Kind::Object && arg->object) ? arg->object->description()
-                                                                        : std::string("(null)");
+            out += (arg && arg->kind == Arg::Kind::Object && arg->object)
+                       ? arg->object->description()
+                       : std::string("(null)");
             continue;
         }
         // Rebuild the conversion without length modifiers, then give printf the widened type.
@@ -152,27 +155,44 @@ std::string format(const char* format, const Arg* args, std::size_t count) {
             continue;
         }
         switch (conversion) {
-        case 'd': case 'i':
+        case 'd':
+        case 'i':
             spec += "lld";
-            written = std::snprintf(buffer, sizeof buffer, spec.c_str(),
-                                    arg->kind == Arg::Kind::Unsigned ? static_cast<long long>(arg->u) : arg->i);
+            written = std::snprintf(
+                buffer, sizeof buffer, spec.c_str(),
+                arg->kind == Arg::Kind::Unsigned ? static_cast<long long>(arg->u) : arg->i);
             break;
-        case 'u': case 'x': case 'X': case 'o': case 'c':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
+        case 'c':
             spec += conversion == 'c' ? "c" : std::string("ll") + conversion;
             if (conversion == 'c') {
-                written = std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(arg->i | arg->u));
+                written = std::snprintf(buffer, sizeof buffer, spec.c_str(),
+                                        static_cast<int>(arg->i | arg->u));
             } else {
                 written = std::snprintf(buffer, sizeof buffer, spec.c_str(),
-                                        arg->kind == Arg::Kind::Signed ? static_cast<unsigned long long>(arg->i) : arg->u);
+                                        arg->kind == Arg::Kind::Signed
+                                            ? static_cast<unsigned long long>(arg->i)
+                                            : arg->u);
             }
             break;
-        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A':
             spec += conversion;
             written = std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->d);
             break;
         case 's':
             spec += 's';
-            written = std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->s ? arg->s : "(null)");
+            written =
+                std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->s ? arg->s : "(null)");
             break;
         case 'p':
             spec += 'p';
@@ -183,10 +203,11 @@ std::string format(const char* format, const Arg* args, std::size_t count) {
             continue;
         }
         if (written > 0) {
-            out.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(written), sizeof buffer - 1));
+            out.append(buffer,
+                       std::min<std::size_t>(static_cast<std::size_t>(written), sizeof buffer - 1));
         }
     }
     return out;
 }
 
-}  // namespace ns_format
+} // namespace ns_format

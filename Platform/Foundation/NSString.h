@@ -28,8 +28,7 @@ struct Arg {
     const void* pointer = nullptr;
 };
 
-template <class T>
-Arg make(const T& value) {
+template <class T> Arg make(const T& value) {
     Arg a{};
     if constexpr (std::is_same_v<T, bool>) {
         a.kind = Arg::Kind::Signed;
@@ -41,7 +40,7 @@ Arg make(const T& value) {
         a.kind = Arg::Kind::Unsigned;
         a.u = static_cast<unsigned long long>(value);
     } else if constexpr (std::is_floating_point_v<T>) {
-        a.kind = Arg::Kind::Double;  // floats are widened, as through varargs
+        a.kind = Arg::Kind::Double; // floats are widened, as through varargs
         a.d = static_cast<double>(value);
     } else if constexpr (std::is_convertible_v<T, const char*>) {
         a.kind = Arg::Kind::CString;
@@ -66,7 +65,7 @@ Arg make(const T& value) {
 // printf conversions (flags, width, precision, length modifiers) plus "%@", which
 // prints an object's description ("(null)" for none). Never locale-dependent.
 std::string format(const char* format, const Arg* args, std::size_t count);
-}  // namespace ns_format
+} // namespace ns_format
 
 class NSString : public NSObject {
   public:
@@ -76,7 +75,9 @@ class NSString : public NSObject {
     static NSStringRef stringWithUTF8String(const char* text) {
         return std::make_shared<NSString>(text ? text : "");
     }
-    static NSStringRef string(std::string utf8) { return std::make_shared<NSString>(std::move(utf8)); }
+    static NSStringRef string(std::string utf8) {
+        return std::make_shared<NSString>(std::move(utf8));
+    }
 
     template <class... Args>
     static NSStringRef stringWithFormat(const char* format, const Args&... args) {

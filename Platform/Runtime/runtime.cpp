@@ -63,7 +63,7 @@ std::string withoutDigits(const std::string& types) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
 SEL sel_registerName(const char* name) {
     Registry& r = registry();
@@ -75,7 +75,9 @@ SEL sel_registerName(const char* name) {
     return slot.get();
 }
 
-const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
+const char* sel_getName(SEL sel) {
+    return sel ? sel->name.c_str() : "<null selector>";
+}
 
 Class objc_getClass(const char* name) {
     if (name == nullptr) {
@@ -112,11 +114,17 @@ void objc_registerClassPair(Class cls) {
     cls->registered = true;
 }
 
-const char* class_getName(Class cls) { return cls ? cls->name.c_str() : "nil"; }
+const char* class_getName(Class cls) {
+    return cls ? cls->name.c_str() : "nil";
+}
 
-Class class_getSuperclass(Class cls) { return cls ? cls->superclass : nullptr; }
+Class class_getSuperclass(Class cls) {
+    return cls ? cls->superclass : nullptr;
+}
 
-Class object_getClass(id object) { return object ? object->isa : nullptr; }
+Class object_getClass(id object) {
+    return object ? object->isa : nullptr;
+}
 
 BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
     if (cls == nullptr || name == nullptr || imp == nullptr) {
@@ -126,7 +134,8 @@ BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
     if (cls->methods.count(name) != 0) {
         return NO;
     }
-    cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, types ? types : ""}));
+    cls->methods.emplace(name,
+                         std::make_unique<objc_method>(objc_method{name, imp, types ? types : ""}));
     return YES;
 }
 
@@ -141,7 +150,8 @@ IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
         found->second->imp = imp;
         return previous;
     }
-    cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, types ? types : ""}));
+    cls->methods.emplace(name,
+                         std::make_unique<objc_method>(objc_method{name, imp, types ? types : ""}));
     return nullptr;
 }
 
@@ -153,7 +163,9 @@ Method class_getInstanceMethod(Class cls, SEL name) {
     return findMethodLocked(cls, name);
 }
 
-BOOL class_respondsToSelector(Class cls, SEL name) { return class_getInstanceMethod(cls, name) != nullptr; }
+BOOL class_respondsToSelector(Class cls, SEL name) {
+    return class_getInstanceMethod(cls, name) != nullptr;
+}
 
 IMP method_getImplementation(Method method) {
     if (method == nullptr) {
@@ -163,7 +175,9 @@ IMP method_getImplementation(Method method) {
     return method->imp;
 }
 
-const char* method_getTypeEncoding(Method method) { return method ? method->types.c_str() : nullptr; }
+const char* method_getTypeEncoding(Method method) {
+    return method ? method->types.c_str() : nullptr;
+}
 
 IMP method_setImplementation(Method method, IMP imp) {
     if (method == nullptr || imp == nullptr) {
@@ -200,11 +214,11 @@ std::recursive_mutex* syncLockFor(id object, bool create) {
     return lastLock;
 }
 
-}  // namespace
+} // namespace
 
 int objc_sync_enter(id object) {
     if (object == nullptr) {
-        return 0;  // @synchronized(nil) does nothing on the platform either
+        return 0; // @synchronized(nil) does nothing on the platform either
     }
     syncLockFor(object, true)->lock();
     return 0;
@@ -216,7 +230,7 @@ int objc_sync_exit(id object) {
     }
     std::recursive_mutex* lock = syncLockFor(object, false);
     if (lock == nullptr) {
-        return -1;  // never locked: the platform's "not owning thread" error
+        return -1; // never locked: the platform's "not owning thread" error
     }
     lock->unlock();
     return 0;
@@ -244,4 +258,4 @@ IMP lookupForSend(id self, SEL op, const std::string& types) {
     return method->imp;
 }
 
-}  // namespace objc_detail
+} // namespace objc_detail

@@ -15,7 +15,7 @@ void MSHookMessageEx(Class cls, SEL selector, IMP replacement, IMP* result) {
         *result = previous;
     }
     if (class_addMethod(cls, selector, replacement, method_getTypeEncoding(method))) {
-        return;  // inherited: the hook lives on `cls` alone
+        return; // inherited: the hook lives on `cls` alone
     }
     class_replaceMethod(cls, selector, replacement, method_getTypeEncoding(method));
 }

@@ -13,12 +13,13 @@ UIColorRef UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {
     return std::make_shared<UIColor>(CGColorCreate(CGColorSpaceCreateDeviceGray(), components));
 }
 
-UIColorRef UIColor::colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness, CGFloat alpha) {
+UIColorRef UIColor::colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness,
+                                 CGFloat alpha) {
     CGFloat v = brightness;
     if (saturation == 0) {
         return colorWithRed(v, v, v, alpha);
     }
-    CGFloat h = hue - std::floor(hue);  // hue 1 is red again, like hue 0
+    CGFloat h = hue - std::floor(hue); // hue 1 is red again, like hue 0
     CGFloat sector = h * 6;
     int i = static_cast<int>(std::floor(sector));
     CGFloat f = sector - static_cast<CGFloat>(i);
@@ -26,12 +27,18 @@ UIColorRef UIColor::colorWithHue(CGFloat hue, CGFloat saturation, CGFloat bright
     CGFloat q = v * (1 - saturation * f);
     CGFloat t = v * (1 - saturation * (1 - f));
     switch (i % 6) {
-    case 0: return colorWithRed(v, t, p, alpha);
-    case 1: return colorWithRed(q, v, p, alpha);
-    case 2: return colorWithRed(p, v, t, alpha);
-    case 3: return colorWithRed(p, q, v, alpha);
-    case 4: return colorWithRed(t, p, v, alpha);
-    default: return colorWithRed(v, p, q, alpha);
+    case 0:
+        return colorWithRed(v, t, p, alpha);
+    case 1:
+        return colorWithRed(q, v, p, alpha);
+    case 2:
+        return colorWithRed(p, v, t, alpha);
+    case 3:
+        return colorWithRed(p, q, v, alpha);
+    case 4:
+        return colorWithRed(t, p, v, alpha);
+    default:
+        return colorWithRed(v, p, q, alpha);
     }
 }
 
@@ -39,21 +46,51 @@ UIColorRef UIColor::colorWithCGColor(CGColorRef color) {
     return color ? std::make_shared<UIColor>(std::move(color)) : nullptr;
 }
 
-UIColorRef UIColor::blackColor() { return colorWithWhite(0, 1); }
-UIColorRef UIColor::darkGrayColor() { return colorWithWhite(1.0f / 3, 1); }
-UIColorRef UIColor::lightGrayColor() { return colorWithWhite(2.0f / 3, 1); }
-UIColorRef UIColor::whiteColor() { return colorWithWhite(1, 1); }
-UIColorRef UIColor::grayColor() { return colorWithWhite(0.5f, 1); }
-UIColorRef UIColor::redColor() { return colorWithRed(1, 0, 0, 1); }
-UIColorRef UIColor::greenColor() { return colorWithRed(0, 1, 0, 1); }
-UIColorRef UIColor::blueColor() { return colorWithRed(0, 0, 1, 1); }
-UIColorRef UIColor::cyanColor() { return colorWithRed(0, 1, 1, 1); }
-UIColorRef UIColor::yellowColor() { return colorWithRed(1, 1, 0, 1); }
-UIColorRef UIColor::magentaColor() { return colorWithRed(1, 0, 1, 1); }
-UIColorRef UIColor::orangeColor() { return colorWithRed(1, 0.5f, 0, 1); }
-UIColorRef UIColor::purpleColor() { return colorWithRed(0.5f, 0, 0.5f, 1); }
-UIColorRef UIColor::brownColor() { return colorWithRed(0.6f, 0.4f, 0.2f, 1); }
-UIColorRef UIColor::clearColor() { return colorWithWhite(0, 0); }
+UIColorRef UIColor::blackColor() {
+    return colorWithWhite(0, 1);
+}
+UIColorRef UIColor::darkGrayColor() {
+    return colorWithWhite(1.0f / 3, 1);
+}
+UIColorRef UIColor::lightGrayColor() {
+    return colorWithWhite(2.0f / 3, 1);
+}
+UIColorRef UIColor::whiteColor() {
+    return colorWithWhite(1, 1);
+}
+UIColorRef UIColor::grayColor() {
+    return colorWithWhite(0.5f, 1);
+}
+UIColorRef UIColor::redColor() {
+    return colorWithRed(1, 0, 0, 1);
+}
+UIColorRef UIColor::greenColor() {
+    return colorWithRed(0, 1, 0, 1);
+}
+UIColorRef UIColor::blueColor() {
+    return colorWithRed(0, 0, 1, 1);
+}
+UIColorRef UIColor::cyanColor() {
+    return colorWithRed(0, 1, 1, 1);
+}
+UIColorRef UIColor::yellowColor() {
+    return colorWithRed(1, 1, 0, 1);
+}
+UIColorRef UIColor::magentaColor() {
+    return colorWithRed(1, 0, 1, 1);
+}
+UIColorRef UIColor::orangeColor() {
+    return colorWithRed(1, 0.5f, 0, 1);
+}
+UIColorRef UIColor::purpleColor() {
+    return colorWithRed(0.5f, 0, 0.5f, 1);
+}
+UIColorRef UIColor::brownColor() {
+    return colorWithRed(0.6f, 0.4f, 0.2f, 1);
+}
+UIColorRef UIColor::clearColor() {
+    return colorWithWhite(0, 0);
+}
 
 UIColorRef UIColor::colorWithAlphaComponent(CGFloat alpha) const {
     return std::make_shared<UIColor>(CGColorCreateCopyWithAlpha(color_, alpha));
@@ -63,15 +100,20 @@ namespace {
 
 const char* spaceWord(CGColorSpaceModel model) {
     switch (model) {
-    case kCGColorSpaceModelMonochrome: return "UIDeviceWhiteColorSpace";
-    case kCGColorSpaceModelRGB: return "UIDeviceRGBColorSpace";
-    case kCGColorSpaceModelCMYK: return "UIDeviceCMYKColorSpace";
-    case kCGColorSpaceModelPattern: return "UIPatternColorSpace";
-    default: return "UIUnknownColorSpace";
+    case kCGColorSpaceModelMonochrome:
+        return "UIDeviceWhiteColorSpace";
+    case kCGColorSpaceModelRGB:
+        return "UIDeviceRGBColorSpace";
+    case kCGColorSpaceModelCMYK:
+        return "UIDeviceCMYKColorSpace";
+    case kCGColorSpaceModelPattern:
+        return "UIPatternColorSpace";
+    default:
+        return "UIUnknownColorSpace";
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string UIColor::description() const {
     std::string text = spaceWord(CGColorSpaceGetModel(CGColorGetColorSpace(color_)));

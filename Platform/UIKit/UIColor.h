@@ -20,7 +20,8 @@ class UIColor : public NSObject {
     static UIColorRef colorWithWhite(CGFloat white, CGFloat alpha);
     // The standard hexcone model: hue 0 and 1 red, 1/6 yellow, 1/3 green, 1/2 cyan,
     // 2/3 blue, 5/6 magenta; saturation 0 grey of level brightness.
-    static UIColorRef colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness, CGFloat alpha);
+    static UIColorRef colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness,
+                                   CGFloat alpha);
     static UIColorRef colorWithCGColor(CGColorRef color);
     static UIColorRef colorWithPatternImage(const std::shared_ptr<UIImage>& image);
 

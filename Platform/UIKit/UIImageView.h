@@ -14,7 +14,9 @@ class UIImageView : public UIView {
     explicit UIImageView(CGRect frame = CGRectZero);
     // Sized to the image, at the origin.
     explicit UIImageView(UIImageRef image);
-    static UIImageViewRef initWithImage(UIImageRef image) { return std::make_shared<UIImageView>(std::move(image)); }
+    static UIImageViewRef initWithImage(UIImageRef image) {
+        return std::make_shared<UIImageView>(std::move(image));
+    }
 
     const UIImageRef& image() const { return image_; }
     void setImage(UIImageRef image);

@@ -27,8 +27,12 @@ const CGPixel kWhite{255, 255, 255, 255};
 const CGPixel kBlue{0, 0, 255, 255};
 const CGPixel kRed{255, 0, 0, 255};
 
-std::string at(CGPoint p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
-std::string tap(CGPoint p) { return "tap " + at(p) + "\n"; }
+std::string at(CGPoint p) {
+    return std::to_string(p.x) + " " + std::to_string(p.y);
+}
+std::string tap(CGPoint p) {
+    return "tap " + at(p) + "\n";
+}
 
 class SettingsSession : public PreferencesFile {
   protected:
@@ -37,28 +41,36 @@ class SettingsSession : public PreferencesFile {
         fs::path plugins = NSFileManager::hostPath("/Library/MobileSubstrate/DynamicLibraries");
         fs::create_directories(plugins);
         for (const char* file : {"Prismkey.dylib", "Prismkey.plist"}) {
-            fs::copy_file(testsupport::buildDirectory() / "DynamicLibraries" / file, plugins / file);
+            fs::copy_file(testsupport::buildDirectory() / "DynamicLibraries" / file,
+                          plugins / file);
         }
     }
-    testsupport::ProcessResult app(const std::string& script, const testsupport::ProcessLimits& limits = {}) {
+    testsupport::ProcessResult app(const std::string& script,
+                                   const testsupport::ProcessLimits& limits = {}) {
         return run("PrismkeyFree", {"--headless", "--events", "-"}, script, limits);
     }
-    testsupport::ProcessResult keyboard(const std::vector<std::string>& arguments, const std::string& script = "") {
+    testsupport::ProcessResult keyboard(const std::vector<std::string>& arguments,
+                                        const std::string& script = "") {
         return run("keyboard-host", arguments, script, {});
     }
     testsupport::ProcessResult run(const std::string& program, std::vector<std::string> arguments,
-                                   const std::string& script, const testsupport::ProcessLimits& limits) {
-        arguments.insert(arguments.begin(), {(testsupport::buildDirectory() / "bin" / program).string(),
-                                             "--root", root.path().string()});
+                                   const std::string& script,
+                                   const testsupport::ProcessLimits& limits) {
+        arguments.insert(arguments.begin(),
+                         {(testsupport::buildDirectory() / "bin" / program).string(), "--root",
+                          root.path().string()});
         testsupport::ProcessResult result = testsupport::runProcess(arguments, script, limits);
         EXPECT_EQ(result.exitCode, 0) << program << ": " << result.standardError;
         return result;
     }
-    std::string shot(const std::string& name) const { return (root.path() / (name + ".png")).string(); }
+    std::string shot(const std::string& name) const {
+        return (root.path() / (name + ".png")).string();
+    }
     CGPixel pixel(const std::string& name, CGPoint p) const {
         CGImageRef image = CGImageCreateWithPNGFile(shot(name));
         EXPECT_TRUE(image) << "no screenshot " << name;
-        return image ? CGImageGetPixel(image, static_cast<std::size_t>(p.x), static_cast<std::size_t>(p.y))
+        return image ? CGImageGetPixel(image, static_cast<std::size_t>(p.x),
+                                       static_cast<std::size_t>(p.y))
                      : CGPixel{};
     }
     static bool near(CGPixel a, CGPixel b, int tolerance = 3) {
@@ -84,17 +96,19 @@ TEST_F(SettingsSession, FirstStartCreatesTheFileOffWithWhiteBothSidesAndSaveDoes
 }
 
 TEST_F(SettingsSession, SwitchOnPickBlueSaveTintsTheKeyboard) {
-    auto result = app(tap(kToggle) + tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n");
+    auto result =
+        app(tap(kToggle) + tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n");
     EXPECT_EQ(storedElements(),
               (std::vector<std::string>{"UIDeviceRGBColorSpace", "0", "0", "1", "1"}));
     EXPECT_TRUE(has(result.standardError, "PrismkeyFree: {0.000, 0.000, 1.000, 1.000}\n"))
         << result.standardError;
-    EXPECT_TRUE(has(result.standardError,
-                    "alert: Tips: Save successful,please use the keyboard and type any words to refresh it:)"));
+    EXPECT_TRUE(has(
+        result.standardError,
+        "alert: Tips: Save successful,please use the keyboard and type any words to refresh it:)"));
 
     auto query = keyboard({"--query"});
-    EXPECT_EQ(query.standardOutput,
-              "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":1,\"background\":[0,0,1,1],\"layoutPasses\":1}\n");
+    EXPECT_EQ(query.standardOutput, "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":1,"
+                                    "\"background\":[0,0,1,1],\"layoutPasses\":1}\n");
     keyboard({"--headless", "--events", "-"}, "key abc\nscreenshot " + shot("keyboard") + "\n");
     EXPECT_TRUE(near(pixel("keyboard", {160, 267}), kBlue)) << "blue behind the keys";
 }
@@ -104,7 +118,8 @@ TEST_F(SettingsSession, SavingTheStartWhiteTintsTheKeyboardWhite) {
     app(tap(kToggle) + tap(kSave) + "alert get it\n");
     EXPECT_EQ(storedElements().size(), 5u);
     EXPECT_EQ(keyboard({"--query"}).standardOutput,
-              "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":1,\"background\":[1,1,1,1],\"layoutPasses\":1}\n");
+              "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":1,\"background\":[1,1,1,1],"
+              "\"layoutPasses\":1}\n");
 }
 
 TEST_F(SettingsSession, SwitchingOffGreysSaveKeepsTheColourAndUntintsTheKeyboard) {
@@ -115,8 +130,8 @@ TEST_F(SettingsSession, SwitchingOffGreysSaveKeepsTheColourAndUntintsTheKeyboard
     EXPECT_EQ(storedElements(), before) << "a greyed Save writes nothing";
     EXPECT_FALSE(has(result.standardError, "alert:"));
     auto query = keyboard({"--query"});
-    EXPECT_EQ(query.standardOutput,
-              "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":0,\"background\":null,\"layoutPasses\":1}\n");
+    EXPECT_EQ(query.standardOutput, "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":0,"
+                                    "\"background\":null,\"layoutPasses\":1}\n");
     keyboard({"--headless", "--events", "-"}, "key a\nscreenshot " + shot("untinted") + "\n");
     CGPixel backdrop = pixel("untinted", {160, 267});
     EXPECT_FALSE(near(backdrop, kBlue, 40)) << "the keyboard's own light backdrop";
@@ -125,18 +140,21 @@ TEST_F(SettingsSession, SwitchingOffGreysSaveKeepsTheColourAndUntintsTheKeyboard
 
 TEST_F(SettingsSession, RestartShowsTheSavedColourOldAndNewAndTheCompareViewGoesBack) {
     app(tap(kToggle) + tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n");
-    app("wait 300\nscreenshot " + shot("restart") + "\n" + tap(kRedSwatch) + "wait 300\nscreenshot " +
-        shot("red") + "\n" + tap(kCompare) + "wait 300\nscreenshot " + shot("back") + "\n");
+    app("wait 300\nscreenshot " + shot("restart") + "\n" + tap(kRedSwatch) +
+        "wait 300\nscreenshot " + shot("red") + "\n" + tap(kCompare) + "wait 300\nscreenshot " +
+        shot("back") + "\n");
     EXPECT_TRUE(near(pixel("restart", kOldHalf), kBlue));
     EXPECT_TRUE(near(pixel("restart", kNewHalf), kBlue));
     EXPECT_TRUE(near(pixel("red", kOldHalf), kBlue));
     EXPECT_TRUE(near(pixel("red", kNewHalf), kRed));
-    EXPECT_TRUE(near(pixel("back", kNewHalf), kBlue)) << "the compare view went back to the old colour";
+    EXPECT_TRUE(near(pixel("back", kNewHalf), kBlue))
+        << "the compare view went back to the old colour";
 }
 
 TEST_F(SettingsSession, WheelPromptsPerEventAndTheLinksOpen) {
     // A drag sends one value-changed per begin, move and end: 1 + 2 + 1 prompts.
-    auto result = app("drag 160 199 200 199 2\n" + std::string("alert Try now!\nalert Later\nalert Later\nalert Later\n") +
+    auto result = app("drag 160 199 200 199 2\n" +
+                      std::string("alert Try now!\nalert Later\nalert Later\nalert Later\n") +
                       "down " + at(kMoreApps) + "\nmove 10 470\nup 10 470\n");
     auto count = [&](const std::string& part) {
         std::size_t n = 0;
@@ -146,7 +164,8 @@ TEST_F(SettingsSession, WheelPromptsPerEventAndTheLinksOpen) {
         }
         return n;
     };
-    EXPECT_EQ(count("alert: Sorry: free version you can only use the bottom color,if you want more,you can try "
+    EXPECT_EQ(count("alert: Sorry: free version you can only use the bottom color,if you want "
+                    "more,you can try "
                     "HuetonePro :)\n"),
               4u)
         << result.standardError;
@@ -161,9 +180,12 @@ TEST_F(SettingsSession, LandscapePutsTheSwatchesInTwoRowsOfThree) {
     const struct {
         CGPoint centre;
         CGPixel colour;
-    } swatches[] = {{{328.7f, 222}, kRed},         {{381.7f, 222}, {255, 255, 0, 255}},
-                    {{434.7f, 222}, {0, 255, 0, 255}}, {{326.7f, 275}, {0, 255, 255, 255}},
-                    {{379.7f, 275}, kBlue},        {{432.7f, 275}, {255, 0, 255, 255}}};
+    } swatches[] = {{{328.7f, 222}, kRed},
+                    {{381.7f, 222}, {255, 255, 0, 255}},
+                    {{434.7f, 222}, {0, 255, 0, 255}},
+                    {{326.7f, 275}, {0, 255, 255, 255}},
+                    {{379.7f, 275}, kBlue},
+                    {{432.7f, 275}, {255, 0, 255, 255}}};
     for (const auto& swatch : swatches) {
         EXPECT_TRUE(near(pixel("landscape", swatch.centre), swatch.colour))
             << swatch.centre.x << "," << swatch.centre.y;
@@ -171,17 +193,18 @@ TEST_F(SettingsSession, LandscapePutsTheSwatchesInTwoRowsOfThree) {
 }
 
 TEST_F(SettingsSession, AFileThatCannotBeWrittenIsReportedAndNothingClaimsSuccess) {
-    app(tap(kToggle));  // on, so that Save is enabled
+    app(tap(kToggle)); // on, so that Save is enabled
     std::string before = bytes();
     // Any write larger than a few bytes now fails, as on a full or read-only disk.
     testsupport::ProcessLimits full{16};
-    auto result = app(tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n" + tap(kToggle) +
-                          "alert get it\n",
+    auto result = app(tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n" +
+                          tap(kToggle) + "alert get it\n",
                       full);
     EXPECT_EQ(bytes(), before) << "nothing written";
     EXPECT_FALSE(has(result.standardError, "Save successful")) << result.standardError;
-    EXPECT_TRUE(has(result.standardError, "alert: Tips: Your color could not be saved: the settings file "
-                                          "could not be written."));
+    EXPECT_TRUE(has(result.standardError,
+                    "alert: Tips: Your color could not be saved: the settings file "
+                    "could not be written."));
     EXPECT_TRUE(has(result.standardError, "alert: Tips: The setting could not be changed"));
     EXPECT_TRUE(ns_cast<NSString>(dictionary()->objectForKey("open"))->isEqualToString("on"));
     std::size_t leftovers = 0;
@@ -199,4 +222,4 @@ TEST_F(SettingsSession, AFolderInPlaceOfTheFileIsReportedAsUnreadable) {
     EXPECT_TRUE(fs::is_directory(hostFile())) << "nothing replaced it";
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,8 @@
 namespace testsupport {
 
 TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "prismkey-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "prismkey-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
@@ -29,8 +30,8 @@ TemporaryDirectory::~TemporaryDirectory() {
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
     }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -58,7 +59,7 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::s
         if (limits.fileSizeLimit > 0) {
             rlimit limit{limits.fileSizeLimit, limits.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN);  // ignored across exec: the write fails instead
+            signal(SIGXFSZ, SIG_IGN); // ignored across exec: the write fails instead
         }
         dup2(in[0], 0);
         dup2(out[1], 1);
@@ -107,7 +108,8 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::s
                     close(fds[i].fd);
                     fds[i].fd = -1;
                 } else {
-                    (i == 1 ? result.standardOutput : result.standardError).append(buffer, static_cast<std::size_t>(n));
+                    (i == 1 ? result.standardOutput : result.standardError)
+                        .append(buffer, static_cast<std::size_t>(n));
                 }
             }
         }
@@ -130,8 +132,8 @@ VirtualDisplay::VirtualDisplay() {
     if (pid_ == 0) {
         close(fds[0]);
         std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -164,4 +166,4 @@ std::filesystem::path sourceDirectory() {
     return dir ? dir : std::filesystem::current_path();
 }
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -24,7 +24,7 @@ std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& contents);
 
 struct ProcessResult {
-    int exitCode = -1;  // -signal when killed by a signal
+    int exitCode = -1; // -signal when killed by a signal
     std::string standardOutput;
     std::string standardError;
 };
@@ -59,4 +59,4 @@ class VirtualDisplay {
 std::filesystem::path buildDirectory();
 std::filesystem::path sourceDirectory();
 
-}  // namespace testsupport
+} // namespace testsupport

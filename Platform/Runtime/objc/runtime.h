@@ -17,7 +17,7 @@ using Class = objc_class*;
 using SEL = const objc_selector*;
 using IMP = void (*)();
 using Method = objc_method*;
-using BOOL = bool;  // the 64-bit platform's BOOL, encoded "B"
+using BOOL = bool; // the 64-bit platform's BOOL, encoded "B"
 
 inline constexpr BOOL YES = true;
 inline constexpr BOOL NO = false;
@@ -74,8 +74,7 @@ class ObjCSynchronized {
 // ---- type encodings -------------------------------------------------------------
 // objc_encoding<T>::value is the platform's encoding of T. Frameworks add their
 // structures (CGRect, CGPoint...) by specialising it.
-template <class T, class Enable = void>
-struct objc_encoding;
+template <class T, class Enable = void> struct objc_encoding;
 
 template <> struct objc_encoding<void> { static constexpr const char* value = "v"; };
 template <> struct objc_encoding<bool> { static constexpr const char* value = "B"; };
@@ -91,14 +90,12 @@ template <> struct objc_encoding<unsigned long long> { static constexpr const ch
 template <> struct objc_encoding<float> { static constexpr const char* value = "f"; };
 template <> struct objc_encoding<double> { static constexpr const char* value = "d"; };
 template <> struct objc_encoding<SEL> { static constexpr const char* value = ":"; };
-template <class T>
-struct objc_encoding<T*, std::enable_if_t<std::is_base_of_v<objc_object, T>>> {
+template <class T> struct objc_encoding<T*, std::enable_if_t<std::is_base_of_v<objc_object, T>>> {
     static constexpr const char* value = "@";
 };
 
 // The method-type string of a method `R m(id self, SEL _cmd, Args...)`.
-template <class R, class... Args>
-std::string objc_method_types() {
+template <class R, class... Args> std::string objc_method_types() {
     std::string types = objc_encoding<std::decay_t<R>>::value;
     types += "@:";
     ((types += objc_encoding<std::decay_t<Args>>::value), ...);
@@ -107,14 +104,12 @@ std::string objc_method_types() {
 
 // A method implementation, as registered, with its type string derived from its
 // signature so that the two cannot disagree.
-template <class R, class Self, class... Args>
-IMP imp_cast(R (*function)(Self*, SEL, Args...)) {
+template <class R, class Self, class... Args> IMP imp_cast(R (*function)(Self*, SEL, Args...)) {
     static_assert(std::is_base_of_v<objc_object, Self>);
     return reinterpret_cast<IMP>(function);
 }
 
-template <class R, class Self, class... Args>
-std::string imp_types(R (*)(Self*, SEL, Args...)) {
+template <class R, class Self, class... Args> std::string imp_types(R (*)(Self*, SEL, Args...)) {
     return objc_method_types<R, Args...>();
 }
 
@@ -122,12 +117,11 @@ namespace objc_detail {
 // Looks the method up along the superclass chain, checks its type encoding against
 // `types` (digits ignored) and returns its implementation; throws objc_exception.
 IMP lookupForSend(id self, SEL op, const std::string& types);
-}  // namespace objc_detail
+} // namespace objc_detail
 
 // Typed message send: `objc_msgSend<R>(receiver, selector, args...)`. A message to
 // nil returns a zero value, as on the platform.
-template <class R = void, class... Args>
-R objc_msgSend(id self, SEL op, Args... args) {
+template <class R = void, class... Args> R objc_msgSend(id self, SEL op, Args... args) {
     if (self == nullptr) {
         if constexpr (std::is_void_v<R>) {
             return;
@@ -142,8 +136,7 @@ R objc_msgSend(id self, SEL op, Args... args) {
 }
 
 // Calls a saved implementation directly, as a hook calls the method it replaced.
-template <class R = void, class... Args>
-R objc_callIMP(IMP imp, id self, SEL op, Args... args) {
+template <class R = void, class... Args> R objc_callIMP(IMP imp, id self, SEL op, Args... args) {
     auto function = reinterpret_cast<R (*)(id, SEL, Args...)>(imp);
     return function(self, op, args...);
 }

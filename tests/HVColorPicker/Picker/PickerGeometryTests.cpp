@@ -22,16 +22,24 @@ void expectSwatches(const HVColorPickerLayout& layout, const std::vector<Place>&
 
 TEST(PickerLayout, PortraitRowAdvancesByTruncatedSpacing) {
     auto layout = HVColorPickerLayoutForBounds(CGSizeMake(320, 416), 6);
-    expectSwatches(layout, {{25.333334f, 370}, {71.333336f, 370}, {117.333336f, 370},
-                            {163.33333f, 370}, {209.33333f, 370}, {255.33333f, 370}});
+    expectSwatches(layout, {{25.333334f, 370},
+                            {71.333336f, 370},
+                            {117.333336f, 370},
+                            {163.33333f, 370},
+                            {209.33333f, 370},
+                            {255.33333f, 370}});
     EXPECT_EQ(layout.brightnessSliderFrame, CGRectMake(24, 277, 272, 38));
     EXPECT_EQ(layout.alphaSliderFrame, CGRectMake(24, 321, 272, 38));
 }
 
 TEST(PickerLayout, LandscapeTwoRowsOfThreeSecondRowTwoPointsLeft) {
     auto layout = HVColorPickerLayoutForBounds(CGSizeMake(480, 256), 6);
-    expectSwatches(layout, {{310.66666f, 140}, {363.66666f, 140}, {416.66666f, 140},
-                            {308.66666f, 193}, {361.66666f, 193}, {414.66666f, 193}});
+    expectSwatches(layout, {{310.66666f, 140},
+                            {363.66666f, 140},
+                            {416.66666f, 140},
+                            {308.66666f, 193},
+                            {361.66666f, 193},
+                            {414.66666f, 193}});
     EXPECT_EQ(layout.brightnessSliderFrame, CGRectMake(300, 128 - 88, 165, 38));
     EXPECT_EQ(layout.alphaSliderFrame, CGRectMake(300, 128 + 5 - 50, 165, 38));
 }
@@ -58,4 +66,4 @@ TEST(PickerLayout, PaletteIsSixHuesOneSixthApart) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,8 @@ class Picker : public ::testing::Test {
         UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
         CAMediaTimeUseVirtualClock(0);
         picker = std::make_shared<HVColorPicker>(CGRectMake(0, 0, 320, 416));
-        picker->addTarget(nullptr, "count", [this](id, UIEvent*) { ++events; }, UIControlEventValueChanged);
+        picker->addTarget(
+            nullptr, "count", [this](id, UIEvent*) { ++events; }, UIControlEventValueChanged);
     }
     void TearDown() override {
         while (UIAlertView* alert = UIAlertView::visibleAlert()) {
@@ -56,7 +57,8 @@ TEST_F(Picker, StartsWhiteWithEveryControlInLine) {
     EXPECT_EQ(hsv.s, 0);
     EXPECT_EQ(picker->brightnessSlider()->value(), 1);
     EXPECT_EQ(picker->alphaSlider()->value(), 1);
-    EXPECT_EQ(components(picker->currentColorView()->currentColor()), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_EQ(components(picker->currentColorView()->currentColor()),
+              (std::vector<float>{1, 1, 1, 1}));
     EXPECT_FALSE(picker->oldColor());
     EXPECT_EQ(picker->swatches()->count(), 6u);
     // The sliders are made and wired but never shown.
@@ -72,7 +74,8 @@ TEST_F(Picker, SettingAColourDerivesEachControlAndSendsOneEvent) {
     EXPECT_EQ(hsv.s, 1);
     EXPECT_EQ(picker->brightnessSlider()->value(), 1);
     EXPECT_EQ(picker->alphaSlider()->value(), 1);
-    EXPECT_EQ(components(picker->currentColorView()->currentColor()), (std::vector<float>{1, 0, 0, 1}));
+    EXPECT_EQ(components(picker->currentColorView()->currentColor()),
+              (std::vector<float>{1, 0, 0, 1}));
 
     // A translucent dark teal: brightness and alpha come from the colour itself.
     picker->setSelectedColor(UIColor::colorWithRed(0, 0.4f, 0.4f, 0.5f));
@@ -102,7 +105,8 @@ TEST_F(Picker, SwatchesCompareViewAndSlidersSetTheColour) {
     picker->brightnessSlider()->setValue(0.5f);
     picker->alphaSlider()->setValue(0.25f);
     picker->brightnessChanged(nullptr);
-    EXPECT_EQ(components(picker->selectedColor()), components(UIColor::colorWithHue(0.5f, 0.5f, 0.5f, 0.25f)));
+    EXPECT_EQ(components(picker->selectedColor()),
+              components(UIColor::colorWithHue(0.5f, 0.5f, 0.5f, 0.25f)));
     EXPECT_EQ(events, 3);
 }
 
@@ -116,7 +120,8 @@ TEST_F(Picker, WheelChangePromptsAndKeepsTheColour) {
     EXPECT_EQ(events, 0);
     EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{1, 1, 1, 1}));
     EXPECT_EQ(HVColorPicker::proPackageURL(), "cydia://package/io.prismkey.pro");
-    EXPECT_EQ(HVColorPicker::developerListingURL(), "http://repo.prismkey.io/packagesfordev.php?name=Prismkey");
+    EXPECT_EQ(HVColorPicker::developerListingURL(),
+              "http://repo.prismkey.io/packagesfordev.php?name=Prismkey");
 }
 
 TEST_F(Picker, EventsAreWiredToTheirActions) {
@@ -164,4 +169,4 @@ TEST(SettingsStartUp, ScreenHoldsWhiteUntilItsViewTakesTheStoredColour) {
     EXPECT_FALSE(screen->saveButton()->isEnabled());
 }
 
-}  // namespace
+} // namespace

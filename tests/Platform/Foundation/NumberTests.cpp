@@ -15,8 +15,8 @@ TEST(Number, RealsReadAsIntegersSaturate) {
         double real;
         std::int64_t integer;
     } cases[] = {
-        {1e300, INT64_MAX},  {-1e300, INT64_MIN}, {HUGE_VAL, INT64_MAX},
-        {std::nan(""), 0},   {-2.75, -2},         {9.2e18, 9200000000000000000},
+        {1e300, INT64_MAX}, {-1e300, INT64_MIN}, {HUGE_VAL, INT64_MAX},
+        {std::nan(""), 0},  {-2.75, -2},         {9.2e18, 9200000000000000000},
     };
     for (const auto& c : cases) {
         auto number = NSNumber::numberWithDouble(c.real);
@@ -25,4 +25,4 @@ TEST(Number, RealsReadAsIntegersSaturate) {
     }
 }
 
-}  // namespace
+} // namespace

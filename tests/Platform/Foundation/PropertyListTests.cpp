@@ -143,9 +143,8 @@ TEST(PropertyList, NestingDeeperThanTheLimitIsRefused) {
 
 TEST(PropertyList, RealsBeyondTheIntegerRangeReadAsReals) {
     for (const char* text : {"1e300", "-1e300", "nan"}) {
-        auto list = ns_cast<NSDictionary>(
-            NSPropertyListSerialization::propertyListWithData(plist("<dict><key>r</key><real>" + std::string(text) +
-                                                                    "</real></dict>")));
+        auto list = ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(
+            plist("<dict><key>r</key><real>" + std::string(text) + "</real></dict>")));
         ASSERT_TRUE(list) << text;
         auto number = ns_cast<NSNumber>(list->objectForKey("r"));
         ASSERT_TRUE(number) << text;
