@@ -2,19 +2,7 @@
 
 include_guard(GLOBAL)
 
-# Every subfolder of DIR that has a CMakeLists.txt, added in name order, so that a
-# new area of tests or benchmarks joins the build by existing.
-function(prismkey_add_subfolders DIR)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${DIR} ${DIR}/*)
-  list(SORT children)
-  foreach(child ${children})
-    if(IS_DIRECTORY ${DIR}/${child} AND EXISTS ${DIR}/${child}/CMakeLists.txt)
-      add_subdirectory(${child})
-    endif()
-  endforeach()
-endfunction()
-
-# prismkey_test(NAME SOURCES... LIBS... LABEL unit|integration|e2e|interop)
+# prismkey_test(NAME SOURCES... LIBS... [LABEL unit|integration|e2e|interop|hostile|stress])
 function(prismkey_test NAME)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
@@ -28,15 +16,14 @@ function(prismkey_test NAME)
     ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
 endfunction()
 
-# Every *Tests.cpp in the calling folder becomes one test program named
-# <PREFIX><file name>, linked with LIBS. The label follows the file name:
+# prismkey_tests(PREFIX TESTS stem... LIBS... [EXTRA_SOURCES...])
+# Each <stem>.cpp of the calling folder becomes one test program named <PREFIX><stem>,
+# linked with LIBS and the test support library. The label follows the name:
 # ...IntegrationTests -> integration, ...InteropTests -> interop,
 # ...EndToEndTests -> e2e, anything else -> unit.
-function(prismkey_tests_from_folder PREFIX)
-  cmake_parse_arguments(T "" "" "LIBS;EXTRA_SOURCES" ${ARGN})
-  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Tests.cpp)
-  foreach(f ${files})
-    get_filename_component(stem ${f} NAME_WE)
+function(prismkey_tests PREFIX)
+  cmake_parse_arguments(T "" "" "TESTS;LIBS;EXTRA_SOURCES" ${ARGN})
+  foreach(stem ${T_TESTS})
     set(label unit)
     if(stem MATCHES "IntegrationTests$")
       set(label integration)
@@ -45,17 +32,16 @@ function(prismkey_tests_from_folder PREFIX)
     elseif(stem MATCHES "EndToEndTests$")
       set(label e2e)
     endif()
-    prismkey_test(${PREFIX}${stem} SOURCES ${f} ${T_EXTRA_SOURCES} LIBS ${T_LIBS} PrismkeyTestSupport LABEL ${label})
+    prismkey_test(${PREFIX}${stem} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${stem}.cpp ${T_EXTRA_SOURCES}
+      LIBS ${T_LIBS} PrismkeyTestSupport LABEL ${label})
   endforeach()
 endfunction()
 
-# The libraries that exist so far, for programs that may use any of them.
-function(prismkey_existing_targets OUT)
-  set(result)
+# Tests that lay out text load Fontconfig, whose process-lifetime caches the leak
+# checker would report. Usage: prismkey_suppress_fontconfig_leaks(test...)
+function(prismkey_suppress_fontconfig_leaks)
   foreach(t ${ARGN})
-    if(TARGET ${t})
-      list(APPEND result ${t})
-    endif()
+    set_property(TEST ${t} APPEND PROPERTY ENVIRONMENT
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/Platform/CoreGraphics/lsan.supp")
   endforeach()
-  set(${OUT} ${result} PARENT_SCOPE)
 endfunction()
