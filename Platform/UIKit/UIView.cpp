@@ -55,56 +55,7 @@ CGPoint fromRoot(const UIView* view, CGPoint p) {
     return p;
 }
 
-bool isAnimatableKey(const std::string& key) {
-    static const char* const keys[] = {"bounds",          "position",    "opacity",
-                                       "backgroundColor", "borderColor", "borderWidth",
-                                       "cornerRadius",    "anchorPoint"};
-    return std::any_of(std::begin(keys), std::end(keys), [&](const char* k) { return key == k; });
-}
-
-struct AnimationBlocks {
-    std::vector<double> durations; // one per open block, innermost last
-    bool enabled = true;
-};
-
-AnimationBlocks& animationBlocks() {
-    static AnimationBlocks blocks;
-    return blocks;
-}
-
 } // namespace
-
-UIAutoresizedSpan UIAutoresizeSpan(CGFloat origin, CGFloat length, CGFloat oldSuperLength,
-                                   CGFloat newSuperLength, bool flexibleStart, bool flexibleLength,
-                                   bool flexibleEnd) {
-    CGFloat delta = newSuperLength - oldSuperLength;
-    CGFloat end = oldSuperLength - origin - length;
-    CGFloat parts[3] = {origin, length, end};
-    bool flexible[3] = {flexibleStart, flexibleLength, flexibleEnd};
-    CGFloat flexibleTotal = 0;
-    int flexibleCount = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (flexible[i]) {
-            flexibleTotal += std::max(parts[i], CGFloat(0));
-            ++flexibleCount;
-        }
-    }
-    if (flexibleCount == 0 || delta == 0) {
-        return {origin, length};
-    }
-    // The change is shared in proportion to the flexible parts' sizes, or evenly
-    // when they are all empty.
-    auto share = [&](int i) -> CGFloat {
-        if (!flexible[i]) {
-            return 0;
-        }
-        if (flexibleTotal > 0) {
-            return delta * (std::max(parts[i], CGFloat(0)) / flexibleTotal);
-        }
-        return delta / static_cast<CGFloat>(flexibleCount);
-    };
-    return {origin + share(0), length + share(1)};
-}
 
 UIView::UIView(CGRect frame) : UIView(frame, CALayer::layer()) {}
 
@@ -171,29 +122,6 @@ void UIView::boundsSizeDidChange(CGSize oldSize) {
     }
 }
 
-void UIView::resizeSubviews(CGSize oldSize) {
-    CGSize newSize = bounds().size;
-    for (const UIViewRef& subview : subviews_) {
-        UIViewAutoresizing mask = subview->autoresizingMask_;
-        if (mask == UIViewAutoresizingNone) {
-            continue;
-        }
-        CGRect f = subview->frame();
-        UIAutoresizedSpan x = UIAutoresizeSpan(
-            f.origin.x, f.size.width, oldSize.width, newSize.width,
-            mask & UIViewAutoresizingFlexibleLeftMargin, mask & UIViewAutoresizingFlexibleWidth,
-            mask & UIViewAutoresizingFlexibleRightMargin);
-        UIAutoresizedSpan y = UIAutoresizeSpan(
-            f.origin.y, f.size.height, oldSize.height, newSize.height,
-            mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
-            mask & UIViewAutoresizingFlexibleBottomMargin);
-        CGRect resized = CGRectMake(x.origin, y.origin, x.length, y.length);
-        if (resized != f) {
-            subview->setFrame(resized);
-        }
-    }
-}
-
 // ---- the tree ------------------------------------------------------------------
 
 std::size_t UIView::indexOfSubview(const UIView* view) const {
@@ -206,7 +134,10 @@ void UIView::addSubview(UIViewRef view) {
     insertSubview(std::move(view), subviews_.size() + 1);
 }
 
-void UIView::insertSubview(UIViewRef view, std::size_t index) {
+// By value: the caller's reference may point into a tree that this call changes
+// (another view's subviews), and the view must outlive the callbacks below.
+void UIView::insertSubview(UIViewRef view, // NOLINT(performance-unnecessary-value-param)
+                           std::size_t index) {
     if (!view || view.get() == this) {
         return;
     }
@@ -403,38 +334,6 @@ CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const {
     return {convertPointFromView(rect.origin, view), rect.size};
 }
 
-// ---- animation blocks ---------------------------------------------------------------
-
-void UIView::beginAnimations(const std::string& animationID, void* context) {
-    (void)animationID;
-    (void)context;
-    AnimationBlocks& blocks = animationBlocks();
-    double duration = blocks.durations.empty() ? defaultAnimationDuration : blocks.durations.back();
-    blocks.durations.push_back(duration);
-}
-
-void UIView::commitAnimations() {
-    AnimationBlocks& blocks = animationBlocks();
-    if (!blocks.durations.empty()) {
-        blocks.durations.pop_back();
-    }
-}
-
-void UIView::setAnimationDuration(double seconds) {
-    AnimationBlocks& blocks = animationBlocks();
-    if (!blocks.durations.empty()) {
-        blocks.durations.back() = seconds;
-    }
-}
-
-void UIView::setAnimationsEnabled(bool enabled) {
-    animationBlocks().enabled = enabled;
-}
-
-bool UIView::areAnimationsEnabled() {
-    return animationBlocks().enabled;
-}
-
 // ---- layer delegate ---------------------------------------------------------------
 
 void UIView::drawLayerInContext(CALayer* layer, CGContext* context) {
@@ -450,15 +349,6 @@ void UIView::layoutSublayersOfLayer(CALayer* layer) {
     if (layer == layer_.get()) {
         layoutSubviews();
     }
-}
-
-std::optional<CAAction> UIView::actionForLayer(CALayer* layer, const std::string& key) {
-    (void)layer;
-    const AnimationBlocks& blocks = animationBlocks();
-    if (blocks.durations.empty() || !blocks.enabled || !isAnimatableKey(key)) {
-        return CAAction::none();
-    }
-    return CAAction::animated(blocks.durations.back());
 }
 
 std::string UIView::description() const {
