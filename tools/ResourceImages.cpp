@@ -1,6 +1,7 @@
 #include "ResourceImages.h"
 
 #include <CoreGraphics/CGBitmapContext.h>
+#include <UIKit/UIColorHexcone.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,24 +31,8 @@ std::unique_ptr<CGContext> canvas(CGFloat side, CGFloat scale) {
 } // namespace
 
 RGB hueSaturationColor(double hue, double saturation) {
-    double h = (hue - std::floor(hue)) * 6;
-    int sector = static_cast<int>(h) % 6;
-    double f = h - std::floor(h);
-    double p = 1 - saturation, q = 1 - saturation * f, t = 1 - saturation * (1 - f);
-    switch (sector) {
-    case 0:
-        return {1, t, p};
-    case 1:
-        return {q, 1, p};
-    case 2:
-        return {p, 1, t};
-    case 3:
-        return {p, q, 1};
-    case 4:
-        return {t, p, 1};
-    default:
-        return {1, p, q};
-    }
+    UIHexconeRGB<double> rgb = UIHexconeToRGB(hue, saturation, 1.0);
+    return {rgb.red, rgb.green, rgb.blue};
 }
 
 HueSaturation wheelHueSaturation(double x, double y) {

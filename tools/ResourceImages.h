@@ -15,7 +15,10 @@ inline constexpr CGFloat kCheckerboardSide = 16;
 inline constexpr CGFloat kCheckmarkSide = 22;
 
 // The hexcone colour of hue h (0..1, 0 red, 1/6 yellow...) and saturation s at
-// brightness 1, as 0..1 channels.
+// brightness 1, as 0..1 channels: UIColor's own formula (UIColorHexcone.h), worked
+// in double like the rest of the generator's per-pixel geometry rather than in
+// CGFloat. The precision is the generator's convenience, not the platform's: in
+// CGFloat the wheel comes out the same, pixel for pixel, at both scales.
 struct RGB {
     double r, g, b;
 };

@@ -1,7 +1,8 @@
 #include <UIKit/UIColor.h>
 
+#include <UIKit/UIColorHexcone.h>
+
 #include <charconv>
-#include <cmath>
 
 UIColorRef UIColor::colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
     const CGFloat components[] = {red, green, blue, alpha};
@@ -15,31 +16,8 @@ UIColorRef UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {
 
 UIColorRef UIColor::colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness,
                                  CGFloat alpha) {
-    CGFloat v = brightness;
-    if (saturation == 0) {
-        return colorWithRed(v, v, v, alpha);
-    }
-    CGFloat h = hue - std::floor(hue); // hue 1 is red again, like hue 0
-    CGFloat sector = h * 6;
-    int i = static_cast<int>(std::floor(sector));
-    CGFloat f = sector - static_cast<CGFloat>(i);
-    CGFloat p = v * (1 - saturation);
-    CGFloat q = v * (1 - saturation * f);
-    CGFloat t = v * (1 - saturation * (1 - f));
-    switch (i % 6) {
-    case 0:
-        return colorWithRed(v, t, p, alpha);
-    case 1:
-        return colorWithRed(q, v, p, alpha);
-    case 2:
-        return colorWithRed(p, v, t, alpha);
-    case 3:
-        return colorWithRed(p, q, v, alpha);
-    case 4:
-        return colorWithRed(t, p, v, alpha);
-    default:
-        return colorWithRed(v, p, q, alpha);
-    }
+    UIHexconeRGB<CGFloat> rgb = UIHexconeToRGB(hue, saturation, brightness);
+    return colorWithRed(rgb.red, rgb.green, rgb.blue, alpha);
 }
 
 UIColorRef UIColor::colorWithCGColor(CGColorRef color) {

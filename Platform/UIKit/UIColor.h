@@ -19,7 +19,8 @@ class UIColor : public NSObject {
     static UIColorRef colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static UIColorRef colorWithWhite(CGFloat white, CGFloat alpha);
     // The standard hexcone model: hue 0 and 1 red, 1/6 yellow, 1/3 green, 1/2 cyan,
-    // 2/3 blue, 5/6 magenta; saturation 0 grey of level brightness.
+    // 2/3 blue, 5/6 magenta; saturation 0 grey of level brightness (UIColorHexcone.h).
+    // An infinite or NaN hue, with saturation other than 0, gives NaN components.
     static UIColorRef colorWithHue(CGFloat hue, CGFloat saturation, CGFloat brightness,
                                    CGFloat alpha);
     static UIColorRef colorWithCGColor(CGColorRef color);

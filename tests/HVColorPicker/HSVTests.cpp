@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 using namespace colortest;
@@ -118,6 +119,32 @@ TEST(ColorWithHue, IsTheHexconeModel) {
         EXPECT_NEAR(components[1], c.g, 1e-6f);
         EXPECT_NEAR(components[2], c.b, 1e-6f);
         EXPECT_EQ(components[3], 0.25f);
+    }
+}
+
+// A damaged stored colour gives a hue that is not a number; the hexcone has no
+// sector for it, and no such hue may reach an integer conversion on the way.
+TEST(ColorWithHue, HueThatIsNotFiniteGivesNoColourUnlessGrey) {
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float h, s, v;
+        bool grey; // saturation 0 needs no hue: the grey of level v
+    } cases[] = {
+        {nan, 1, 1, false},     {nan, nan, 1, false}, {inf, 0.5f, 1, false},
+        {-inf, 1, 0.5f, false}, {nan, 0, 0.4f, true}, {inf, 0, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.h << ", " << c.s << ", " << c.v);
+        auto components = componentsOf(UIColor::colorWithHue(c.h, c.s, c.v, 0.5f));
+        for (int i = 0; i < 3; ++i) {
+            if (c.grey) {
+                EXPECT_EQ(components[i], c.v) << i;
+            } else {
+                EXPECT_TRUE(std::isnan(components[i])) << i << ": " << components[i];
+            }
+        }
+        EXPECT_EQ(components[3], 0.5f) << "alpha is kept";
     }
 }
 
