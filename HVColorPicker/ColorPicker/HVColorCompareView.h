@@ -4,14 +4,12 @@
 #pragma once
 
 #include "HVColorCompareGeometry.h"
-
-#include <QuartzCore/CAShapeLayer.h>
-#include <UIKit/UIControl.h>
+#include "HVColorPatchControl.h"
 
 class HVColorCompareView;
 using HVColorCompareViewRef = std::shared_ptr<HVColorCompareView>;
 
-class HVColorCompareView : public UIControl {
+class HVColorCompareView : public HVColorPatchControl {
   public:
     explicit HVColorCompareView(CGRect frame);
 
@@ -21,22 +19,10 @@ class HVColorCompareView : public UIControl {
     const UIColorRef& currentColor() const { return currentColor_; }
     void setCurrentColor(UIColorRef color);
 
-    // Held by the view's layer, not by the view.
-    CAShapeLayer* touchDownLayer() const { return touchDownLayer_; }
-    void setTouchDownLayer(CAShapeLayer* layer) { touchDownLayer_ = layer; }
-
-    // Made from "checkerboard.png" on first use and kept.
-    const UIColorRef& checkerboardColor();
-    void setCheckerboardColor(UIColorRef color) { checkerboardColor_ = std::move(color); }
-
     // Draws the whole control from the bounds, whatever `rect` asks for.
     void drawRect(CGRect rect) override;
     // Gives the highlight the shape of the old half; nothing else.
     void layoutSublayersOfLayer(CALayer* layer) override;
-
-    bool beginTrackingWithTouch(UITouch* touch, UIEvent* event) override;
-    void endTrackingWithTouch(UITouch* touch, UIEvent* event) override;
-    void cancelTrackingWithEvent(UIEvent* event) override;
 
     // New paths one point inside `rect`, owned by the caller: closed and rounded at
     // all four corners; rounded on the left only, open on the right; and the mirror.
@@ -47,6 +33,4 @@ class HVColorCompareView : public UIControl {
   private:
     UIColorRef oldColor_;
     UIColorRef currentColor_;
-    CAShapeLayer* touchDownLayer_ = nullptr;
-    UIColorRef checkerboardColor_;
 };

@@ -7,27 +7,9 @@
 #include <UIKit/UIGraphics.h>
 #include <UIKit/UIImage.h>
 
-namespace {
-// Long enough to count as an animation, short enough to show at once.
-constexpr double kHighlightShowDuration = 0.001;
-constexpr float kHighlightOpacity = 0.2f;
-
-// No colour (or a pattern whose image is missing) draws as nothing, not a crash.
-CGColorRef cgColor(const UIColorRef& color) {
-    return color ? color->CGColor() : nullptr;
-}
-} // namespace
-
-HVColorPickerSwatchView::HVColorPickerSwatchView(CGRect frame) : UIControl(frame) {
-    setOpaque(true);
-    setBackgroundColor(UIColor::clearColor());
+HVColorPickerSwatchView::HVColorPickerSwatchView(CGRect frame) : HVColorPatchControl(frame) {
     color_ = UIColor::blueColor()->colorWithAlphaComponent(0.5f);
     borderWidth_ = 1.0f;
-
-    auto highlight = CAShapeLayer::layer();
-    highlight->setOpacity(0);
-    touchDownLayer_ = highlight.get();
-    layer()->addSublayer(std::move(highlight));
 
     auto checkmark = CALayer::layer();
     checkmark->setHidden(true);
@@ -45,14 +27,6 @@ HVColorPickerSwatchView::HVColorPickerSwatchView(CGRect frame) : UIControl(frame
 void HVColorPickerSwatchView::setColor(UIColorRef color) {
     color_ = std::move(color);
     setNeedsDisplay();
-}
-
-const UIColorRef& HVColorPickerSwatchView::checkerboardColor() {
-    if (!checkerboardColor_) {
-        setCheckerboardColor(
-            UIColor::colorWithPatternImage(UIImage::imageNamed("checkerboard.png")));
-    }
-    return checkerboardColor_;
 }
 
 void HVColorPickerSwatchView::setSelected(bool selected) {
@@ -74,39 +48,16 @@ void HVColorPickerSwatchView::setSelected(bool selected, bool animated) {
 void HVColorPickerSwatchView::drawRect(CGRect rect) {
     (void)rect;
     HVDrawSwatch(UIGraphicsGetCurrentContext(),
-                 {bounds(), cgColor(color_), borderWidth_, cornerRadius_, hasShadow_},
-                 [this] { return cgColor(checkerboardColor()); });
+                 {bounds(), drawableColor(color_), borderWidth_, cornerRadius_, hasShadow_},
+                 [this] { return drawableColor(checkerboardColor()); });
 }
 
 void HVColorPickerSwatchView::layoutSublayersOfLayer(CALayer* layer) {
     (void)layer;
     HVSwatchSublayerPlacement placement =
         HVSwatchSublayerPlacementForBounds(bounds(), cornerRadius_);
-    touchDownLayer_->setPath(placement.highlightPath);
+    touchDownLayer()->setPath(placement.highlightPath);
     checkmarkLayer_->setPosition(placement.checkmarkPosition);
-}
-
-bool HVColorPickerSwatchView::beginTrackingWithTouch(UITouch* touch, UIEvent* event) {
-    bool tracking = UIControl::beginTrackingWithTouch(touch, event);
-    CATransaction::begin();
-    CATransaction::setValue(kHighlightShowDuration, kCATransactionAnimationDuration);
-    touchDownLayer_->setOpacity(kHighlightOpacity);
-    CATransaction::commit();
-    return tracking;
-}
-
-void HVColorPickerSwatchView::hideHighlight() {
-    touchDownLayer_->setOpacity(0);
-}
-
-void HVColorPickerSwatchView::endTrackingWithTouch(UITouch* touch, UIEvent* event) {
-    hideHighlight();
-    UIControl::endTrackingWithTouch(touch, event);
-}
-
-void HVColorPickerSwatchView::cancelTrackingWithEvent(UIEvent* event) {
-    hideHighlight();
-    UIControl::cancelTrackingWithEvent(event);
 }
 
 CGMutablePathRef HVColorPickerSwatchView::newRoundRectPathForBoundingRect(CGRect rect,

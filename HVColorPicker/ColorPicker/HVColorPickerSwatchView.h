@@ -3,15 +3,13 @@
 // sends only the platform control's own touch events.
 #pragma once
 
+#include "HVColorPatchControl.h"
 #include "HVColorPickerSwatchGeometry.h"
-
-#include <QuartzCore/CAShapeLayer.h>
-#include <UIKit/UIControl.h>
 
 class HVColorPickerSwatchView;
 using HVColorPickerSwatchViewRef = std::shared_ptr<HVColorPickerSwatchView>;
 
-class HVColorPickerSwatchView : public UIControl {
+class HVColorPickerSwatchView : public HVColorPatchControl {
   public:
     explicit HVColorPickerSwatchView(CGRect frame);
 
@@ -27,15 +25,9 @@ class HVColorPickerSwatchView : public UIControl {
     bool hasShadow() const { return hasShadow_; }
     void setHasShadow(bool hasShadow) { hasShadow_ = hasShadow; }
 
-    // Held by the view's layer, not by the swatch.
-    CAShapeLayer* touchDownLayer() const { return touchDownLayer_; }
-    void setTouchDownLayer(CAShapeLayer* layer) { touchDownLayer_ = layer; }
+    // Held by the view's layer, above the highlight, not by the swatch.
     CALayer* checkmarkLayer() const { return checkmarkLayer_; }
     void setCheckmarkLayer(CALayer* layer) { checkmarkLayer_ = layer; }
-
-    // Made from "checkerboard.png" on first use and kept.
-    const UIColorRef& checkerboardColor();
-    void setCheckerboardColor(UIColorRef color) { checkerboardColor_ = std::move(color); }
 
     // Shows the checkmark exactly when selected, with the layer's default change.
     void setSelected(bool selected) override;
@@ -47,21 +39,13 @@ class HVColorPickerSwatchView : public UIControl {
     // Shapes the highlight and places the checkmark; nothing else.
     void layoutSublayersOfLayer(CALayer* layer) override;
 
-    bool beginTrackingWithTouch(UITouch* touch, UIEvent* event) override;
-    void endTrackingWithTouch(UITouch* touch, UIEvent* event) override;
-    void cancelTrackingWithEvent(UIEvent* event) override;
-
     // A new closed rounded rectangle one point inside `rect`.
     static CGMutablePathRef newRoundRectPathForBoundingRect(CGRect rect, CGFloat radius);
 
   private:
-    void hideHighlight();
-
     UIColorRef color_;
     CGFloat borderWidth_ = 1.0f;
     CGFloat cornerRadius_ = 6.0f;
     bool hasShadow_ = true;
-    CAShapeLayer* touchDownLayer_ = nullptr;
     CALayer* checkmarkLayer_ = nullptr;
-    UIColorRef checkerboardColor_;
 };
