@@ -39,9 +39,11 @@ void layOutLandscape(CGSize bounds, std::size_t count, HVColorPickerLayout& layo
             y = static_cast<int>(static_cast<CGFloat>(y) + spacing);
         }
     }
-    CGFloat middle = bounds.height * 0.5f;
-    layout.brightnessSliderFrame = CGRectMake(300, middle - 38 - 50, 165, 38);
-    layout.alphaSliderFrame = CGRectMake(300, middle + 5 - 50, 165, 38);
+    // The half is a double constant, so the platform works these sums in double, as
+    // it does the swatches' places; each frame takes the float nearest the result.
+    double middle = static_cast<double>(bounds.height) * 0.5;
+    layout.brightnessSliderFrame = CGRectMake(300, static_cast<CGFloat>(middle - 38 - 50), 165, 38);
+    layout.alphaSliderFrame = CGRectMake(300, static_cast<CGFloat>(middle + 5 - 50), 165, 38);
 }
 
 } // namespace

@@ -51,6 +51,26 @@ TEST(PickerLayout, SquareBoundsLayOutAsLandscape) {
     EXPECT_EQ(square.brightnessSliderFrame, CGRectMake(300, 150 - 88, 165, 38));
 }
 
+// The sliders' sums are worked in double, then stored as float. Where the half
+// height plus 5 crosses a power of two, a float sum would round differently
+// (254.83 gives 82.4150085 in float); below 32 points the brightness sum would too.
+TEST(PickerLayout, LandscapeSliderRowsWorkedInDouble) {
+    struct Case {
+        CGFloat height;
+        float brightnessY, alphaY;
+    } cases[] = {
+        {256, 40, 83},
+        {254.83f, 39.415000915527344f, 82.415000915527344f},
+        {0.01f, -87.995002746582031f, -44.994998931884766f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.height);
+        auto layout = HVColorPickerLayoutForBounds(CGSizeMake(480, c.height), 6);
+        EXPECT_EQ(layout.brightnessSliderFrame, CGRectMake(300, c.brightnessY, 165, 38));
+        EXPECT_EQ(layout.alphaSliderFrame, CGRectMake(300, c.alphaY, 165, 38));
+    }
+}
+
 TEST(PickerLayout, PortraitSpacingFollowsWidth) {
     // A wider portrait picker spreads the row: spacing (W - 40) / 6 = 60 at W = 400.
     auto layout = HVColorPickerLayoutForBounds(CGSizeMake(400, 800), 6);
