@@ -39,6 +39,13 @@ CGPoint HVColorPickerHSWheelKnobCenter(float hue, float saturation, CGSize wheel
     CGFloat knobRadius = (wheelBounds.width / 2 - kHVColorPickerHSWheelKnobInset) * saturation;
     CGFloat kx = centre.x + std::cos(angle) * knobRadius;
     CGFloat ky = centre.y - std::sin(angle) * knobRadius;
+    // A damaged colour (a component out of range or not a number) can give a hue or
+    // saturation with no place on the wheel. The knob then rests at the centre, where
+    // saturation 0 puts it: the one point that claims no hue, and one that can be drawn.
+    if (!std::isfinite(kx) || !std::isfinite(ky)) {
+        kx = centre.x;
+        ky = centre.y;
+    }
     // Rounding the knob's top-left corner keeps its edges on whole points.
     return CGPointMake(std::roundf(kx - knobSize.width / 2) + knobSize.width / 2 + wheelOrigin.x,
                        std::roundf(ky - knobSize.height / 2) + knobSize.height / 2 + wheelOrigin.y);

@@ -22,6 +22,7 @@ struct HVHueSaturation {
 HVHueSaturation HVColorPickerHSWheelHueSaturationForPoint(CGPoint point, CGSize wheelBounds);
 
 // The knob's centre in the wheel control's coordinates; `wheelOrigin` is the wheel
-// image view's frame origin.
+// image view's frame origin. A saturation beyond 1 places the knob beyond the rim;
+// a hue and saturation that give no finite place put it at the centre.
 CGPoint HVColorPickerHSWheelKnobCenter(float hue, float saturation, CGSize wheelBounds,
                                        CGPoint wheelOrigin, CGSize knobSize);

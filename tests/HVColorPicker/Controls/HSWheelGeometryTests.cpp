@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -78,6 +79,34 @@ TEST(HSWheelGeometry, KnobCentresForKnownHueAndSaturation) {
         {0, 1, {237, 120}},        {0.25f, 1, {120, 3}},   {0.5f, 1, {3, 120}},
         {0.75f, 0.5f, {120, 179}}, {0.125f, 1, {203, 37}}, {0, 0, {120, 120}},
         {0.6f, 0, {120, 120}},     {1, 1, {237, 120}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hue << ", " << c.saturation);
+        EXPECT_EQ(HVColorPickerHSWheelKnobCenter(c.hue, c.saturation, kWheel, {0, 0}, {30, 30}),
+                  c.centre);
+    }
+}
+
+// What a damaged stored colour turns into through RGB -> HSV: a hue or saturation
+// that is infinite or not a number, or one so large that the knob's distance
+// overflows. The knob must stay somewhere the renderer can draw it.
+TEST(HSWheelGeometry, KnobWithoutAFinitePlaceRestsAtTheCentre) {
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float hue, saturation;
+        CGPoint centre;
+    } cases[] = {
+        {nan, nan, {120, 120}},
+        {nan, 1, {120, 120}},
+        {0.5f, inf, {120, 120}},
+        {0, inf, {120, 120}},
+        {0.25f, nan, {120, 120}},
+        {inf, 1, {120, 120}},
+        {0.3f, 1e37f, {120, 120}},
+        // Finite but out of range: placed as computed, beyond the rim.
+        {0, 2, {354, 120}},
+        {nan, 0, {120, 120}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hue << ", " << c.saturation);

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 std::vector<float> components(const UIColorRef& color) {
@@ -91,6 +94,52 @@ TEST_F(Picker, SettingAColourDerivesEachControlAndSendsOneEvent) {
 
     picker->setSelectedColor(picker->selectedColor());
     EXPECT_EQ(events, 3) << "the same colour again still reports once";
+}
+
+bool isFinite(CGPoint p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// Stored colours that a hostile or damaged preferences file can hold. Their HSV
+// may be infinite or not a number; every control must still be placed where it
+// can be drawn, and the colour itself is kept exactly as given.
+TEST_F(Picker, DamagedColourLeavesEveryControlFiniteAndTheColourAsGiven) {
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* name;
+        float r, g, b, a;
+        float brightness, alpha; // the sliders' clamped values
+    } cases[] = {
+        {"red -1", -1, 0.4f, 0.6f, 1, 0.6f, 1},
+        {"black but red -1: saturation infinite", -1, 0, 0, 1, 0, 1},
+        {"red 1e39: hue and saturation not a number", inf, 0.4f, 0.6f, 1, 1, 1},
+        {"red -1e39", -inf, 0.4f, 0.6f, 1, 0.6f, 1},
+        {"red not a number", nan, 0.4f, 0.6f, 1, 0.6f, 1},
+        {"all 1e39", inf, inf, inf, 1, 1, 1},
+        {"grey -1", -1, -1, -1, 1, 0, 1},
+        {"alpha 1e39", 0.2f, 0.4f, 0.6f, inf, 0.6f, 1},
+        {"alpha -1", 0.2f, 0.4f, 0.6f, -1, 0.6f, 0},
+        {"alpha not a number", 0.2f, 0.4f, 0.6f, nan, 0.6f, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UIColorRef damaged = UIColor::colorWithRed(c.r, c.g, c.b, c.a);
+        int before = events;
+        ASSERT_NO_THROW(picker->setSelectedColor(damaged));
+        EXPECT_EQ(events, before + 1);
+        EXPECT_TRUE(isFinite(picker->colorWheel()->wheelKnobView()->center()));
+        EXPECT_FLOAT_EQ(picker->brightnessSlider()->value(), c.brightness);
+        EXPECT_EQ(picker->alphaSlider()->value(), c.alpha);
+        EXPECT_TRUE(isFinite(picker->brightnessSlider()->sliderKnobView()->center()));
+        EXPECT_TRUE(isFinite(picker->alphaSlider()->sliderKnobView()->center()));
+        // No clamping on the way: the picker and its compare view hold the colour given.
+        EXPECT_EQ(picker->selectedColor(), damaged);
+        EXPECT_EQ(picker->currentColorView()->currentColor(), damaged);
+        // A slider change afterwards builds a colour from the wheel without failing.
+        ASSERT_NO_THROW(picker->alphaChanged(nullptr));
+        EXPECT_TRUE(isFinite(picker->colorWheel()->wheelKnobView()->center()));
+    }
 }
 
 TEST_F(Picker, SwatchesCompareViewAndSlidersSetTheColour) {
