@@ -1,11 +1,13 @@
 #include "ControlTestSupport.h"
 
 #include "HVColorPickerAlphaSlider.h"
+#include "HVColorPickerHSWheel.h"
 #include "HVUnitSlider.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -69,6 +71,44 @@ TEST(UnitSlider, EachTrackedTouchMapsAndSendsOneValueChanged) {
     EXPECT_EQ(changes.count(), 4);
     EXPECT_EQ(values, (std::vector<float>{0.5f, 1, 0, 0}));
     EXPECT_EQ(knobCentre(*slider), CGPointMake(252, 19));
+}
+
+// A cancelled touch gets no handling of the control's own: the events sent while
+// it was down stay the only ones, and nothing is mapped from the cancellation.
+TEST(TrackedControls, CancelledTouchSendsNothingMore) {
+    struct Case {
+        const char* name;
+        std::function<std::shared_ptr<UIControl>()> make;
+        CGPoint down; // in screen points
+        std::function<float(UIControl&)> value;
+    } cases[] = {
+        {"unit slider",
+         [] { return std::make_shared<HVUnitSlider>(kFrame); },
+         {24 + 136, 290},
+         [](UIControl& c) { return static_cast<HVUnitSlider&>(c).value(); }},
+        {"alpha slider",
+         [] { return std::make_shared<HVColorPickerAlphaSlider>(kFrame); },
+         {24 + 78, 290},
+         [](UIControl& c) { return static_cast<HVUnitSlider&>(c).value(); }},
+        {"wheel",
+         [] { return std::make_shared<HVColorPickerHSWheel>(CGPointMake(40, 15)); },
+         {40 + 180, 15 + 60},
+         [](UIControl& c) { return static_cast<HVColorPickerHSWheel&>(c).hue(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stage stage;
+        std::shared_ptr<UIControl> control = c.make();
+        stage.add(control);
+        EventCounter changes(*control, UIControlEventValueChanged);
+        stage.down(c.down);
+        float picked = c.value(*control);
+        stage.cancel(); // the stage reports the cancellation at (0, 0)
+        stage.move({24 + 10, 290});
+        stage.up({24 + 10, 290});
+        EXPECT_EQ(changes.count(), 1);
+        EXPECT_EQ(c.value(*control), picked);
+    }
 }
 
 TEST(UnitSlider, NewFrameKeepsKnobAndOrientation) {

@@ -142,6 +142,51 @@ TEST_F(Picker, DamagedColourLeavesEveryControlFiniteAndTheColourAsGiven) {
     }
 }
 
+// Brightness key: the colour's hue and saturation at full brightness; alpha key:
+// its hue, saturation and brightness, opaque. The far ends: black, and the alpha
+// key made transparent.
+TEST_F(Picker, SliderKeyColoursFollowTheSelectedColour) {
+    struct Case {
+        const char* name;
+        UIColorRef color;
+        std::vector<float> brightnessKey, alphaKey;
+    } cases[] = {
+        {"red", UIColor::colorWithRed(1, 0, 0, 1), {1, 0, 0, 1}, {1, 0, 0, 1}},
+        {"translucent dark teal",
+         UIColor::colorWithRed(0, 0.4f, 0.4f, 0.5f),
+         {0, 1, 1, 1},
+         {0, 0.4f, 0.4f, 1}},
+        {"grey in the white space",
+         UIColor::colorWithWhite(0.5f, 0.25f),
+         {1, 1, 1, 1},
+         {0.5f, 0.5f, 0.5f, 1}},
+        {"slate blue",
+         UIColor::colorWithRed(0.2f, 0.4f, 0.6f, 0.3f),
+         {1.0f / 3, 2.0f / 3, 1, 1},
+         {0.2f, 0.4f, 0.6f, 1}},
+    };
+    auto expectNear = [](CGColorRef color, const std::vector<float>& expected) {
+        const CGFloat* c = CGColorGetComponents(color);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(c[i], expected[i], 1e-6) << i;
+        }
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        picker->setSelectedColor(c.color);
+        auto brightness = picker->brightnessSlider()->gradientLayer()->colors();
+        auto alpha = picker->alphaSlider()->gradientLayer()->colors();
+        ASSERT_EQ(brightness.size(), 2u);
+        ASSERT_EQ(alpha.size(), 2u);
+        expectNear(brightness[0], c.brightnessKey);
+        expectNear(brightness[1], {0, 0, 0, 1});
+        expectNear(alpha[0], c.alphaKey);
+        std::vector<float> transparent = c.alphaKey;
+        transparent[3] = 0;
+        expectNear(alpha[1], transparent);
+    }
+}
+
 TEST_F(Picker, SwatchesCompareViewAndSlidersSetTheColour) {
     picker->swatchAction(swatch(4));
     EXPECT_EQ(components(picker->selectedColor()), (std::vector<float>{0, 0, 1, 1}));
