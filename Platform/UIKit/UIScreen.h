@@ -54,7 +54,7 @@ class UIScreen : public NSObject {
   private:
     void restack();
 
-    CGRect bounds_{0, 0, portraitWidth, portraitHeight};
+    CGRect bounds_{{0, 0}, {portraitWidth, portraitHeight}};
     CGFloat scale_ = 1;
     std::vector<UIWindow*> windows_;
     CALayerRef layer_;
