@@ -110,6 +110,57 @@ void HostSession::pressAlertButton(const std::string& title) {
     changed();
 }
 
+// The default button is the first that is not the cancel button; an alert with a
+// cancel button alone has that as its default too.
+void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
+    UIAlertView* alert = UIAlertView::visibleAlert();
+    if (alert == nullptr) {
+        return;
+    }
+    NSInteger index = alert->cancelButtonIndex();
+    if (kind == HostKey::Kind::returnKey && alert->firstOtherButtonIndex() >= 0) {
+        index = alert->firstOtherButtonIndex();
+    }
+    if (index >= 0) {
+        alert->pressButtonAtIndex(index);
+        changed();
+    }
+}
+
+void HostSession::keyDown(HostKey key) {
+    if (key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape) {
+        pressAlertButtonForKey(key.kind);
+        return;
+    }
+    if (key.kind != HostKey::Kind::character || heldKey_ || !characterKeys_) {
+        return;
+    }
+    std::optional<CGPoint> point = characterKeys_(key.character);
+    if (point && touchDown(*point)) {
+        heldKey_ = key.character;
+        heldKeyPoint_ = *point;
+    }
+}
+
+void HostSession::keyUp(HostKey key) {
+    if (key.kind == HostKey::Kind::character && heldKey_ == key.character) {
+        heldKey_.reset();
+        touchUp(heldKeyPoint_);
+    }
+}
+
+void HostSession::pressKey(HostKey key) {
+    keyDown(key);
+    keyUp(key);
+}
+
+void HostSession::releaseKeys() {
+    if (heldKey_) {
+        heldKey_.reset();
+        touchCancel();
+    }
+}
+
 bool HostSession::rotate(bool landscape) {
     bool turned = application().rotateToInterfaceOrientation(
         landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
@@ -169,6 +220,10 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
             pressAlertButton(command.text);
         } catch (const std::runtime_error& error) {
             throw ScriptError(command.line, error.what());
+        }
+    } else if (name == "press") {
+        if (std::optional<HostKey> key = HostKeyNamed(command.text)) {
+            pressKey(*key);
         }
     } else if (name == "rotate") {
         rotate(command.text == "landscape");
