@@ -46,11 +46,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# Library dependencies are computed from the binaries; the platform's own libraries
-# are private to the package.
+# Library dependencies are computed from the binaries (dpkg-shlibdeps follows the
+# relative RPATHs to the platform's own libraries, which the package itself holds).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-  ${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/usr/${PRISMKEY_INSTALL_LIBDIR})
 # Text is laid out in DejaVu Sans, which no library names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 include(CPack)
