@@ -126,6 +126,49 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     UIApplication::sharedApplication()->setDelegate(nullptr);
 }
 
+void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    ASSERT_NE(window, nullptr) << error;
+    CAMediaTimeUseVirtualClock(0);
+    UIScreen::mainScreen()->setScale(1);
+    auto delegate = std::make_shared<TestSceneAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(delegate);
+    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    HostSession session(1);
+    window->present(session);
+
+    const std::vector<std::pair<SDL_Keycode, std::string>> answers = {
+        {SDLK_RETURN, "alert OK"}, {SDLK_KP_ENTER, "alert OK"}, {SDLK_ESCAPE, "alert Cancel"}};
+    for (const auto& [key, logged] : answers) {
+        pushMouse(SDL_MOUSEBUTTONDOWN, 85, 106);
+        pushMouse(SDL_MOUSEBUTTONUP, 85, 106);
+        window->processEvents(session, 100);
+        ASSERT_NE(UIAlertView::visibleAlert(), nullptr) << logged;
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+        EXPECT_TRUE(window->processEvents(session, 100));
+        EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << logged;
+        EXPECT_EQ(delegate->scene()->log().back(), logged);
+    }
+
+    pushKey(SDL_KEYDOWN, SDLK_q);
+    pushKey(SDL_KEYUP, SDLK_q);
+    EXPECT_TRUE(window->processEvents(session, 100)) << "q alone is no shortcut";
+    pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
+    EXPECT_FALSE(window->processEvents(session, 100)) << "Ctrl+Q closes the window";
+    UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
 TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {
     auto script = [&](const std::string& shot) {
         return "tap 30 42\nwait 600\ntap 85 106\nscreenshot " + (folder.path() / shot).string() +
