@@ -1,6 +1,7 @@
 // The computer's keyboard on the keyboard host's screen, headless and in a window:
 // letters and space tap the on-screen keys (held down while the key is), other
 // keys type nothing.
+#include "../Platform/Host/WindowEvents.h"
 #include "KeyboardHostViewController.h"
 #include "TestSupport.h"
 
@@ -68,15 +69,6 @@ TEST_F(KeyboardScreen, AKeyShowsPressedWhileDownAndTypesWhenLifted) {
     session.keyUp(HostKey::of('q'));
     EXPECT_FALSE(highlighted('q'));
     EXPECT_EQ(typed(), "q");
-}
-
-void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = modifiers;
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
 TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {

@@ -4,6 +4,7 @@
 // match the frame rendered headless. Skipped when no X server can be started.
 #include "TestScene.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 #include <Host/HostSession.h>
 #include <Host/HostWindow.h>
@@ -43,23 +44,6 @@ class WindowBackend : public ::testing::Test {
     }
     testsupport::TemporaryDirectory folder;
 };
-
-void pushMouse(Uint32 type, int x, int y) {
-    SDL_Event event{};
-    event.type = type;
-    if (type == SDL_MOUSEMOTION) {
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = SDL_BUTTON_LMASK;
-    } else {
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-    }
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
 
 TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     std::string error;
@@ -124,15 +108,6 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     EXPECT_GT(fill.b, 200);
     EXPECT_LT(fill.r, 60);
     UIApplication::sharedApplication()->setDelegate(nullptr);
-}
-
-void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = modifiers;
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
 TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
