@@ -192,7 +192,7 @@ void HostSession::writeScreenshot(const std::filesystem::path& path) const {
     }
 }
 
-HostSession::Step HostSession::run(const ScriptCommand& command) {
+bool HostSession::runTouchCommand(const ScriptCommand& command) {
     const std::string& name = command.name;
     auto requireTouch = [&](bool ok, const char* problem) {
         if (!ok) {
@@ -215,7 +215,29 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
         int moves = command.numbers.size() > 4 ? static_cast<int>(command.numbers[4]) : 8;
         requireTouch(drag(pointOf(command, 0), pointOf(command, 2), moves),
                      "drag while a finger is down (lift it with up or cancel first)");
-    } else if (name == "alert") {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void HostSession::runProgramCommand(const ScriptCommand& command) {
+    for (const HostScriptCommand& own : programCommands_) {
+        if (own.syntax.name == command.name) {
+            own.run(command, *this);
+            changed();
+            return;
+        }
+    }
+    throw ScriptError(command.line, "unknown command \"" + command.name + "\"");
+}
+
+HostSession::Step HostSession::run(const ScriptCommand& command) {
+    const std::string& name = command.name;
+    if (runTouchCommand(command)) {
+        return Step::next;
+    }
+    if (name == "alert") {
         try {
             pressAlertButton(command.text);
         } catch (const std::runtime_error& error) {
@@ -241,14 +263,7 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
     } else if (name == "quit") {
         return Step::quit;
     } else {
-        for (const HostScriptCommand& own : programCommands_) {
-            if (own.syntax.name == name) {
-                own.run(command, *this);
-                changed();
-                return Step::next;
-            }
-        }
-        throw ScriptError(command.line, "unknown command \"" + name + "\"");
+        runProgramCommand(command);
     }
     return Step::next;
 }

@@ -95,6 +95,9 @@ class HostSession {
 
   private:
     void changed() const;
+    // tap, down, move, up, cancel and drag; false for any other command.
+    bool runTouchCommand(const ScriptCommand& command);
+    void runProgramCommand(const ScriptCommand& command);
     void pressAlertButtonForKey(HostKey::Kind kind);
 
     CGFloat scale_;

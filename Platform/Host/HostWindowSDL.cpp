@@ -109,6 +109,7 @@ struct HostWindow::Impl {
                 static_cast<CGFloat>(y) / static_cast<CGFloat>(scale)};
     }
     void handle(const SDL_Event& event, HostSession& session);
+    void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
     void refreshClock();
 };
@@ -194,27 +195,9 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
         dirty = true;
         break;
     case SDL_MOUSEBUTTONDOWN:
-        // A key that holds the finger keeps it: the mouse then does nothing.
-        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
-            session.touchDown(toPoints(event.button.x, event.button.y))) {
-            mouseDown = true;
-            SDL_CaptureMouse(SDL_TRUE);
-            dirty = true;
-        }
-        break;
     case SDL_MOUSEMOTION:
-        if (mouseDown) {
-            session.touchMove(toPoints(event.motion.x, event.motion.y));
-            dirty = true;
-        }
-        break;
     case SDL_MOUSEBUTTONUP:
-        if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
-            mouseDown = false;
-            SDL_CaptureMouse(SDL_FALSE);
-            session.touchUp(toPoints(event.button.x, event.button.y));
-            dirty = true;
-        }
+        handleMouse(event, session);
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -222,6 +205,28 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
         break;
     default:
         break;
+    }
+}
+
+void HostWindow::Impl::handleMouse(const SDL_Event& event, HostSession& session) {
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        // A key that holds the finger keeps it: the mouse then does nothing.
+        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
+            session.touchDown(toPoints(event.button.x, event.button.y))) {
+            mouseDown = true;
+            SDL_CaptureMouse(SDL_TRUE);
+            dirty = true;
+        }
+    } else if (event.type == SDL_MOUSEMOTION) {
+        if (mouseDown) {
+            session.touchMove(toPoints(event.motion.x, event.motion.y));
+            dirty = true;
+        }
+    } else if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
+        mouseDown = false;
+        SDL_CaptureMouse(SDL_FALSE);
+        session.touchUp(toPoints(event.button.x, event.button.y));
+        dirty = true;
     }
 }
 
