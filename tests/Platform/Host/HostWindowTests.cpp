@@ -144,6 +144,25 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     UIApplication::sharedApplication()->setDelegate(nullptr);
 }
 
+TEST_F(WindowBackend, ClosingTheWindowEndsTheRun) {
+    const std::vector<std::pair<const char*, SDL_Event>> closings = [] {
+        SDL_Event quit{}, close{};
+        quit.type = SDL_QUIT;
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        return std::vector<std::pair<const char*, SDL_Event>>{{"quit", quit}, {"close", close}};
+    }();
+    for (auto [name, event] : closings) {
+        std::string error;
+        std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+        ASSERT_NE(window, nullptr) << error;
+        HostSession session(1);
+        EXPECT_TRUE(window->processEvents(session, 0)) << name;
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        EXPECT_FALSE(window->processEvents(session, 100)) << name;
+    }
+}
+
 TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {
     auto script = [&](const std::string& shot) {
         return "tap 30 42\nwait 600\ntap 85 106\nscreenshot " + (folder.path() / shot).string() +
