@@ -44,6 +44,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
   "PrismkeyFree picks the colour that tints the keyboard; keyboard-host shows a keyboard with the Prismkey plug-in loaded.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# As Debian ships programs: without symbol tables or debug information.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Library dependencies are computed from the binaries (dpkg-shlibdeps follows the
