@@ -23,3 +23,12 @@ void KeyboardHostViewController::typeCharacter(char character) {
     hostView_->setNeedsLayout();
     hostView_->layoutIfNeeded();
 }
+
+std::optional<CGPoint> KeyboardHostViewController::screenPointOfKey(char character) const {
+    UIKBKeyView* key = hostView_ ? hostView_->keyForCharacter(character) : nullptr;
+    if (key == nullptr) {
+        return std::nullopt;
+    }
+    CGRect bounds = key->bounds();
+    return key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
+}

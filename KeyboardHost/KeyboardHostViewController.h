@@ -8,6 +8,8 @@
 
 #include <UIKit/UIViewController.h>
 
+#include <optional>
+
 class KeyboardHostViewController : public UIViewController {
   public:
     void loadView() override;
@@ -16,6 +18,9 @@ class KeyboardHostViewController : public UIViewController {
     UIPeripheralHostView* hostView() const { return hostView_.get(); }
     // Types `character` as if its key had been tapped.
     void typeCharacter(char character);
+    // The centre of the key that types `character`, in screen points; none when the
+    // keyboard has no such key.
+    std::optional<CGPoint> screenPointOfKey(char character) const;
 
   private:
     std::shared_ptr<KeyboardTextField> textField_;

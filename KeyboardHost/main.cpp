@@ -48,10 +48,6 @@ std::vector<std::string> loadPlugins() {
 }
 
 std::optional<int> beforeRun(const HostSettings&) {
-    if (!state().plugins.empty() && !std::filesystem::is_directory(state().plugins)) {
-        report("no plug-in folder " + state().plugins);
-        return 2;
-    }
     KeyboardClasses::registerAll();
     std::vector<std::string> plugins = loadPlugins();
     if (state().query) {
@@ -69,20 +65,28 @@ bool launch() {
     return true;
 }
 
+std::optional<CGPoint> keyPoint(char character) {
+    return state().controller ? state().controller->screenPointOfKey(character) : std::nullopt;
+}
+
 // `key TEXT`: taps the key of each character, as a finger would.
 void typeKeys(const ScriptCommand& command, HostSession& session) {
-    UIPeripheralHostView* keyboard = state().controller ? state().controller->hostView() : nullptr;
     for (char character : command.text) {
-        UIKBKeyView* key = keyboard ? keyboard->keyForCharacter(character) : nullptr;
-        if (key == nullptr) {
+        std::optional<CGPoint> point = keyPoint(character);
+        if (!point) {
             throw ScriptError(command.line, std::string("no key for '") + character +
                                                 "' (the keyboard has a-z and space)");
         }
-        CGRect bounds = key->bounds();
-        CGPoint centre =
-            key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
-        session.tap(centre);
+        session.tap(*point);
     }
+}
+
+// Checked as the option is read, before the device root is touched.
+void choosePluginFolder(const std::string& folder) {
+    if (!std::filesystem::is_directory(folder)) {
+        throw HostUsageError("no plug-in folder " + folder);
+    }
+    state().plugins = folder;
 }
 
 HostProgram keyboardHostProgram() {
@@ -93,7 +97,7 @@ HostProgram keyboardHostProgram() {
     program.options.push_back({"--plugins", "DIR",
                                "load plug-ins from DIR instead of the device root's "
                                "/Library/MobileSubstrate/DynamicLibraries",
-                               [](const std::string& value) { state().plugins = value; }});
+                               choosePluginFolder});
     program.options.push_back({"--query", "",
                                "run one layout pass and one appearance query, print them as one "
                                "JSON line and exit (no display needed)",
@@ -104,6 +108,7 @@ HostProgram keyboardHostProgram() {
                                  {},
                                  "tap the key of each character (a-z, space)"},
                                 typeKeys});
+    program.characterKeys = keyPoint;
     program.beforeRun = beforeRun;
     program.launch = launch;
     return program;

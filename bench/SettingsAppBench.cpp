@@ -1,6 +1,7 @@
 // The settings app: a headless start to its first frame (a whole process, beside
-// the cost of starting any process), and one swatch tap to the end of the animation
-// it starts, frame by frame at 60 frames a second, at scale 2.
+// the cost of starting any process; from the build tree and from an installed tree),
+// and one swatch tap to the end of the animation it starts, frame by frame at 60
+// frames a second, at scale 2.
 #include <AppDelegate.h>
 #include <Foundation/NSFileManager.h>
 #include <Host/HostSession.h>
@@ -60,10 +61,21 @@ void BM_SwatchTapToEndOfAnimation(benchmark::State& state) {
 }
 BENCHMARK(BM_SwatchTapToEndOfAnimation)->Unit(benchmark::kMillisecond);
 
-void BM_StartToFirstFrameProcess(benchmark::State& state) {
+// The build installed once into a temporary prefix (cmake from PATH).
+const std::filesystem::path& installedTree() {
+    static testsupport::TemporaryDirectory prefix;
+    static const bool installed =
+        testsupport::runProcess({"/usr/bin/env", "cmake", "--install", buildFolder().string(),
+                                 "--prefix", prefix.path().string()})
+            .exitCode == 0;
+    static const std::filesystem::path none;
+    return installed ? prefix.path() : none;
+}
+
+void startToFirstFrame(benchmark::State& state, const std::filesystem::path& tree) {
     testsupport::TemporaryDirectory root;
     std::string shot = (root.path() / "first.png").string();
-    std::string program = (buildFolder() / "bin" / "PrismkeyFree").string();
+    std::string program = (tree / "bin" / "PrismkeyFree").string();
     for (auto _ : state) {
         auto result = testsupport::runProcess(
             {program, "--headless", "--root", root.path().string(), "--events", "-"},
@@ -74,7 +86,19 @@ void BM_StartToFirstFrameProcess(benchmark::State& state) {
         }
     }
 }
+void BM_StartToFirstFrameProcess(benchmark::State& state) {
+    startToFirstFrame(state, buildFolder());
+}
 BENCHMARK(BM_StartToFirstFrameProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StartToFirstFrameInstalledProcess(benchmark::State& state) {
+    if (installedTree().empty()) {
+        state.SkipWithError("cmake --install failed");
+        return;
+    }
+    startToFirstFrame(state, installedTree());
+}
+BENCHMARK(BM_StartToFirstFrameInstalledProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The baseline in the same run: starting a process that does nothing.
 void BM_ProcessStartBaseline(benchmark::State& state) {

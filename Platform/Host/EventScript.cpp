@@ -1,5 +1,7 @@
 #include <Host/EventScript.h>
 
+#include <Host/HostKey.h>
+
 #include <cctype>
 
 #include <algorithm>
@@ -30,6 +32,13 @@ std::string withoutComment(const std::string& line) {
     return line;
 }
 
+std::string quoted(const std::string& text) {
+    std::string result = "\"";
+    result += text;
+    result += '"';
+    return result;
+}
+
 std::vector<std::string> splitWords(const std::string& text) {
     std::vector<std::string> words;
     std::istringstream stream(text);
@@ -56,58 +65,75 @@ std::string joinWords(const std::vector<std::string>& words) {
     return text;
 }
 
+// One token for one argument, into `command`; throws ScriptError saying what is wrong.
+void readToken(std::size_t line, const ScriptCommandSyntax& syntax, ScriptArgument argument,
+               const std::string& token, ScriptCommand& command) {
+    const std::string usage = " (usage: " + syntax.usage + ")";
+    double value = 0;
+    switch (argument) {
+    case ScriptArgument::number:
+        if (!parseScriptNumber(token, value)) {
+            throw ScriptError(line, quoted(token) + " is not a number" + usage);
+        }
+        command.numbers.push_back(value);
+        break;
+    case ScriptArgument::optionalCount:
+        if (!parseScriptNumber(token, value) || value < 1 || value > 100000 ||
+            value != std::floor(value)) {
+            throw ScriptError(line, quoted(token) + " is not a whole number from 1" + usage);
+        }
+        command.numbers.push_back(value);
+        break;
+    case ScriptArgument::word:
+        if (std::find(syntax.words.begin(), syntax.words.end(), token) == syntax.words.end()) {
+            throw ScriptError(line, syntax.name + " takes " + joinWords(syntax.words) + ", not " +
+                                        quoted(token));
+        }
+        command.text = token;
+        break;
+    case ScriptArgument::key:
+        if (!HostKeyNamed(token)) {
+            throw ScriptError(line, syntax.name + " takes " + HostKeyNameList() + ", not " +
+                                        quoted(token));
+        }
+        command.text = token;
+        break;
+    case ScriptArgument::text:
+        break;
+    }
+}
+
+[[noreturn]] void refuseArguments(std::size_t line, const ScriptCommandSyntax& syntax,
+                                  const char* problem) {
+    throw ScriptError(line, syntax.name + problem + " (usage: " + syntax.usage + ")");
+}
+
 ScriptCommand parseArguments(std::size_t line, const ScriptCommandSyntax& syntax,
                              const std::string& rest) {
     ScriptCommand command;
     command.line = line;
     command.name = syntax.name;
-    const std::string usage = "usage: " + syntax.usage;
     std::vector<std::string> tokens = splitWords(rest);
     std::size_t next = 0;
     for (ScriptArgument argument : syntax.arguments) {
         if (argument == ScriptArgument::text) {
-            if (trim(rest).empty()) {
-                throw ScriptError(line, syntax.name + " needs text (" + usage + ")");
-            }
             command.text = trim(rest);
+            if (command.text.empty()) {
+                refuseArguments(line, syntax, " needs text");
+            }
             return command;
         }
         if (next >= tokens.size()) {
             if (argument == ScriptArgument::optionalCount) {
                 break;
             }
-            throw ScriptError(line, syntax.name + " is missing an argument (" + usage + ")");
+            refuseArguments(line, syntax, " is missing an argument");
         }
-        const std::string& token = tokens[next++];
-        double value = 0;
-        switch (argument) {
-        case ScriptArgument::number:
-            if (!parseScriptNumber(token, value)) {
-                throw ScriptError(line, "\"" + token + "\" is not a number (" + usage + ")");
-            }
-            command.numbers.push_back(value);
-            break;
-        case ScriptArgument::optionalCount:
-            if (!parseScriptNumber(token, value) || value < 1 || value > 100000 ||
-                value != std::floor(value)) {
-                throw ScriptError(line,
-                                  "\"" + token + "\" is not a whole number from 1 (" + usage + ")");
-            }
-            command.numbers.push_back(value);
-            break;
-        case ScriptArgument::word:
-            if (std::find(syntax.words.begin(), syntax.words.end(), token) == syntax.words.end()) {
-                throw ScriptError(line, syntax.name + " takes " + joinWords(syntax.words) +
-                                            ", not \"" + token + "\"");
-            }
-            command.text = token;
-            break;
-        case ScriptArgument::text:
-            break;
-        }
+        readToken(line, syntax, argument, tokens[next++], command);
     }
     if (next < tokens.size()) {
-        throw ScriptError(line, "too many arguments for " + syntax.name + " (" + usage + ")");
+        throw ScriptError(line, "too many arguments for " + syntax.name +
+                                    " (usage: " + syntax.usage + ")");
     }
     return command;
 }
@@ -155,6 +181,12 @@ std::vector<ScriptCommandSyntax> standardScriptCommands() {
          "alert TITLE",
          {},
          "press the button so titled on the alert that is up"},
+        {"press",
+         {A::key},
+         "press KEY",
+         {},
+         "a key of the computer's keyboard: a letter or digit, space, Return, Escape, Tab, "
+         "BackSpace"},
         {"rotate",
          {A::word},
          "rotate portrait|landscape",

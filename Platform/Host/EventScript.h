@@ -7,6 +7,8 @@
 //   down X Y | move X Y | up X Y | cancel
 //   drag X1 Y1 X2 Y2 [N]     down, N moves (default 8), up
 //   alert TITLE              press the button so titled on the topmost alert
+//   press KEY                a key of the computer's keyboard: a letter or digit,
+//                            space, Return, Escape, Tab, BackSpace
 //   rotate portrait|landscape
 //   wait MS                  advance the clock; animations move on
 //   screenshot PATH          the screen now, as PNG
@@ -26,6 +28,7 @@ enum class ScriptArgument {
     number,        // a decimal number
     optionalCount, // a whole number >= 1, may be left out (last argument only)
     word,          // one of the command's words
+    key,           // a key of the computer's keyboard, as HostKeyNamed reads it
     text,          // the rest of the line, not empty (last argument only)
 };
 

@@ -6,37 +6,19 @@
 //   --headless      no window: run the event script on a virtual clock, then exit
 //   --events FILE   event script ("-" for standard input)
 //   --help          usage
+//   --version       the program's name and version
 //
 // Options take their value as the next argument or after "=" (--root=DIR).
 #pragma once
 
-#include <functional>
-#include <optional>
-#include <stdexcept>
+#include <Host/HostOption.h>
+#include <Host/HostSettings.h>
+#include <Host/HostUsageError.h>
+
 #include <string>
 #include <vector>
 
-// A program's own option. A flag when `valueName` is empty.
-struct HostOption {
-    std::string name;      // "--plugins"
-    std::string valueName; // "DIR"
-    std::string help;
-    std::function<void(const std::string& value)> apply;
-};
-
-struct HostSettings {
-    std::optional<std::string> root;
-    std::optional<int> scale;
-    bool headless = false;
-    std::optional<std::string> eventsPath;
-    bool help = false;
-};
-
-// A bad command line, in one line.
-class HostUsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+class HostArgumentReader;
 
 class HostCommandLine {
   public:
@@ -48,8 +30,12 @@ class HostCommandLine {
     HostSettings parse(int argc, char** argv) const;
     // The options, then the script commands given (one usage line each).
     std::string usage(const std::vector<std::string>& scriptUsages) const;
+    // "<program> <version>".
+    std::string versionLine() const;
 
   private:
+    void applyProgramOption(HostArgumentReader& reader) const;
+
     std::string programName_;
     std::string summary_;
     std::vector<HostOption> options_;

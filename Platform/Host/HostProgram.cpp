@@ -1,9 +1,11 @@
 #include <Host/HostProgram.h>
 
 #include <Foundation/NSFileManager.h>
+#include <Host/HostDeviceRoot.h>
+#include <Host/HostInstallation.h>
 #include <Host/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
-#include <UIKit/UIApplication.h>
+#include <UIKit/UIImage.h>
 #include <UIKit/UIScreen.h>
 
 #include <algorithm>
@@ -14,10 +16,14 @@
 
 namespace {
 
-void report(const std::string& program, const std::string& message) {
-    std::string line = program + ": " + message + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
+void report(const std::string& line) {
+    std::string text = line + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
+}
+
+void report(const std::string& program, const std::string& message) {
+    report(program + ": " + message);
 }
 
 std::vector<std::string> scriptUsages(const std::vector<ScriptCommandSyntax>& syntax) {
@@ -50,116 +56,146 @@ std::string scriptName(const HostSettings& settings) {
     return *settings.eventsPath == "-" ? std::string("<stdin>") : *settings.eventsPath;
 }
 
-int runHeadless(HostSession& session, const std::vector<ScriptCommand>& script,
-                const std::string& program, const std::string& name) {
+std::string lineError(const std::string& script, std::size_t line, const char* what) {
+    return script + ", line " + std::to_string(line) + ": " + what;
+}
+
+// What the command line asked for, with the script read and checked.
+struct StartRequest {
+    std::string name;
+    HostSettings settings;
+    std::vector<ScriptCommand> script;
+};
+
+// Parses the command line and reads the script; a status when the run ends here
+// (help, version, or a bad option or script line).
+std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& program,
+                                    StartRequest& request) {
+    HostCommandLine commandLine(request.name, program.summary);
+    for (const HostOption& option : program.options) {
+        commandLine.addOption(option);
+    }
+    try {
+        request.settings = commandLine.parse(argc, argv);
+        std::vector<ScriptCommandSyntax> syntax = HostSession(1, program.commands).scriptSyntax();
+        if (request.settings.help || request.settings.version) {
+            std::cout << (request.settings.help ? commandLine.usage(scriptUsages(syntax))
+                                                : commandLine.versionLine() + "\n");
+            return 0;
+        }
+        if (request.settings.eventsPath) {
+            request.script = readScript(*request.settings.eventsPath, syntax);
+        }
+    } catch (const HostUsageError& error) {
+        report(request.name, error.what());
+        return 2;
+    } catch (const ScriptError& error) {
+        report(request.name, lineError(scriptName(request.settings), error.line(), error.what()));
+        return 2;
+    }
+    return std::nullopt;
+}
+
+// The device root and the application's images; false when the root cannot be used.
+bool prepareFiles(const StartRequest& request) {
+    NSFileManager::setDeviceRoot(request.settings.root ? *request.settings.root
+                                                       : NSFileManager::defaultDeviceRoot());
+    HostInstallation installation = HostInstallation::current();
+    HostDeviceRootPreparation root = HostPrepareDeviceRoot(installation.plugins);
+    if (root.error) {
+        report(request.name, *root.error);
+        return false;
+    }
+    if (!root.installedPlugins.empty()) {
+        std::string names;
+        for (const std::string& plugin : root.installedPlugins) {
+            names += (names.empty() ? "" : ", ") + plugin;
+        }
+        report("plug-ins: installed " + names + " into " + root.pluginFolder.string());
+    }
+    for (const std::string& problem : root.problems) {
+        report(request.name, problem);
+    }
+    UIImage::setResourceDirectory(installation.resources);
+    return true;
+}
+
+// Opens the window unless the run is headless; a status when there is no display.
+std::optional<int> openWindow(const StartRequest& request, std::unique_ptr<HostWindow>& window) {
+    if (request.settings.headless) {
+        return std::nullopt;
+    }
+    std::string error;
+    window = HostWindow::open(request.name, request.settings.scale, error);
+    if (!window) {
+        report(request.name, error);
+        return 2;
+    }
+    return std::nullopt;
+}
+
+int runHeadless(HostSession& session, const StartRequest& request) {
     session.setWaitHandler([](double seconds) { CAMediaTimeAdvance(seconds); });
-    for (const ScriptCommand& command : script) {
+    std::string name = scriptName(request.settings);
+    for (const ScriptCommand& command : request.script) {
         try {
             if (session.run(command) == HostSession::Step::quit) {
                 return 0;
             }
         } catch (const ScriptError& error) {
-            report(program, name + ", line " + std::to_string(error.line()) + ": " + error.what());
+            report(request.name, lineError(name, error.line(), error.what()));
             return 2;
         } catch (const HostFailure& failure) {
-            report(program,
-                   name + ", line " + std::to_string(failure.line()) + ": " + failure.what());
+            report(request.name, lineError(name, failure.line(), failure.what()));
             return 1;
         }
     }
     return 0;
 }
 
-void prepareDeviceRoot(const HostSettings& settings, const std::string& program) {
-    NSFileManager::setDeviceRoot(settings.root ? *settings.root
-                                               : NSFileManager::defaultDeviceRoot());
-    NSFileError error;
-    if (!NSFileManager::defaultManager()->createStandardDeviceFolders(&error)) {
-        report(program, "cannot prepare the device root " + NSFileManager::deviceRoot() + ": " +
-                            error.description);
+// The screen's scale and the clock, the launch, then the window or the script.
+int launchAndRun(const StartRequest& request, const HostProgram& program, HostWindow* window) {
+    int scale = window ? window->scale() : request.settings.scale.value_or(1);
+    if (window) {
+        CAMediaTimeUseRealClock();
     }
+    UIScreen::mainScreen()->setScale(static_cast<CGFloat>(scale));
+    if (program.launch && !program.launch()) {
+        report(request.name, "the application did not finish launching");
+        return 1;
+    }
+    HostSession session(static_cast<CGFloat>(scale), program.commands);
+    session.setCharacterKeys(program.characterKeys);
+    if (window) {
+        return window->run(session, request.script, scriptName(request.settings));
+    }
+    return runHeadless(session, request);
 }
 
 } // namespace
 
 int HostRun(int argc, char** argv, const HostProgram& program) {
-    std::string name = program.name;
-    if (name.empty()) {
-        name = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "program";
+    StartRequest request;
+    request.name = program.name;
+    if (request.name.empty()) {
+        request.name = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "program";
     }
-    HostCommandLine commandLine(name, program.summary);
-    for (const HostOption& option : program.options) {
-        commandLine.addOption(option);
+    if (std::optional<int> status = readStartRequest(argc, argv, program, request)) {
+        return *status;
     }
-    std::vector<HostScriptCommand> commands = program.commands;
-    HostSettings settings;
-    std::vector<ScriptCommand> script;
-    std::vector<ScriptCommandSyntax> syntax;
-    try {
-        settings = commandLine.parse(argc, argv);
-        HostSession probe(1, commands);
-        syntax = probe.scriptSyntax();
-        if (settings.help) {
-            std::cout << commandLine.usage(scriptUsages(syntax));
-            return 0;
-        }
-        prepareDeviceRoot(settings, name);
-        if (settings.eventsPath) {
-            script = readScript(*settings.eventsPath, syntax);
-        }
-    } catch (const HostUsageError& error) {
-        report(name, error.what());
-        return 2;
-    } catch (const ScriptError& error) {
-        report(name, scriptName(settings) + ", line " + std::to_string(error.line()) + ": " +
-                         error.what());
-        return 2;
+    if (!prepareFiles(request)) {
+        return 1;
     }
-
     CAMediaTimeUseVirtualClock(0);
-    UIScreen::mainScreen()->setScale(static_cast<CGFloat>(settings.scale.value_or(1)));
+    UIScreen::mainScreen()->setScale(static_cast<CGFloat>(request.settings.scale.value_or(1)));
     if (program.beforeRun) {
-        if (std::optional<int> status = program.beforeRun(settings)) {
+        if (std::optional<int> status = program.beforeRun(request.settings)) {
             return *status;
         }
     }
-
     std::unique_ptr<HostWindow> window;
-    int scale = settings.scale.value_or(1);
-    if (!settings.headless) {
-        std::string error;
-        window = HostWindow::open(name, settings.scale, error);
-        if (!window) {
-            report(name, error);
-            return 2;
-        }
-        scale = window->scale();
-        CAMediaTimeUseRealClock();
+    if (std::optional<int> status = openWindow(request, window)) {
+        return *status;
     }
-    UIScreen::mainScreen()->setScale(static_cast<CGFloat>(scale));
-
-    if (program.launch && !program.launch()) {
-        report(name, "the application did not finish launching");
-        return 1;
-    }
-    HostSession session(static_cast<CGFloat>(scale), commands);
-    if (window) {
-        return window->run(session, script, scriptName(settings));
-    }
-    return runHeadless(session, script, name, scriptName(settings));
-}
-
-std::function<bool()> HostLaunchApplicationDelegate(const std::string& delegateClassName) {
-    return [delegateClassName] {
-        const UIApplicationRef& application = UIApplication::sharedApplication();
-        std::shared_ptr<UIApplicationDelegate> delegate =
-            UIApplicationCreateDelegate(delegateClassName);
-        if (!delegate) {
-            report(program_invocation_short_name,
-                   "no application delegate class is registered as \"" + delegateClassName + "\"");
-            return false;
-        }
-        application->setDelegate(std::move(delegate));
-        return application->finishLaunching();
-    };
+    return launchAndRun(request, program, window.get());
 }

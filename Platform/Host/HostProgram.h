@@ -2,12 +2,15 @@
 // and script commands, the device root, the scale and the clock, then the program's
 // launch and either the window or the headless run of the event script.
 //
-// Order: parse (bad options: one line, status 2; --help: usage, status 0); set the
-// device root; read and check the whole script (bad line: status 2); `beforeRun`
-// (may end the run with a status, e.g. a query that needs no display); open the
-// window or choose the headless run (no display: say so, status 2); set the
-// screen's scale and the clock (real in a window, virtual headless); `launch`;
-// run. Headless runs end when the script ends or at `quit`.
+// Order: parse (bad options: one line, status 2; --help: usage, --version: the
+// version, status 0); read and check the whole script (bad line: status 2); prepare
+// the device root (cannot: one line naming the folder, status 1; a new plug-in
+// folder gets the shipped plug-ins, said in one line); find the application's
+// images beside the executable; `beforeRun` (may end the run with a status, e.g. a
+// query that needs no display); open the window or choose the headless run (no
+// display: say so, status 2); set the screen's scale and the clock (real in a
+// window, virtual headless); `launch`; run. Headless runs end when the script ends
+// or at `quit`.
 #pragma once
 
 #include <Host/HostCommandLine.h>
@@ -25,15 +28,13 @@ struct HostProgram {
     std::string summary;
     std::vector<HostOption> options;
     std::vector<HostScriptCommand> commands;
-    // After the device root is set and the script checked, before any display is
-    // needed. A status ends the run with it.
+    // Where the program's on-screen keys are, for the computer's keyboard.
+    HostCharacterKeys characterKeys;
+    // After the device root is prepared and the script checked, before any display
+    // is needed. A status ends the run with it.
     std::function<std::optional<int>(const HostSettings& settings)> beforeRun;
     // Builds the application (windows, controllers). False: launching failed.
     std::function<bool()> launch;
 };
 
 int HostRun(int argc, char** argv, const HostProgram& program);
-
-// The launch of an application whose delegate class is registered under
-// `delegateClassName` (what UIApplicationMain runs).
-std::function<bool()> HostLaunchApplicationDelegate(const std::string& delegateClassName);

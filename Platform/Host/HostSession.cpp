@@ -110,6 +110,57 @@ void HostSession::pressAlertButton(const std::string& title) {
     changed();
 }
 
+// The default button is the first that is not the cancel button; an alert with a
+// cancel button alone has that as its default too.
+void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
+    UIAlertView* alert = UIAlertView::visibleAlert();
+    if (alert == nullptr) {
+        return;
+    }
+    NSInteger index = alert->cancelButtonIndex();
+    if (kind == HostKey::Kind::returnKey && alert->firstOtherButtonIndex() >= 0) {
+        index = alert->firstOtherButtonIndex();
+    }
+    if (index >= 0) {
+        alert->pressButtonAtIndex(index);
+        changed();
+    }
+}
+
+void HostSession::keyDown(HostKey key) {
+    if (key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape) {
+        pressAlertButtonForKey(key.kind);
+        return;
+    }
+    if (key.kind != HostKey::Kind::character || heldKey_ || !characterKeys_) {
+        return;
+    }
+    std::optional<CGPoint> point = characterKeys_(key.character);
+    if (point && touchDown(*point)) {
+        heldKey_ = key.character;
+        heldKeyPoint_ = *point;
+    }
+}
+
+void HostSession::keyUp(HostKey key) {
+    if (key.kind == HostKey::Kind::character && heldKey_ == key.character) {
+        heldKey_.reset();
+        touchUp(heldKeyPoint_);
+    }
+}
+
+void HostSession::pressKey(HostKey key) {
+    keyDown(key);
+    keyUp(key);
+}
+
+void HostSession::releaseKeys() {
+    if (heldKey_) {
+        heldKey_.reset();
+        touchCancel();
+    }
+}
+
 bool HostSession::rotate(bool landscape) {
     bool turned = application().rotateToInterfaceOrientation(
         landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
@@ -141,7 +192,7 @@ void HostSession::writeScreenshot(const std::filesystem::path& path) const {
     }
 }
 
-HostSession::Step HostSession::run(const ScriptCommand& command) {
+bool HostSession::runTouchCommand(const ScriptCommand& command) {
     const std::string& name = command.name;
     auto requireTouch = [&](bool ok, const char* problem) {
         if (!ok) {
@@ -164,11 +215,37 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
         int moves = command.numbers.size() > 4 ? static_cast<int>(command.numbers[4]) : 8;
         requireTouch(drag(pointOf(command, 0), pointOf(command, 2), moves),
                      "drag while a finger is down (lift it with up or cancel first)");
-    } else if (name == "alert") {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void HostSession::runProgramCommand(const ScriptCommand& command) {
+    for (const HostScriptCommand& own : programCommands_) {
+        if (own.syntax.name == command.name) {
+            own.run(command, *this);
+            changed();
+            return;
+        }
+    }
+    throw ScriptError(command.line, "unknown command \"" + command.name + "\"");
+}
+
+HostSession::Step HostSession::run(const ScriptCommand& command) {
+    const std::string& name = command.name;
+    if (runTouchCommand(command)) {
+        return Step::next;
+    }
+    if (name == "alert") {
         try {
             pressAlertButton(command.text);
         } catch (const std::runtime_error& error) {
             throw ScriptError(command.line, error.what());
+        }
+    } else if (name == "press") {
+        if (std::optional<HostKey> key = HostKeyNamed(command.text)) {
+            pressKey(*key);
         }
     } else if (name == "rotate") {
         rotate(command.text == "landscape");
@@ -186,14 +263,7 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
     } else if (name == "quit") {
         return Step::quit;
     } else {
-        for (const HostScriptCommand& own : programCommands_) {
-            if (own.syntax.name == name) {
-                own.run(command, *this);
-                changed();
-                return Step::next;
-            }
-        }
-        throw ScriptError(command.line, "unknown command \"" + name + "\"");
+        runProgramCommand(command);
     }
     return Step::next;
 }

@@ -7,14 +7,20 @@
 #include <CoreGraphics/CGGeometry.h>
 #include <CoreGraphics/CGImage.h>
 #include <Host/EventScript.h>
+#include <Host/HostKey.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 class HostSession;
+
+// Where the program shows the key that types `character`, in screen points; none
+// when it has no such key.
+using HostCharacterKeys = std::function<std::optional<CGPoint>(char character)>;
 
 // A command of a program's own (keyboard-host's `key TEXT`). `run` may throw
 // ScriptError for a line that cannot run in the current state.
@@ -55,6 +61,17 @@ class HostSession {
     // Down at `from`, `moves` evenly spaced moves ending at `to`, up at `to`.
     bool drag(CGPoint from, CGPoint to, int moves);
 
+    // The computer's keyboard. A character puts a finger on the program's key for it
+    // while the key is down, as a tap does (a press that cannot take the finger,
+    // because one is down already, does nothing); Return presses the topmost
+    // alert's default button, Escape its cancel button.
+    void keyDown(HostKey key);
+    void keyUp(HostKey key);
+    void pressKey(HostKey key);
+    void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }
+    // Lifts a finger that a key holds down (the window lost the keyboard).
+    void releaseKeys();
+
     // Presses the button titled `title` on the alert that is up; throws
     // std::runtime_error saying what was there instead.
     void pressAlertButton(const std::string& title);
@@ -78,10 +95,18 @@ class HostSession {
 
   private:
     void changed() const;
+    // tap, down, move, up, cancel and drag; false for any other command.
+    bool runTouchCommand(const ScriptCommand& command);
+    void runProgramCommand(const ScriptCommand& command);
+    void pressAlertButtonForKey(HostKey::Kind kind);
 
     CGFloat scale_;
     std::vector<HostScriptCommand> programCommands_;
     bool touchDown_ = false;
+    HostCharacterKeys characterKeys_;
+    // The key whose finger is down, and where.
+    std::optional<char> heldKey_;
+    CGPoint heldKeyPoint_{};
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
 };

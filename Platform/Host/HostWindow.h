@@ -1,5 +1,6 @@
 // The window backend: one SDL window showing the screen, the mouse as a finger,
-// animations in real time. Frames are drawn only when something changed or an
+// the computer's keyboard as HostSession's keys (Ctrl+Q quits), animations in real
+// time. Frames are drawn only when something changed or an
 // animation runs, at most 60 a second. All SDL calls live in HostWindowSDL.cpp.
 #pragma once
 

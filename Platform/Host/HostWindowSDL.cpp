@@ -56,6 +56,42 @@ bool displayIsNamed() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
+// The key a keyboard event names, whatever the modifiers.
+std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
+    SDL_Keycode code = keysym.sym;
+    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
+        code == SDLK_SPACE) {
+        return HostKey::of(static_cast<char>(code));
+    }
+    switch (code) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return HostKey{HostKey::Kind::returnKey, 0};
+    case SDLK_ESCAPE:
+        return HostKey{HostKey::Kind::escape, 0};
+    case SDLK_TAB:
+        return HostKey{HostKey::Kind::tab, 0};
+    case SDLK_BACKSPACE:
+        return HostKey{HostKey::Kind::backSpace, 0};
+    default:
+        return std::nullopt;
+    }
+}
+
+constexpr Uint16 shortcutModifiers = KMOD_CTRL | KMOD_ALT | KMOD_GUI;
+
+bool isQuitShortcut(const SDL_Keysym& keysym) {
+    return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
+}
+
+// A key pressed with Ctrl, Alt or the system key is a shortcut, not typing.
+std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
+    if (event.repeat != 0 || (event.keysym.mod & shortcutModifiers) != 0) {
+        return std::nullopt;
+    }
+    return hostKeyOf(event.keysym);
+}
+
 } // namespace
 
 struct HostWindow::Impl {
@@ -73,6 +109,8 @@ struct HostWindow::Impl {
                 static_cast<CGFloat>(y) / static_cast<CGFloat>(scale)};
     }
     void handle(const SDL_Event& event, HostSession& session);
+    void handleMouse(const SDL_Event& event, HostSession& session);
+    void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
     void refreshClock();
 };
 
@@ -146,37 +184,63 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             closed = true;
-        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && mouseDown) {
-            mouseDown = false;
-            SDL_CaptureMouse(SDL_FALSE);
-            session.touchCancel();
+        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            if (mouseDown) {
+                mouseDown = false;
+                SDL_CaptureMouse(SDL_FALSE);
+                session.touchCancel();
+            }
+            session.releaseKeys();
         }
         dirty = true;
         break;
     case SDL_MOUSEBUTTONDOWN:
-        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown) {
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONUP:
+        handleMouse(event, session);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        handleKey(event.key, session);
+        break;
+    default:
+        break;
+    }
+}
+
+void HostWindow::Impl::handleMouse(const SDL_Event& event, HostSession& session) {
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        // A key that holds the finger keeps it: the mouse then does nothing.
+        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
+            session.touchDown(toPoints(event.button.x, event.button.y))) {
             mouseDown = true;
             SDL_CaptureMouse(SDL_TRUE);
-            session.touchDown(toPoints(event.button.x, event.button.y));
             dirty = true;
         }
-        break;
-    case SDL_MOUSEMOTION:
+    } else if (event.type == SDL_MOUSEMOTION) {
         if (mouseDown) {
             session.touchMove(toPoints(event.motion.x, event.motion.y));
             dirty = true;
         }
-        break;
-    case SDL_MOUSEBUTTONUP:
-        if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
-            mouseDown = false;
-            SDL_CaptureMouse(SDL_FALSE);
-            session.touchUp(toPoints(event.button.x, event.button.y));
+    } else if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
+        mouseDown = false;
+        SDL_CaptureMouse(SDL_FALSE);
+        session.touchUp(toPoints(event.button.x, event.button.y));
+        dirty = true;
+    }
+}
+
+void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& session) {
+    if (event.type == SDL_KEYUP) {
+        if (std::optional<HostKey> key = hostKeyOf(event.keysym)) {
+            session.keyUp(*key);
             dirty = true;
         }
-        break;
-    default:
-        break;
+    } else if (isQuitShortcut(event.keysym)) {
+        closed = true;
+    } else if (std::optional<HostKey> key = pressedKey(event)) {
+        session.keyDown(*key);
+        dirty = true;
     }
 }
 

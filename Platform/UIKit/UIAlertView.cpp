@@ -1,14 +1,12 @@
 #include <UIKit/UIAlertView.h>
 
-#include <UIKit/UIButton.h>
+#include <UIKit/UIAlertPresenter.h>
+#include <UIKit/UIAlertViewButton.h>
 #include <UIKit/UILabel.h>
-#include <UIKit/UIScreen.h>
-#include <UIKit/UIWindow.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <deque>
 
 namespace {
 
@@ -18,71 +16,6 @@ constexpr CGFloat textGap = 4;
 constexpr CGFloat bottomInset = 20;
 constexpr CGFloat titleFontSize = 17;
 constexpr CGFloat messageFontSize = 13;
-
-// A button of the alert: a light grey background while the finger is on it.
-class AlertButton : public UIButton {
-  public:
-    AlertButton() : UIButton(CGRectZero, UIButtonTypeCustom) {
-        setTitleColor(UIButton::defaultTintColor(), UIControlStateNormal);
-        setTitleColor(UIButton::defaultTintColor(), UIControlStateHighlighted);
-        titleLabel()->setFont(UIFont::systemFontOfSize(17));
-    }
-
-  protected:
-    void stateDidChange() override {
-        UIButton::stateDidChange();
-        setBackgroundColor(isHighlighted() ? UIColor::colorWithWhite(0.85f, 1) : nullptr);
-    }
-};
-
-// The window that dims the screen and holds the alert that is up, centred.
-class AlertOverlayWindow : public UIWindow {
-  public:
-    AlertOverlayWindow() : UIWindow(UIScreen::mainScreen()->bounds()) {
-        setWindowLevel(UIWindowLevelAlert);
-        setBackgroundColor(UIColor::colorWithWhite(0, 0.4f));
-    }
-
-    void layoutSubviews() override {
-        CGRect b = bounds();
-        for (const UIViewRef& alert : subviews()) {
-            CGSize size = alert->sizeThatFits(b.size);
-            alert->setFrame(CGRectMake(std::round((b.size.width - size.width) / 2),
-                                       std::round((b.size.height - size.height) / 2), size.width,
-                                       size.height));
-        }
-    }
-
-    void screenBoundsDidChange() override {
-        setFrame(UIScreen::mainScreen()->bounds());
-        layoutIfNeeded();
-    }
-};
-
-struct AlertPresenter {
-    UIAlertViewRef visible;
-    std::deque<UIAlertViewRef> waiting;
-    std::shared_ptr<AlertOverlayWindow> overlay;
-};
-
-AlertPresenter& presenter() {
-    // Made after the screen, so torn down before it.
-    UIScreen::mainScreen();
-    static AlertPresenter alerts;
-    return alerts;
-}
-
-void present(const UIAlertViewRef& alert) {
-    AlertPresenter& alerts = presenter();
-    alerts.visible = alert;
-    if (!alerts.overlay) {
-        alerts.overlay = std::make_shared<AlertOverlayWindow>();
-    }
-    alerts.overlay->setFrame(UIScreen::mainScreen()->bounds());
-    alerts.overlay->addSubview(alert);
-    alerts.overlay->setHidden(false);
-    alerts.overlay->layoutIfNeeded();
-}
 
 } // namespace
 
@@ -153,7 +86,7 @@ void UIAlertView::rebuildButtons() {
     buttons_.clear();
     separators_.clear();
     for (NSInteger index = 0; index < numberOfButtons(); ++index) {
-        auto button = std::make_shared<AlertButton>();
+        auto button = std::make_shared<UIAlertViewButton>();
         button->setTitle(buttonTitles_[static_cast<std::size_t>(index)], UIControlStateNormal);
         if (index == cancelButtonIndex_) {
             button->titleLabel()->setFont(UIFont::boldSystemFontOfSize(17));
@@ -252,7 +185,7 @@ void UIAlertView::show() {
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 
-    AlertPresenter& alerts = presenter();
+    UIAlertPresenter& alerts = UIAlertPresenter::shared();
     if (alerts.visible.get() == this ||
         std::any_of(alerts.waiting.begin(), alerts.waiting.end(),
                     [&](const UIAlertViewRef& a) { return a.get() == this; })) {
@@ -263,17 +196,21 @@ void UIAlertView::show() {
         alerts.waiting.push_back(std::move(self));
         return;
     }
+    comeUp();
+}
+
+void UIAlertView::comeUp() {
     if (UIAlertViewDelegate* d = alertDelegate()) {
         d->willPresentAlertView(this);
     }
-    present(self);
+    UIAlertPresenter::shared().present(std::static_pointer_cast<UIAlertView>(shared_from_this()));
     if (UIAlertViewDelegate* d = alertDelegate()) {
         d->didPresentAlertView(this);
     }
 }
 
 bool UIAlertView::isVisible() const {
-    return presenter().visible.get() == this;
+    return UIAlertPresenter::shared().visible.get() == this;
 }
 
 void UIAlertView::pressButtonAtIndex(NSInteger index) {
@@ -289,7 +226,7 @@ void UIAlertView::pressButtonAtIndex(NSInteger index) {
 
 void UIAlertView::dismissWithClickedButtonIndex(NSInteger index, bool animated) {
     (void)animated;
-    AlertPresenter& alerts = presenter();
+    UIAlertPresenter& alerts = UIAlertPresenter::shared();
     auto queued = std::find_if(alerts.waiting.begin(), alerts.waiting.end(),
                                [&](const UIAlertViewRef& a) { return a.get() == this; });
     if (queued != alerts.waiting.end()) {
@@ -311,13 +248,7 @@ void UIAlertView::dismissWithClickedButtonIndex(NSInteger index, bool animated) 
     if (!alerts.waiting.empty()) {
         UIAlertViewRef next = alerts.waiting.front();
         alerts.waiting.pop_front();
-        if (UIAlertViewDelegate* d = next->alertDelegate()) {
-            d->willPresentAlertView(next.get());
-        }
-        present(next);
-        if (UIAlertViewDelegate* d = next->alertDelegate()) {
-            d->didPresentAlertView(next.get());
-        }
+        next->comeUp();
     } else if (alerts.overlay) {
         alerts.overlay->setHidden(true);
     }
@@ -327,12 +258,12 @@ void UIAlertView::dismissWithClickedButtonIndex(NSInteger index, bool animated) 
 }
 
 UIAlertView* UIAlertView::visibleAlert() {
-    return presenter().visible.get();
+    return UIAlertPresenter::shared().visible.get();
 }
 
 std::vector<UIAlertView*> UIAlertView::queuedAlerts() {
     std::vector<UIAlertView*> queued;
-    for (const UIAlertViewRef& alert : presenter().waiting) {
+    for (const UIAlertViewRef& alert : UIAlertPresenter::shared().waiting) {
         queued.push_back(alert.get());
     }
     return queued;

@@ -93,6 +93,8 @@ class UIAlertView : public UIView {
 
   private:
     UIAlertViewDelegate* alertDelegate() const;
+    // Puts the alert up, telling the delegate before and after.
+    void comeUp();
     void rebuildButtons();
     std::vector<NSInteger> buttonOrder() const;
     CGFloat textHeight() const;

@@ -42,7 +42,8 @@ template <class T> void UIApplicationRegisterDelegateClass(const std::string& na
 // and its delegate (`delegateClassName`, registered above), tells the delegate that
 // launching finished and runs the window or the headless event script. Returns
 // the exit status. `principalClassName` must be empty or "UIApplication".
-// Defined by the host library (PlatformHost), which programs link.
+// The window or script is run by the runner the host library registers
+// (UIApplicationRunner.h), so programs link the host library.
 int UIApplicationMain(int argc, char** argv, const std::string& principalClassName,
                       const std::string& delegateClassName);
 

@@ -69,4 +69,25 @@ TEST(HostCommandLine, ProgramOptionsAreAppliedAndListed) {
     }
 }
 
+TEST(HostCommandLine, VersionIsAFlagAndALineOfItsOwn) {
+    HostCommandLine line("keyboard-host");
+    EXPECT_TRUE(line.parse(Arguments{"--version"}).version);
+    EXPECT_FALSE(line.parse(Arguments{"--help"}).version);
+    EXPECT_TRUE(line.parse(Arguments{"-h"}).help);
+    EXPECT_THROW(line.parse(Arguments{"--version=2"}), HostUsageError);
+    EXPECT_EQ(line.versionLine(), "keyboard-host " PRISMKEY_VERSION);
+    EXPECT_NE(line.usage({}).find("--version"), std::string::npos);
+}
+
+TEST(HostCommandLine, AProgramOptionMayRefuseItsValue) {
+    HostCommandLine line("keyboard-host");
+    line.addOption({"--plugins", "DIR", "", [](const std::string& value) {
+                        if (value != "/ok") {
+                            throw HostUsageError("no plug-in folder " + value);
+                        }
+                    }});
+    EXPECT_NO_THROW(line.parse(Arguments{"--plugins", "/ok"}));
+    EXPECT_THROW(line.parse(Arguments{"--plugins=/nope"}), HostUsageError);
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 // match the frame rendered headless. Skipped when no X server can be started.
 #include "TestScene.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 #include <Host/HostSession.h>
 #include <Host/HostWindow.h>
@@ -43,23 +44,6 @@ class WindowBackend : public ::testing::Test {
     }
     testsupport::TemporaryDirectory folder;
 };
-
-void pushMouse(Uint32 type, int x, int y) {
-    SDL_Event event{};
-    event.type = type;
-    if (type == SDL_MOUSEMOTION) {
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = SDL_BUTTON_LMASK;
-    } else {
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-    }
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
 
 TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     std::string error;
@@ -124,6 +108,59 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     EXPECT_GT(fill.b, 200);
     EXPECT_LT(fill.r, 60);
     UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
+TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    ASSERT_NE(window, nullptr) << error;
+    CAMediaTimeUseVirtualClock(0);
+    UIScreen::mainScreen()->setScale(1);
+    auto delegate = std::make_shared<TestSceneAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(delegate);
+    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    HostSession session(1);
+    window->present(session);
+
+    const std::vector<std::pair<SDL_Keycode, std::string>> answers = {
+        {SDLK_RETURN, "alert OK"}, {SDLK_KP_ENTER, "alert OK"}, {SDLK_ESCAPE, "alert Cancel"}};
+    for (const auto& [key, logged] : answers) {
+        pushMouse(SDL_MOUSEBUTTONDOWN, 85, 106);
+        pushMouse(SDL_MOUSEBUTTONUP, 85, 106);
+        window->processEvents(session, 100);
+        ASSERT_NE(UIAlertView::visibleAlert(), nullptr) << logged;
+        pushKey(SDL_KEYDOWN, key);
+        pushKey(SDL_KEYUP, key);
+        EXPECT_TRUE(window->processEvents(session, 100));
+        EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << logged;
+        EXPECT_EQ(delegate->scene()->log().back(), logged);
+    }
+
+    pushKey(SDL_KEYDOWN, SDLK_q);
+    pushKey(SDL_KEYUP, SDLK_q);
+    EXPECT_TRUE(window->processEvents(session, 100)) << "q alone is no shortcut";
+    pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
+    EXPECT_FALSE(window->processEvents(session, 100)) << "Ctrl+Q closes the window";
+    UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
+TEST_F(WindowBackend, ClosingTheWindowEndsTheRun) {
+    const std::vector<std::pair<const char*, SDL_Event>> closings = [] {
+        SDL_Event quit{}, close{};
+        quit.type = SDL_QUIT;
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        return std::vector<std::pair<const char*, SDL_Event>>{{"quit", quit}, {"close", close}};
+    }();
+    for (auto [name, event] : closings) {
+        std::string error;
+        std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+        ASSERT_NE(window, nullptr) << error;
+        HostSession session(1);
+        EXPECT_TRUE(window->processEvents(session, 0)) << name;
+        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        EXPECT_FALSE(window->processEvents(session, 100)) << name;
+    }
 }
 
 TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {

@@ -1,0 +1,105 @@
+// The computer's keyboard on the keyboard host's screen, headless and in a window:
+// letters and space tap the on-screen keys (held down while the key is), other
+// keys type nothing.
+#include "../Platform/Host/WindowEvents.h"
+#include "KeyboardHostViewController.h"
+#include "TestSupport.h"
+
+#include <Host/HostKey.h>
+#include <Host/HostSession.h>
+#include <Host/HostWindow.h>
+#include <QuartzCore/CAMediaTiming.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIScreen.h>
+#include <UIKit/UIWindow.h>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class KeyboardScreen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CAMediaTimeUseVirtualClock(0);
+        UIScreen::mainScreen()->setScale(1);
+        window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
+        controller = std::make_shared<KeyboardHostViewController>();
+        window->setRootViewController(controller);
+        window->makeKeyAndVisible();
+        session.setCharacterKeys([this](char c) { return controller->screenPointOfKey(c); });
+    }
+    void TearDown() override { window->setHidden(true); }
+    std::string typed() const { return controller->textField()->text(); }
+    bool highlighted(char c) const {
+        return controller->hostView()->keyForCharacter(c)->isHighlighted();
+    }
+
+    std::shared_ptr<UIWindow> window;
+    std::shared_ptr<KeyboardHostViewController> controller;
+    HostSession session{1};
+};
+
+TEST_F(KeyboardScreen, PressedKeysTypeWhatTheirOnScreenKeysType) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{"h", "i"}, "hi"},
+        {{"H", "I"}, "hi"},
+        {{"a", "space", "z"}, "a z"},
+        {{"7", "0"}, ""},
+        {{"Return", "Escape", "Tab", "BackSpace"}, ""},
+    };
+    for (const auto& [keys, text] : rows) {
+        std::string before = typed();
+        for (const std::string& name : keys) {
+            session.pressKey(*HostKeyNamed(name));
+        }
+        EXPECT_EQ(typed().substr(before.size()), text) << keys.front();
+        EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown()) << keys.front();
+    }
+}
+
+TEST_F(KeyboardScreen, AKeyShowsPressedWhileDownAndTypesWhenLifted) {
+    session.keyDown(HostKey::of('q'));
+    EXPECT_TRUE(highlighted('q'));
+    EXPECT_EQ(typed(), "") << "as a tap, it types when lifted";
+    session.keyDown(HostKey::of('w'));
+    EXPECT_FALSE(highlighted('w')) << "one finger: the second key waits";
+    session.keyUp(HostKey::of('q'));
+    EXPECT_FALSE(highlighted('q'));
+    EXPECT_EQ(typed(), "q");
+}
+
+TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
+    testsupport::VirtualDisplay display;
+    if (display.name().empty()) {
+        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    }
+    setenv("DISPLAY", display.name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    std::string error;
+    std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
+    ASSERT_NE(shown, nullptr) << error;
+    window->layoutIfNeeded();
+    shown->present(session);
+    CGPoint h = *controller->screenPointOfKey('h');
+    auto x = static_cast<std::size_t>(h.x), y = static_cast<std::size_t>(h.y) - 12;
+    CGPixel up = CGImageGetPixel(shown->windowPixels(), x, y);
+
+    pushKey(SDL_KEYDOWN, SDLK_h);
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_TRUE(highlighted('h'));
+    CGPixel down = CGImageGetPixel(shown->windowPixels(), x, y);
+    EXPECT_LT(down.r + 100, up.r) << "the pressed cap is drawn dark in the window";
+    pushKey(SDL_KEYUP, SDLK_h);
+    pushKey(SDL_KEYDOWN, SDLK_SPACE);
+    pushKey(SDL_KEYUP, SDLK_SPACE);
+    pushKey(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL);
+    pushKey(SDL_KEYUP, SDLK_c, KMOD_LCTRL);
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "h ") << "Ctrl+C is a shortcut, not a c";
+    EXPECT_FALSE(highlighted('h'));
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+// The computer's keyboard without a display: the names a script may use, and what
+// each key does in the test scene (an alert with "Cancel" and "OK" behind the
+// "Show Alert" button at (85, 106); the slider across (20..300, 154..194)).
+#include "TestScene.h"
+
+#include <Host/HostKey.h>
+#include <Host/HostSession.h>
+#include <QuartzCore/CAMediaTiming.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(HostKey, NamesAScriptMayUse) {
+    using K = HostKey::Kind;
+    const std::vector<std::pair<std::string, std::optional<HostKey>>> rows = {
+        {"a", HostKey{K::character, 'a'}},
+        {"Q", HostKey{K::character, 'q'}},
+        {"7", HostKey{K::character, '7'}},
+        {"space", HostKey{K::character, ' '}},
+        {"Return", HostKey{K::returnKey, 0}},
+        {"Escape", HostKey{K::escape, 0}},
+        {"Tab", HostKey{K::tab, 0}},
+        {"BackSpace", HostKey{K::backSpace, 0}},
+        {"", std::nullopt},
+        {"ab", std::nullopt},
+        {"return", std::nullopt},
+        {"F1", std::nullopt},
+        {" ", std::nullopt},
+        {"-", std::nullopt},
+        {"\xc3\xa9", std::nullopt},
+    };
+    for (const auto& [name, key] : rows) {
+        EXPECT_EQ(HostKeyNamed(name), key) << '"' << name << '"';
+    }
+}
+
+TEST(HostKey, PressInAScriptTakesOneKey) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"press Return\n", ""},
+        {"press z\n", ""},
+        {"press F1\n", "press takes a letter or digit, space, Return, Escape, Tab or BackSpace, "
+                       "not \"F1\""},
+        {"press\n", "press is missing an argument"},
+        {"press a b\n", "too many arguments for press"},
+    };
+    for (const auto& [script, error] : rows) {
+        try {
+            parseEventScript(script, standardScriptCommands());
+            EXPECT_EQ(error, "") << script;
+        } catch (const ScriptError& refused) {
+            EXPECT_NE(std::string(refused.what()).find(error), std::string::npos)
+                << script << refused.what();
+            EXPECT_FALSE(error.empty()) << script;
+        }
+    }
+}
+
+// The test scene launched in this process, headless, at scale 1.
+class SceneKeys : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        CAMediaTimeUseVirtualClock(0);
+        UIScreen::mainScreen()->setScale(1);
+        delegate = std::make_shared<TestSceneAppDelegate>();
+        UIApplication::sharedApplication()->setDelegate(delegate);
+        ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    }
+    static void TearDownTestSuite() {
+        UIApplication::sharedApplication()->setDelegate(nullptr);
+        delegate.reset();
+    }
+    void TearDown() override {
+        while (UIAlertView* alert = UIAlertView::visibleAlert()) {
+            alert->dismissWithClickedButtonIndex(0, false);
+        }
+    }
+    // What the scene logged while `run` ran.
+    std::vector<std::string> logDuring(const std::function<void()>& run) {
+        std::size_t before = delegate->scene()->log().size();
+        run();
+        const std::vector<std::string>& log = delegate->scene()->log();
+        return {log.begin() + static_cast<std::ptrdiff_t>(before), log.end()};
+    }
+
+    static inline std::shared_ptr<TestSceneAppDelegate> delegate;
+    HostSession session{1};
+};
+
+TEST_F(SceneKeys, ReturnAndEscapeAnswerTheAlertOtherKeysDoNot) {
+    struct Row {
+        bool alertUp;
+        std::vector<std::string> keys;
+        std::vector<std::string> logged;
+        bool alertStaysUp;
+    };
+    const std::vector<Row> rows = {
+        {true, {"Return"}, {"alert OK"}, false},
+        {true, {"Escape"}, {"alert Cancel"}, false},
+        {true, {"Tab", "BackSpace", "space", "a", "7"}, {}, true},
+        {false, {"Return", "Escape"}, {}, false},
+    };
+    for (const Row& row : rows) {
+        if (row.alertUp) {
+            ASSERT_TRUE(session.tap({85, 106}));
+            ASSERT_NE(UIAlertView::visibleAlert(), nullptr);
+        }
+        std::vector<std::string> logged = logDuring([&] {
+            for (const std::string& name : row.keys) {
+                session.pressKey(*HostKeyNamed(name));
+            }
+        });
+        EXPECT_EQ(logged, row.logged) << row.keys.front();
+        EXPECT_EQ(UIAlertView::visibleAlert() != nullptr, row.alertStaysUp) << row.keys.front();
+        TearDown();
+    }
+}
+
+TEST_F(SceneKeys, ACharacterKeyHoldsAFingerOnItsPlaceUntilReleased) {
+    // 'a' sits at the slider's middle; the scene has no key for anything else.
+    session.setCharacterKeys([](char c) -> std::optional<CGPoint> {
+        return c == 'a' ? std::optional<CGPoint>(CGPoint{160, 174}) : std::nullopt;
+    });
+    EXPECT_EQ(logDuring([&] { session.keyDown(HostKey::of('a')); }),
+              std::vector<std::string>{"slider 0.50"});
+    EXPECT_TRUE(UIApplication::sharedApplication()->hasTouchDown()) << "held while the key is";
+    session.keyUp(HostKey::of('b'));
+    EXPECT_TRUE(UIApplication::sharedApplication()->hasTouchDown()) << "another key lifts nothing";
+    EXPECT_EQ(logDuring([&] { session.keyUp(HostKey::of('a')); }),
+              std::vector<std::string>{"slider 0.50"});
+    EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown());
+
+    EXPECT_EQ(logDuring([&] { session.pressKey(HostKey::of('b')); }), std::vector<std::string>{});
+    ASSERT_TRUE(session.touchDown({40, 174}));
+    EXPECT_EQ(logDuring([&] { session.pressKey(HostKey::of('a')); }), std::vector<std::string>{})
+        << "a finger is down already: the key does nothing";
+    session.touchCancel();
+
+    session.keyDown(HostKey::of('a'));
+    session.releaseKeys();
+    EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown()) << "released when focus goes";
+}
+
+} // namespace

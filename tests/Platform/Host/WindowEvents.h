@@ -1,0 +1,32 @@
+// Input for window tests, pushed through SDL's own event queue as the window system
+// would deliver it.
+#pragma once
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+inline void pushMouse(Uint32 type, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        event.motion.x = x;
+        event.motion.y = y;
+        event.motion.state = SDL_BUTTON_LMASK;
+    } else {
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+    }
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
