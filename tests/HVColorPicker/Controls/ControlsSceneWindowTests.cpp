@@ -3,6 +3,7 @@
 // Skipped when no X server can be started.
 #include "ControlsTestScene.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 #include <Host/HostSession.h>
 #include <Host/HostWindow.h>
@@ -22,21 +23,7 @@ using testsupport::VirtualDisplay;
 
 // Screen points to window pixels at scale 2.
 void pushMouse(Uint32 type, CGPoint point) {
-    SDL_Event event{};
-    event.type = type;
-    int x = static_cast<int>(point.x * 2), y = static_cast<int>(point.y * 2);
-    if (type == SDL_MOUSEMOTION) {
-        event.motion.x = x;
-        event.motion.y = y;
-        event.motion.state = SDL_BUTTON_LMASK;
-    } else {
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-    }
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+    ::pushMouse(type, static_cast<int>(point.x * 2), static_cast<int>(point.y * 2));
 }
 
 void drag(CGPoint from, CGPoint to, int moves) {
