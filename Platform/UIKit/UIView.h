@@ -161,7 +161,6 @@ class UIView : public UIResponder, public CALayerDelegate {
 
   private:
     void attach(UIViewRef view, std::size_t index);
-    void detachSubview(UIView* view);
     void resizeSubviews(CGSize oldSize);
     void notifyMovedToWindow();
     std::size_t indexOfSubview(const UIView* view) const;
