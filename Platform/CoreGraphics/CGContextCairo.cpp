@@ -18,6 +18,17 @@ double unitAlpha(CGFloat alpha) {
     return std::isnan(alpha) ? 0.0 : std::clamp<double>(alpha, 0, 1);
 }
 
+// Runs `use` with the current path set aside and a path of just `rect` in its
+// place; a rectangle that is not finite is refused.
+template <class Use> void onRectangle(cairo_t* cairo, CGRect rect, Use use) {
+    if (!CGRectIsFinite(rect)) {
+        return;
+    }
+    CGCairoPathKeeper keeper(cairo);
+    cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    use();
+}
+
 bool isDrawable(const CGImage& image) {
     return image.width() > 0 && image.height() > 0;
 }
@@ -182,42 +193,26 @@ void CGCairoContext::clipToPath(bool evenOdd) {
 }
 
 void CGCairoContext::fillRect(CGRect rect) {
-    if (!CGRectIsFinite(rect)) {
-        return;
-    }
-    CGCairoPathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    paintPath(Paint::fill, FillRule::winding, AfterPaint::clearPath);
+    onRectangle(cairo_, rect,
+                [&] { paintPath(Paint::fill, FillRule::winding, AfterPaint::clearPath); });
 }
 
 void CGCairoContext::strokeRect(CGRect rect) {
-    if (!CGRectIsFinite(rect)) {
-        return;
-    }
-    CGCairoPathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    paintPath(Paint::stroke, FillRule::winding, AfterPaint::clearPath);
+    onRectangle(cairo_, rect,
+                [&] { paintPath(Paint::stroke, FillRule::winding, AfterPaint::clearPath); });
 }
 
 void CGCairoContext::clearRect(CGRect rect) {
-    if (!CGRectIsFinite(rect)) {
-        return;
-    }
-    CGCairoPathKeeper keeper(cairo_);
-    cairo_save(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
-    cairo_fill(cairo_);
-    cairo_restore(cairo_);
+    onRectangle(cairo_, rect, [&] {
+        cairo_save(cairo_);
+        cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
+        cairo_fill(cairo_);
+        cairo_restore(cairo_);
+    });
 }
 
 void CGCairoContext::clipToRect(CGRect rect) {
-    if (!CGRectIsFinite(rect)) {
-        return;
-    }
-    CGCairoPathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    cairo_clip(cairo_);
+    onRectangle(cairo_, rect, [&] { cairo_clip(cairo_); });
 }
 
 void CGCairoContext::setFillColor(CGColorRef color) {
