@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -43,28 +44,38 @@ void LayerRenderer::render(CALayer& layer) {
         beginOpacityGroup(layer, bounds);
     }
     renderBackground(layer, bounds, radius);
-    cairo_save(cairo_);
-    if (layer.masksToBounds()) {
-        clipToBounds(bounds, radius);
-    }
-    renderOwnContent(layer, bounds, radius);
-    if (noteFault(layer)) {
+    if (!renderInsideBounds(layer, bounds, radius)) {
         return;
     }
-    std::vector<CALayerRef> sublayers = layer.sublayers();
-    for (const auto& sublayer : sublayers) {
-        render(*sublayer);
-        if (fault_) {
-            return;
-        }
-    }
-    cairo_restore(cairo_);
     renderBorder(layer, bounds, radius);
     if (opacity < 1) {
         endOpacityGroup(opacity);
     }
     cairo_restore(cairo_);
     noteFault(layer);
+}
+
+// The layer's content, then its sublayers, clipped to the rounded bounds when the
+// layer masks. False when a fault stopped the drawing.
+bool LayerRenderer::renderInsideBounds(CALayer& layer, CGRect bounds, CGFloat radius) {
+    cairo_save(cairo_);
+    if (layer.masksToBounds()) {
+        clipToBounds(bounds, radius);
+    }
+    renderOwnContent(layer, bounds, radius);
+    if (noteFault(layer)) {
+        return false;
+    }
+    // Drawing may change the tree (a delegate adding layers): walk a snapshot.
+    std::vector<CALayerRef> sublayers = layer.sublayers();
+    for (const auto& sublayer : sublayers) {
+        render(*sublayer);
+        if (fault_) {
+            return false;
+        }
+    }
+    cairo_restore(cairo_);
+    return true;
 }
 
 bool LayerRenderer::isDrawn(const CALayer& layer) const {

@@ -37,6 +37,7 @@ class LayerRenderer {
     void paintImage(const CGImage& image, CGRect rect, ImageCover cover = ImageCover::blend);
     bool paintImageOnPixelGrid(const CGImage& image, CGRect rect, ImageCover cover);
     void renderBackground(const CALayer& layer, CGRect bounds, CGFloat radius);
+    bool renderInsideBounds(CALayer& layer, CGRect bounds, CGFloat radius);
     void clipToBounds(CGRect bounds, CGFloat radius);
     void renderOwnContent(CALayer& layer, CGRect bounds, CGFloat radius);
     void renderDrawnContent(CALayer& layer, CGRect bounds);
