@@ -249,10 +249,6 @@ CGImageRef emptyImage() {
         CGImage::SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0)), 1);
 }
 
-CGColorRef patternOf(const CGImageRef& image, CGFloat alpha) {
-    return CGColorCreateWithPattern(image, alpha);
-}
-
 struct RefusedCall {
     const char* name;
     std::function<void(CGContextRef)> call;
@@ -268,12 +264,12 @@ TEST(CGCairoContext, RefusedValuesDrawNothingAndLeaveTheContextUsable) {
     const RefusedCall calls[] = {
         {"path with a NaN point, filled",
          [](CGContextRef c) {
-             CGContextAddPath(c, pathThrough({kNaN, 4}));
+             CGContextAddPath(c, pathThrough(CGPointMake(kNaN, 4)));
              CGContextFillPath(c);
          }},
         {"path with an infinite point, filled",
          [](CGContextRef c) {
-             CGContextAddPath(c, pathThrough({kInf, 4}));
+             CGContextAddPath(c, pathThrough(CGPointMake(kInf, 4)));
              CGContextFillPath(c);
          }},
         {"path through an infinite transform, stroked",
@@ -282,17 +278,11 @@ TEST(CGCairoContext, RefusedValuesDrawNothingAndLeaveTheContextUsable) {
              CGContextStrokePath(c);
          }},
         {"rectangle NaN, filled",
-         [](CGContextRef c) {
-             CGContextFillRect(c, {{kNaN, 0}, {4, 4}});
-         }},
+         [](CGContextRef c) { CGContextFillRect(c, CGRectMake(kNaN, 0, 4, 4)); }},
         {"rectangle infinite, stroked",
-         [](CGContextRef c) {
-             CGContextStrokeRect(c, {{4, 0}, {kInf, 4}});
-         }},
+         [](CGContextRef c) { CGContextStrokeRect(c, CGRectMake(4, 0, kInf, 4)); }},
         {"rectangle NaN, clipped",
-         [](CGContextRef c) {
-             CGContextClipToRect(c, {{0, 0}, {kNaN, 1}});
-         }},
+         [](CGContextRef c) { CGContextClipToRect(c, CGRectMake(0, 0, kNaN, 1)); }},
         {"translated by NaN", [](CGContextRef c) { CGContextTranslateCTM(c, kNaN, 0); }},
         {"scaled by infinity", [](CGContextRef c) { CGContextScaleCTM(c, 1, kInf); }},
         {"scaled by zero", [](CGContextRef c) { CGContextScaleCTM(c, 0, 1); }},
@@ -316,29 +306,25 @@ TEST(CGCairoContext, RefusedValuesDrawNothingAndLeaveTheContextUsable) {
         {"pattern of NaN alpha with a shadow, filled",
          [&](CGContextRef c) {
              CGContextSetShadowWithColor(c, CGSizeMake(0, 0), 1, rgba(0, 1, 0));
-             CGContextSetFillColorWithColor(c, patternOf(tile, kNaN));
+             CGContextSetFillColorWithColor(c, CGColorCreateWithPattern(tile, kNaN));
              CGContextFillRect(c, CGRectMake(4, 0, 4, 4));
              CGContextSetShadowWithColor(c, CGSizeZero, 0, nullptr);
          }},
         {"pattern of an image without pixels, filled",
          [](CGContextRef c) {
-             CGContextSetFillColorWithColor(c, patternOf(emptyImage(), 1));
+             CGContextSetFillColorWithColor(c, CGColorCreateWithPattern(emptyImage(), 1));
              CGContextFillRect(c, CGRectMake(4, 0, 4, 4));
          }},
         {"image without pixels",
          [](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, 4, 4), emptyImage()); }},
         {"image in a NaN rectangle",
-         [&](CGContextRef c) {
-             CGContextDrawImage(c, {{4, 0}, {kNaN, 4}}, tile);
-         }},
+         [&](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, kNaN, 4), tile); }},
         {"text in a NaN rectangle",
          [](CGContextRef c) {
-             c->drawText("W", {{4, kNaN}, {4, 4}}, 4, false, {});
+             c->drawText("W", CGRectMake(4, kNaN, 4, 4), 4, false, CGTextAlignment::left);
          }},
         {"ellipse in an infinite rectangle",
-         [](CGContextRef c) {
-             CGContextFillEllipseInRect(c, {{4, 0}, {kInf, 4}});
-         }},
+         [](CGContextRef c) { CGContextFillEllipseInRect(c, CGRectMake(4, 0, kInf, 4)); }},
     };
     for (const auto& refused : calls) {
         SCOPED_TRACE(refused.name);

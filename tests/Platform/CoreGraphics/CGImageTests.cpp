@@ -1,4 +1,5 @@
 #include <CoreGraphics/CGBitmapContext.h>
+#include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGImageCairo.h>
 
 #include "TestSupport.h"
