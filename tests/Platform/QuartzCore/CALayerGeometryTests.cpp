@@ -1,8 +1,8 @@
 // The renderer's geometry: where a layer's coordinates start, the rounded outline
 // of its corners, and where its contents image goes.
 #include <QuartzCore/CALayerGeometry.h>
-#include <QuartzCore/CAMediaTiming.h>
-#include <QuartzCore/CATransaction.h>
+
+#include "LayerTreeTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +15,7 @@ namespace {
 constexpr CGFloat kNaN = std::numeric_limits<CGFloat>::quiet_NaN();
 constexpr CGFloat kInf = std::numeric_limits<CGFloat>::infinity();
 
-// Free-standing layers animate implicitly; these are set at once.
-class LayerPlacement : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-    }
-    void TearDown() override { CATransaction::commit(); }
-};
+using LayerPlacement = LayerTreeTest;
 
 CGPoint bezierMiddle(CGPoint p0, const CGPathElement& curve) {
     const auto& p = curve.points;

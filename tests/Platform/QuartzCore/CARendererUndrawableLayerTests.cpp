@@ -3,14 +3,13 @@
 // drawn: its siblings after it, and its parent's border above them.
 #include <CoreGraphics/CGHandlesCairo.h>
 #include <QuartzCore/CAGradientLayer.h>
-#include <QuartzCore/CAMediaTiming.h>
 #include <QuartzCore/CARenderer.h>
 #include <QuartzCore/CAShapeLayer.h>
 #include <QuartzCore/CATextLayer.h>
-#include <QuartzCore/CATransaction.h>
 #include <QuartzCore/LayerRendererCairo.h>
 
 #include "../CoreGraphics/DrawingTestSupport.h"
+#include "LayerTreeTest.h"
 
 #include <gtest/gtest.h>
 
@@ -236,16 +235,8 @@ std::vector<UndrawableCase> undrawableCases() {
     };
 }
 
-// Free-standing layers animate implicitly; these trees are built at once.
-class UndrawableLayer : public ::testing::Test {
+class UndrawableLayer : public LayerTreeTest {
   protected:
-    void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-    }
-    void TearDown() override { CATransaction::commit(); }
-
     // White root 40 x 10 with a black two-point border; the spoiled layer first,
     // then a blue sibling at x 20..30.
     CGImageRef renderBeside(const CALayerRef& spoiled, CGFloat scale) {
