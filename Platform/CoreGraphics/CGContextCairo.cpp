@@ -1,5 +1,6 @@
 #include <CoreGraphics/CGBlendModeCairo.h>
 #include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGImageCairo.h>
 #include <CoreGraphics/CGPathCairo.h>
 #include <CoreGraphics/CGShadowCairo.h>
 #include <CoreGraphics/CGTextLayoutCairo.h>
@@ -27,10 +28,6 @@ template <class Use> void onRectangle(cairo_t* cairo, CGRect rect, Use use) {
     CGCairoPathKeeper keeper(cairo);
     cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
     use();
-}
-
-bool isDrawable(const CGImage& image) {
-    return image.width() > 0 && image.height() > 0;
 }
 
 } // namespace
@@ -270,8 +267,9 @@ void CGCairoContext::scaleCTM(CGFloat sx, CGFloat sy) {
 }
 
 void CGCairoContext::drawImage(CGRect rect, const CGImageRef& image) {
-    // An image without pixels would scale the CTM by infinity.
-    if (!image || !isDrawable(*image) || !CGRectIsFinite(rect) || rect.size.width == 0 ||
+    // An image without pixels would scale the CTM by infinity; one Cairo cannot
+    // read would put the context into an error state.
+    if (!image || !CGImageIsDrawable(*image) || !CGRectIsFinite(rect) || rect.size.width == 0 ||
         rect.size.height == 0) {
         return;
     }

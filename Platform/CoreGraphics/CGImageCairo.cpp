@@ -33,6 +33,11 @@ CGImage::SurfacePtr CGImageSurfaceCreateARGB32Copy(cairo_surface_t* source) {
     return copy;
 }
 
+bool CGImageIsDrawable(const CGImage& image) {
+    return image.width() > 0 && image.height() > 0 &&
+           cairo_surface_status(image.cairoSurface()) == CAIRO_STATUS_SUCCESS;
+}
+
 CGImageRef CGImageCreateWithPNGFile(const std::filesystem::path& path, CGFloat scale) {
     CairoSurfacePtr loaded(cairo_image_surface_create_from_png(path.c_str()));
     if (cairo_surface_status(loaded.get()) != CAIRO_STATUS_SUCCESS) {

@@ -1,4 +1,5 @@
 #include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGImageCairo.h>
 #include <CoreGraphics/CGPathCairo.h>
 #include <CoreGraphics/CGTextLayoutCairo.h>
 #include <QuartzCore/CAGradientLayerCairo.h>
@@ -22,10 +23,6 @@ CGRect unionRect(CGRect a, CGRect b) {
         return a;
     }
     return CGRectUnion(a, b);
-}
-
-bool isDrawable(const CGImage& image) {
-    return image.width() > 0 && image.height() > 0;
 }
 
 } // namespace
@@ -138,7 +135,7 @@ void LayerRenderer::endOpacityGroup(float opacity) {
 }
 
 void LayerRenderer::paintImage(const CGImage& image, CGRect rect, ImageCover cover) {
-    if (!isDrawable(image) || !CGRectIsFinite(rect) || rect.size.width <= 0 ||
+    if (!CGImageIsDrawable(image) || !CGRectIsFinite(rect) || rect.size.width <= 0 ||
         rect.size.height <= 0) {
         return;
     }

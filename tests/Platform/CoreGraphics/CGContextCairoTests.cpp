@@ -244,11 +244,6 @@ CGPathRef pathThrough(CGPoint odd) {
     return path;
 }
 
-CGImageRef emptyImage() {
-    return std::make_shared<const CGImage>(
-        CGImage::SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0)), 1);
-}
-
 struct RefusedCall {
     const char* name;
     std::function<void(CGContextRef)> call;
@@ -317,6 +312,8 @@ TEST(CGCairoContext, RefusedValuesDrawNothingAndLeaveTheContextUsable) {
          }},
         {"image without pixels",
          [](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, 4, 4), emptyImage()); }},
+        {"image Cairo cannot read",
+         [](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, 4, 4), damagedImage()); }},
         {"image in a NaN rectangle",
          [&](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, kNaN, 4), tile); }},
         {"text in a NaN rectangle",

@@ -25,27 +25,11 @@ namespace {
 constexpr CGFloat kNaN = std::numeric_limits<CGFloat>::quiet_NaN();
 constexpr CGFloat kInf = std::numeric_limits<CGFloat>::infinity();
 
-// An image whose surface went into an error state after it was made (touched
-// once finished): a Cairo context that reads it enters an error state too.
-CGImageRef damagedImage() {
-    CGImage::SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4));
-    cairo_surface_t* raw = surface.get();
-    auto image = std::make_shared<const CGImage>(std::move(surface), 1);
-    cairo_surface_finish(raw);
-    cairo_surface_mark_dirty(raw);
-    return image;
-}
-
-CGImageRef emptyImage() {
-    return std::make_shared<const CGImage>(
-        CGImage::SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0)), 1);
-}
-
 template <class Layer> using Spoil = std::function<void(Layer&)>;
 
 // A 10 x 10 layer at the origin with one value spoiled. `own` is what the
-// layer's centre shows (nothing: not probed). Only a damaged image gets as far
-// as breaking the Cairo context; every non-finite value is refused before it.
+// layer's centre shows (nothing: not probed). Only a damaged pattern image gets
+// as far as breaking the Cairo context; every other value is refused before it.
 struct UndrawableCase {
     const char* name;
     std::function<CALayerRef()> make;
@@ -219,16 +203,15 @@ std::vector<UndrawableCase> undrawableCases() {
              return CALayerRef(text);
          },
          std::nullopt},
-        // Images: one without pixels, or of no finite size, is skipped; one that
-        // breaks the context costs its whole layer.
+        // Images: one without readable pixels, or of no finite size, is skipped; a
+        // pattern colour of one breaks the context and costs its whole layer.
         plain("contents past the float range in points", kRed,
               [](CALayer& l) {
                   l.setContents(CGImageCreateWithPixels(1, 1, 1e-45f, std::vector{kGreen}));
                   l.setContentsGravity(CAContentsGravity::center);
               }),
         plain("contents of no size", kRed, [](CALayer& l) { l.setContents(emptyImage()); }),
-        breaking(plain("damaged contents image", kWhite,
-                       [](CALayer& l) { l.setContents(damagedImage()); })),
+        plain("damaged contents image", kRed, [](CALayer& l) { l.setContents(damagedImage()); }),
         breaking(plain(
             "damaged pattern background", kWhite,
             [](CALayer& l) { l.setBackgroundColor(CGColorCreateWithPattern(damagedImage(), 1)); })),
