@@ -1,5 +1,6 @@
 #include <CoreGraphics/CGBitmapContext.h>
 #include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGImageCairo.h>
 
 #include <cmath>
 
@@ -22,15 +23,6 @@ CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
     if (!cairoContext || !cairoContext->ownedSurface()) {
         return nullptr;
     }
-    cairo_surface_t* source = cairoContext->ownedSurface();
-    cairo_surface_flush(source);
-    int width = cairo_image_surface_get_width(source),
-        height = cairo_image_surface_get_height(source);
-    CGImage::SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    CairoPtr cairo(cairo_create(copy.get()));
-    cairo_set_source_surface(cairo.get(), source, 0, 0);
-    cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cairo.get());
-    cairo.reset();
-    return std::make_shared<const CGImage>(std::move(copy), cairoContext->deviceScale());
+    return std::make_shared<const CGImage>(
+        CGImageSurfaceCreateARGB32Copy(cairoContext->ownedSurface()), cairoContext->deviceScale());
 }

@@ -1,42 +1,13 @@
-// Colour spaces and colours: a model, a component array (alpha last) and, for
-// pattern colours, the image that tiles.
+// Colours: a colour space, a component array (alpha last) and, for pattern
+// colours, the image that tiles.
 #pragma once
 
+#include <CoreGraphics/CGColorSpace.h>
 #include <CoreGraphics/CGGeometry.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-enum CGColorSpaceModel : int {
-    kCGColorSpaceModelUnknown = -1,
-    kCGColorSpaceModelMonochrome = 0,
-    kCGColorSpaceModelRGB = 1,
-    kCGColorSpaceModelCMYK = 2,
-    kCGColorSpaceModelLab = 3,
-    kCGColorSpaceModelDeviceN = 4,
-    kCGColorSpaceModelIndexed = 5,
-    kCGColorSpaceModelPattern = 6,
-};
-
-class CGColorSpace {
-  public:
-    explicit CGColorSpace(CGColorSpaceModel model) : model_(model) {}
-    CGColorSpaceModel model() const { return model_; }
-    // Colour components, alpha not counted.
-    std::size_t numberOfComponents() const;
-
-  private:
-    CGColorSpaceModel model_;
-};
-using CGColorSpaceRef = std::shared_ptr<const CGColorSpace>;
-
-CGColorSpaceRef CGColorSpaceCreateDeviceRGB();
-CGColorSpaceRef CGColorSpaceCreateDeviceGray();
-CGColorSpaceRef CGColorSpaceCreateDeviceCMYK();
-CGColorSpaceRef CGColorSpaceCreatePattern();
-CGColorSpaceRef CGColorSpaceCreateWithModel(CGColorSpaceModel model);
-CGColorSpaceModel CGColorSpaceGetModel(const CGColorSpaceRef& space);
 
 class CGImage;
 using CGImageRef = std::shared_ptr<const CGImage>;

@@ -1,113 +1,34 @@
+#include <CoreGraphics/CGBlendModeCairo.h>
 #include <CoreGraphics/CGContextCairo.h>
+#include <CoreGraphics/CGImageCairo.h>
+#include <CoreGraphics/CGPathCairo.h>
 #include <CoreGraphics/CGShadowCairo.h>
 #include <CoreGraphics/CGTextLayoutCairo.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 namespace {
-
-cairo_operator_t cairoOperator(CGBlendMode mode) {
-    switch (mode) {
-    case kCGBlendModeNormal:
-        return CAIRO_OPERATOR_OVER;
-    case kCGBlendModeMultiply:
-        return CAIRO_OPERATOR_MULTIPLY;
-    case kCGBlendModeScreen:
-        return CAIRO_OPERATOR_SCREEN;
-    case kCGBlendModeOverlay:
-        return CAIRO_OPERATOR_OVERLAY;
-    case kCGBlendModeDarken:
-        return CAIRO_OPERATOR_DARKEN;
-    case kCGBlendModeLighten:
-        return CAIRO_OPERATOR_LIGHTEN;
-    case kCGBlendModeColorDodge:
-        return CAIRO_OPERATOR_COLOR_DODGE;
-    case kCGBlendModeColorBurn:
-        return CAIRO_OPERATOR_COLOR_BURN;
-    case kCGBlendModeSoftLight:
-        return CAIRO_OPERATOR_SOFT_LIGHT;
-    case kCGBlendModeHardLight:
-        return CAIRO_OPERATOR_HARD_LIGHT;
-    case kCGBlendModeDifference:
-        return CAIRO_OPERATOR_DIFFERENCE;
-    case kCGBlendModeExclusion:
-        return CAIRO_OPERATOR_EXCLUSION;
-    case kCGBlendModeHue:
-        return CAIRO_OPERATOR_HSL_HUE;
-    case kCGBlendModeSaturation:
-        return CAIRO_OPERATOR_HSL_SATURATION;
-    case kCGBlendModeColor:
-        return CAIRO_OPERATOR_HSL_COLOR;
-    case kCGBlendModeLuminosity:
-        return CAIRO_OPERATOR_HSL_LUMINOSITY;
-    case kCGBlendModeClear:
-        return CAIRO_OPERATOR_CLEAR;
-    case kCGBlendModeCopy:
-        return CAIRO_OPERATOR_SOURCE;
-    case kCGBlendModeSourceIn:
-        return CAIRO_OPERATOR_IN;
-    case kCGBlendModeSourceOut:
-        return CAIRO_OPERATOR_OUT;
-    case kCGBlendModeSourceAtop:
-        return CAIRO_OPERATOR_ATOP;
-    case kCGBlendModeDestinationOver:
-        return CAIRO_OPERATOR_DEST_OVER;
-    case kCGBlendModeDestinationIn:
-        return CAIRO_OPERATOR_DEST_IN;
-    case kCGBlendModeDestinationOut:
-        return CAIRO_OPERATOR_DEST_OUT;
-    case kCGBlendModeDestinationAtop:
-        return CAIRO_OPERATOR_DEST_ATOP;
-    case kCGBlendModeXOR:
-        return CAIRO_OPERATOR_XOR;
-    case kCGBlendModePlusLighter:
-        return CAIRO_OPERATOR_ADD;
-    case kCGBlendModePlusDarker:
-        break; // no Cairo counterpart; drawn as normal
-    }
-    return CAIRO_OPERATOR_OVER;
-}
 
 bool finite(CGFloat v) {
     return std::isfinite(v);
 }
-bool finite(CGPoint p) {
-    return finite(p.x) && finite(p.y);
-}
-bool finite(CGRect r) {
-    return finite(r.origin) && finite(r.size.width) && finite(r.size.height);
+
+// A colour's alpha as a coverage for Cairo: 0..1, NaN drawing nothing.
+double unitAlpha(CGFloat alpha) {
+    return std::isnan(alpha) ? 0.0 : std::clamp<double>(alpha, 0, 1);
 }
 
-// A NaN or infinite coordinate puts a Cairo context into a permanent error state,
-// which would blank every later drawing: such paths are refused whole.
-bool finite(const CGPath& path) {
-    return std::all_of(path.elements().begin(), path.elements().end(), [](const CGPathElement& e) {
-        return finite(e.points[0]) && finite(e.points[1]) && finite(e.points[2]);
-    });
-}
-
-// The current path survives operations (rectangles, clips) that must not touch it.
-class PathKeeper {
-  public:
-    explicit PathKeeper(cairo_t* cairo) : cairo_(cairo), path_(cairo_copy_path(cairo)) {
-        cairo_new_path(cairo);
+// Runs `use` with the current path set aside and a path of just `rect` in its
+// place; a rectangle that is not finite is refused.
+template <class Use> void onRectangle(cairo_t* cairo, CGRect rect, Use use) {
+    if (!CGRectIsFinite(rect)) {
+        return;
     }
-    ~PathKeeper() {
-        cairo_new_path(cairo_);
-        if (path_->status == CAIRO_STATUS_SUCCESS) {
-            cairo_append_path(cairo_, path_);
-        }
-        cairo_path_destroy(path_);
-    }
-    PathKeeper(const PathKeeper&) = delete;
-    PathKeeper& operator=(const PathKeeper&) = delete;
-
-  private:
-    cairo_t* cairo_;
-    cairo_path_t* path_;
-};
+    CGCairoPathKeeper keeper(cairo);
+    cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    use();
+}
 
 } // namespace
 
@@ -152,47 +73,32 @@ void CGCairoContext::beginPath() {
 }
 
 void CGCairoContext::addPath(const CGPath& path) {
-    if (!finite(path)) {
-        return;
-    }
-    for (const auto& e : path.elements()) {
-        switch (e.type) {
-        case kCGPathElementMoveToPoint:
-            cairo_move_to(cairo_, e.points[0].x, e.points[0].y);
-            break;
-        case kCGPathElementAddLineToPoint:
-            cairo_line_to(cairo_, e.points[0].x, e.points[0].y);
-            break;
-        case kCGPathElementAddCurveToPoint:
-            cairo_curve_to(cairo_, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y,
-                           e.points[2].x, e.points[2].y);
-            break;
-        case kCGPathElementCloseSubpath:
-            cairo_close_path(cairo_);
-            break;
-        default:
-            break;
-        }
-    }
+    CGPathAppendToCairo(cairo_, path);
 }
 
 void CGCairoContext::drawPath(CGPathDrawingMode mode) {
     switch (mode) {
     case kCGPathFill:
-        paintPath(Paint::fill, false, false);
+        paintPath(Paint::fill, FillRule::winding, AfterPaint::clearPath);
         break;
     case kCGPathEOFill:
-        paintPath(Paint::fill, true, false);
+        paintPath(Paint::fill, FillRule::evenOdd, AfterPaint::clearPath);
         break;
     case kCGPathStroke:
-        paintPath(Paint::stroke, false, false);
+        paintPath(Paint::stroke, FillRule::winding, AfterPaint::clearPath);
         break;
     case kCGPathFillStroke:
     case kCGPathEOFillStroke:
-        paintPath(Paint::fill, mode == kCGPathEOFillStroke, true);
-        paintPath(Paint::stroke, false, false);
+        paintPath(Paint::fill, mode == kCGPathEOFillStroke ? FillRule::evenOdd : FillRule::winding,
+                  AfterPaint::keepPath);
+        paintPath(Paint::stroke, FillRule::winding, AfterPaint::clearPath);
         break;
     }
+}
+
+void CGCairoContext::setFillRule(FillRule rule) {
+    cairo_set_fill_rule(cairo_, rule == FillRule::evenOdd ? CAIRO_FILL_RULE_EVEN_ODD
+                                                          : CAIRO_FILL_RULE_WINDING);
 }
 
 bool CGCairoContext::hasShadow() const {
@@ -217,7 +123,7 @@ void CGCairoContext::setSourceForColor(const CGColorRef& color, double& alpha) {
         cairo_pattern_set_matrix(pattern.get(), &matrix);
         cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
         cairo_set_source(cairo_, pattern.get());
-        alpha *= std::clamp<double>(color->alpha(), 0, 1);
+        alpha *= unitAlpha(color->alpha());
         return;
     }
     CGRGBA rgba = CGColorGetDrawingRGBA(color);
@@ -225,16 +131,16 @@ void CGCairoContext::setSourceForColor(const CGColorRef& color, double& alpha) {
     alpha = 1;
 }
 
-void CGCairoContext::paintPath(Paint paint, bool evenOdd, bool keepPath) {
+void CGCairoContext::paintPath(Paint paint, FillRule rule, AfterPaint after) {
     const State& s = states_.back();
-    cairo_set_fill_rule(cairo_, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    setFillRule(rule);
     const CGColorRef& color = paint == Paint::fill ? s.fillColor : s.strokeColor;
     if (hasShadow()) {
         paintShadow(paint, color);
     }
     double alpha = 1;
     setSourceForColor(color, alpha);
-    cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+    cairo_set_operator(cairo_, CGCairoOperatorForBlendMode(s.blendMode));
     bool grouped = alpha < 1;
     if (grouped) {
         cairo_push_group(cairo_);
@@ -247,10 +153,10 @@ void CGCairoContext::paintPath(Paint paint, bool evenOdd, bool keepPath) {
     }
     if (grouped) {
         cairo_pop_group_to_source(cairo_);
-        cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+        cairo_set_operator(cairo_, CGCairoOperatorForBlendMode(s.blendMode));
         cairo_paint_with_alpha(cairo_, alpha);
     }
-    if (!keepPath) {
+    if (after == AfterPaint::clearPath) {
         cairo_new_path(cairo_);
     }
     hasDrawn_ = true;
@@ -260,10 +166,11 @@ void CGCairoContext::paintPath(Paint paint, bool evenOdd, bool keepPath) {
 // blurred coverage, with the current blend mode.
 void CGCairoContext::paintShadow(Paint paint, const CGColorRef& color) {
     const State& s = states_.back();
-    double coverage = color && color->pattern() ? color->alpha() : CGColorGetDrawingRGBA(color).a;
+    double coverage =
+        color && color->pattern() ? unitAlpha(color->alpha()) : CGColorGetDrawingRGBA(color).a;
     double blurPixels = std::max(0.0, static_cast<double>(s.shadowBlur)) * deviceScale_;
-    std::optional<CGShadowMask> mask = CGShadowMaskCreate(
-        cairo_, paint == Paint::stroke, std::clamp(coverage, 0.0, 1.0), blurPixels);
+    std::optional<CGShadowMask> mask =
+        CGShadowMaskCreate(cairo_, paint == Paint::stroke, coverage, blurPixels);
     if (!mask) {
         return;
     }
@@ -271,54 +178,38 @@ void CGCairoContext::paintShadow(Paint paint, const CGColorRef& color) {
     cairo_save(cairo_);
     cairo_identity_matrix(cairo_);
     cairo_set_source_rgba(cairo_, shadow.r, shadow.g, shadow.b, shadow.a * s.alpha);
-    cairo_set_operator(cairo_, cairoOperator(s.blendMode));
+    cairo_set_operator(cairo_, CGCairoOperatorForBlendMode(s.blendMode));
     cairo_mask_surface(cairo_, mask->surface.get(), mask->x + s.shadowOffset.width * deviceScale_,
                        mask->y + s.shadowOffset.height * deviceScale_);
     cairo_restore(cairo_);
 }
 
 void CGCairoContext::clipToPath(bool evenOdd) {
-    cairo_set_fill_rule(cairo_, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    setFillRule(evenOdd ? FillRule::evenOdd : FillRule::winding);
     cairo_clip(cairo_);
 }
 
 void CGCairoContext::fillRect(CGRect rect) {
-    if (!finite(rect)) {
-        return;
-    }
-    PathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    paintPath(Paint::fill, false, false);
+    onRectangle(cairo_, rect,
+                [&] { paintPath(Paint::fill, FillRule::winding, AfterPaint::clearPath); });
 }
 
 void CGCairoContext::strokeRect(CGRect rect) {
-    if (!finite(rect)) {
-        return;
-    }
-    PathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    paintPath(Paint::stroke, false, false);
+    onRectangle(cairo_, rect,
+                [&] { paintPath(Paint::stroke, FillRule::winding, AfterPaint::clearPath); });
 }
 
 void CGCairoContext::clearRect(CGRect rect) {
-    if (!finite(rect)) {
-        return;
-    }
-    PathKeeper keeper(cairo_);
-    cairo_save(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
-    cairo_fill(cairo_);
-    cairo_restore(cairo_);
+    onRectangle(cairo_, rect, [&] {
+        cairo_save(cairo_);
+        cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
+        cairo_fill(cairo_);
+        cairo_restore(cairo_);
+    });
 }
 
 void CGCairoContext::clipToRect(CGRect rect) {
-    if (!finite(rect)) {
-        return;
-    }
-    PathKeeper keeper(cairo_);
-    cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    cairo_clip(cairo_);
+    onRectangle(cairo_, rect, [&] { cairo_clip(cairo_); });
 }
 
 void CGCairoContext::setFillColor(CGColorRef color) {
@@ -356,7 +247,7 @@ void CGCairoContext::setAlpha(CGFloat alpha) {
 
 void CGCairoContext::setShadow(CGSize offset, CGFloat blur, CGColorRef color) {
     State& s = states_.back();
-    bool usable = finite(offset.width) && finite(offset.height) && finite(blur);
+    bool usable = CGSizeIsFinite(offset) && finite(blur);
     s.shadowOffset = usable ? offset : CGSizeZero;
     s.shadowBlur = usable ? blur : 0;
     s.shadowColor = usable ? std::move(color) : nullptr;
@@ -376,10 +267,13 @@ void CGCairoContext::scaleCTM(CGFloat sx, CGFloat sy) {
 }
 
 void CGCairoContext::drawImage(CGRect rect, const CGImageRef& image) {
-    if (!image || !finite(rect) || rect.size.width == 0 || rect.size.height == 0) {
+    // An image without pixels would scale the CTM by infinity; one Cairo cannot
+    // read would put the context into an error state.
+    if (!image || !CGImageIsDrawable(*image) || !CGRectIsFinite(rect) || rect.size.width == 0 ||
+        rect.size.height == 0) {
         return;
     }
-    PathKeeper keeper(cairo_);
+    CGCairoPathKeeper keeper(cairo_);
     cairo_save(cairo_);
     cairo_rectangle(cairo_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
     cairo_clip(cairo_);
@@ -388,7 +282,7 @@ void CGCairoContext::drawImage(CGRect rect, const CGImageRef& image) {
                 rect.size.height / static_cast<double>(image->height()));
     cairo_set_source_surface(cairo_, image->cairoSurface(), 0, 0);
     cairo_pattern_set_extend(cairo_get_source(cairo_), CAIRO_EXTEND_PAD);
-    cairo_set_operator(cairo_, cairoOperator(states_.back().blendMode));
+    cairo_set_operator(cairo_, CGCairoOperatorForBlendMode(states_.back().blendMode));
     cairo_paint_with_alpha(cairo_, states_.back().alpha);
     cairo_restore(cairo_);
     hasDrawn_ = true;
@@ -396,14 +290,14 @@ void CGCairoContext::drawImage(CGRect rect, const CGImageRef& image) {
 
 void CGCairoContext::drawText(const std::string& text, CGRect rect, CGFloat fontSize, bool bold,
                               CGTextAlignment alignment) {
-    if (text.empty() || !finite(rect)) {
+    if (text.empty() || !CGRectIsFinite(rect)) {
         return;
     }
     CGTextLayout layout(text, {fontSize, bold, alignment, rect.size.width});
-    PathKeeper keeper(cairo_);
+    CGCairoPathKeeper keeper(cairo_);
     double alpha = 1;
     setSourceForColor(states_.back().fillColor, alpha);
-    cairo_set_operator(cairo_, cairoOperator(states_.back().blendMode));
+    cairo_set_operator(cairo_, CGCairoOperatorForBlendMode(states_.back().blendMode));
     layout.draw(cairo_, rect);
     hasDrawn_ = true;
 }

@@ -62,7 +62,11 @@ class CGCairoContext : public CGContext {
     };
 
     enum class Paint { fill, stroke };
-    void paintPath(Paint paint, bool evenOdd, bool keepPath);
+    enum class FillRule { winding, evenOdd };
+    // Filling then stroking one path keeps it for the stroke.
+    enum class AfterPaint { clearPath, keepPath };
+    void paintPath(Paint paint, FillRule rule, AfterPaint after);
+    void setFillRule(FillRule rule);
     void paintShadow(Paint paint, const CGColorRef& color);
     // Sets the Cairo source; `alpha` receives what must still be applied by a group
     // (pattern colours), solid colours carry theirs in the source.

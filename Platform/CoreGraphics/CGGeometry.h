@@ -47,6 +47,19 @@ inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
     return {{x, y}, {width, height}};
 }
 
+// Drawing code refuses what fails these: Cairo turns a NaN or infinite coordinate
+// into arbitrary geometry, and a non-finite transform puts its context into an
+// error state that blanks everything drawn after it.
+inline bool CGPointIsFinite(CGPoint p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+inline bool CGSizeIsFinite(CGSize s) {
+    return std::isfinite(s.width) && std::isfinite(s.height);
+}
+inline bool CGRectIsFinite(CGRect r) {
+    return CGPointIsFinite(r.origin) && CGSizeIsFinite(r.size);
+}
+
 // A rectangle with a negative size is the same area as its standardised form; the
 // readers below work on that, as the platform's do.
 inline CGRect CGRectStandardize(CGRect r) {

@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-typedef struct _cairo_surface cairo_surface_t;
+// Cairo's own tag, declared here so that this header stays free of cairo.h.
+typedef struct _cairo_surface cairo_surface_t; // NOLINT(bugprone-reserved-identifier)
 
 // Straight (unpremultiplied) 8-bit channels.
 struct CGPixel {

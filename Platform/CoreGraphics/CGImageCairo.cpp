@@ -1,5 +1,4 @@
-#include <CoreGraphics/CGHandlesCairo.h>
-#include <CoreGraphics/CGImage.h>
+#include <CoreGraphics/CGImageCairo.h>
 
 #include <cmath>
 
@@ -22,21 +21,22 @@ std::size_t CGImage::bytesPerRow() const {
     return static_cast<std::size_t>(cairo_image_surface_get_stride(surface_.get()));
 }
 
-namespace {
-
-// Every image we hand out is ARGB32, whatever the PNG held (RGB24, A8...).
-CGImage::SurfacePtr toARGB32(cairo_surface_t* source) {
+CGImage::SurfacePtr CGImageSurfaceCreateARGB32Copy(cairo_surface_t* source) {
+    cairo_surface_flush(source);
     int width = cairo_image_surface_get_width(source),
         height = cairo_image_surface_get_height(source);
-    CGImage::SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    CairoPtr cairo(cairo_create(surface.get()));
+    CGImage::SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    CairoPtr cairo(cairo_create(copy.get()));
     cairo_set_source_surface(cairo.get(), source, 0, 0);
     cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
     cairo_paint(cairo.get());
-    return surface;
+    return copy;
 }
 
-} // namespace
+bool CGImageIsDrawable(const CGImage& image) {
+    return image.width() > 0 && image.height() > 0 &&
+           cairo_surface_status(image.cairoSurface()) == CAIRO_STATUS_SUCCESS;
+}
 
 CGImageRef CGImageCreateWithPNGFile(const std::filesystem::path& path, CGFloat scale) {
     CairoSurfacePtr loaded(cairo_image_surface_create_from_png(path.c_str()));
@@ -47,7 +47,7 @@ CGImageRef CGImageCreateWithPNGFile(const std::filesystem::path& path, CGFloat s
     if (cairo_image_surface_get_format(loaded.get()) == CAIRO_FORMAT_ARGB32) {
         surface.reset(loaded.release());
     } else {
-        surface = toARGB32(loaded.get());
+        surface = CGImageSurfaceCreateARGB32Copy(loaded.get()); // RGB24, A8...
     }
     return std::make_shared<const CGImage>(std::move(surface), scale);
 }

@@ -1,5 +1,6 @@
 #include <CoreGraphics/CGPath.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -11,8 +12,8 @@ CGPoint pointAt(double x, double y) {
     return {static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
 }
 
-bool isFinite(CGPoint p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
+CGPoint apply(const CGAffineTransform* m, CGPoint p) {
+    return m ? CGPointApplyAffineTransform(p, *m) : p;
 }
 
 // The arc as cubic Béziers of at most a quarter turn: k = 4/3 tan(sweep/4) keeps each
@@ -69,7 +70,7 @@ void CGPath::close() {
 void CGPath::addArc(CGPoint centre, CGFloat radius, CGFloat startAngle, CGFloat endAngle,
                     bool clockwise) {
     // Cairo and our flattening misbehave on NaN or infinite input: refuse it.
-    if (!isFinite(centre) || !std::isfinite(radius) || !std::isfinite(startAngle) ||
+    if (!CGPointIsFinite(centre) || !std::isfinite(radius) || !std::isfinite(startAngle) ||
         !std::isfinite(endAngle)) {
         return;
     }
@@ -99,7 +100,8 @@ void CGPath::addArc(CGPoint centre, CGFloat radius, CGFloat startAngle, CGFloat 
 }
 
 void CGPath::addArcToPoint(CGPoint corner, CGPoint target, CGFloat radius) {
-    if (!current_ || !isFinite(corner) || !isFinite(target) || !std::isfinite(radius)) {
+    if (!current_ || !CGPointIsFinite(corner) || !CGPointIsFinite(target) ||
+        !std::isfinite(radius)) {
         return;
     }
     CGPoint p0 = *current_;
@@ -137,6 +139,34 @@ void CGPath::addArcToPoint(CGPoint corner, CGPoint target, CGFloat radius) {
     appendArcCurves(*this, pointAt(cx, cy), radius, start, sweep);
 }
 
+void CGPath::addElements(std::span<const CGPathElement> elements, const CGAffineTransform* m) {
+    for (const auto& e : elements) {
+        switch (e.type) {
+        case kCGPathElementMoveToPoint:
+            moveTo(apply(m, e.points[0]));
+            break;
+        case kCGPathElementAddLineToPoint:
+            lineTo(apply(m, e.points[0]));
+            break;
+        case kCGPathElementAddCurveToPoint:
+            curveTo(apply(m, e.points[0]), apply(m, e.points[1]), apply(m, e.points[2]));
+            break;
+        case kCGPathElementCloseSubpath:
+            close();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+bool CGPath::isFinite() const {
+    return std::all_of(elements_.begin(), elements_.end(), [](const CGPathElement& e) {
+        return CGPointIsFinite(e.points[0]) && CGPointIsFinite(e.points[1]) &&
+               CGPointIsFinite(e.points[2]);
+    });
+}
+
 namespace {
 
 CGAffineTransform inverted(const CGAffineTransform& t, bool& ok) {
@@ -149,10 +179,6 @@ CGAffineTransform inverted(const CGAffineTransform& t, bool& ok) {
     double tx = -(a * t.tx + c * t.ty), ty = -(b * t.tx + d * t.ty);
     return {static_cast<CGFloat>(a), static_cast<CGFloat>(b),  static_cast<CGFloat>(c),
             static_cast<CGFloat>(d), static_cast<CGFloat>(tx), static_cast<CGFloat>(ty)};
-}
-
-CGPoint apply(const CGAffineTransform* m, CGPoint p) {
-    return m ? CGPointApplyAffineTransform(p, *m) : p;
 }
 
 // Runs `build` on a scratch path in the transform's own space, starting from the
@@ -174,26 +200,7 @@ void addTransformed(const CGMutablePathRef& path, const CGAffineTransform* m, Bu
     }
     std::size_t skip = scratch.elements().size();
     build(scratch);
-    const auto& elements = scratch.elements();
-    for (std::size_t i = skip; i < elements.size(); ++i) {
-        const auto& e = elements[i];
-        switch (e.type) {
-        case kCGPathElementMoveToPoint:
-            path->moveTo(apply(m, e.points[0]));
-            break;
-        case kCGPathElementAddLineToPoint:
-            path->lineTo(apply(m, e.points[0]));
-            break;
-        case kCGPathElementAddCurveToPoint:
-            path->curveTo(apply(m, e.points[0]), apply(m, e.points[1]), apply(m, e.points[2]));
-            break;
-        case kCGPathElementCloseSubpath:
-            path->close();
-            break;
-        default:
-            break;
-        }
-    }
+    path->addElements(std::span(scratch.elements()).subspan(skip), m);
 }
 
 } // namespace
@@ -287,17 +294,9 @@ void CGPathAddEllipseInRect(const CGMutablePathRef& path, const CGAffineTransfor
                 unit.tx * m->a + unit.ty * m->c + m->tx,
                 unit.tx * m->b + unit.ty * m->d + m->ty};
     }
-    CGPath circle;
+    CGPath circle; // a move and four quarter curves
     circle.addArc({0, 0}, 1, 0, static_cast<CGFloat>(kTwoPi), false);
-    for (const auto& e : circle.elements()) {
-        if (e.type == kCGPathElementMoveToPoint) {
-            path->moveTo(CGPointApplyAffineTransform(e.points[0], unit));
-        } else if (e.type == kCGPathElementAddCurveToPoint) {
-            path->curveTo(CGPointApplyAffineTransform(e.points[0], unit),
-                          CGPointApplyAffineTransform(e.points[1], unit),
-                          CGPointApplyAffineTransform(e.points[2], unit));
-        }
-    }
+    path->addElements(circle.elements(), &unit);
     path->close();
 }
 
@@ -306,24 +305,12 @@ void CGPathAddPath(const CGMutablePathRef& path, const CGAffineTransform* m,
     if (!path || !other) {
         return;
     }
-    for (const auto& e : other->elements()) {
-        switch (e.type) {
-        case kCGPathElementMoveToPoint:
-            path->moveTo(apply(m, e.points[0]));
-            break;
-        case kCGPathElementAddLineToPoint:
-            path->lineTo(apply(m, e.points[0]));
-            break;
-        case kCGPathElementAddCurveToPoint:
-            path->curveTo(apply(m, e.points[0]), apply(m, e.points[1]), apply(m, e.points[2]));
-            break;
-        case kCGPathElementCloseSubpath:
-            path->close();
-            break;
-        default:
-            break;
-        }
+    if (path == other) { // appending would move the elements being read
+        std::vector<CGPathElement> copy = other->elements();
+        path->addElements(copy, m);
+        return;
     }
+    path->addElements(other->elements(), m);
 }
 
 void CGPathCloseSubpath(const CGMutablePathRef& path) {

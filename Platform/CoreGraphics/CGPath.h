@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 enum CGPathElementType : int {
@@ -46,6 +47,11 @@ class CGPath {
     // then the arc of `radius` tangent to (current, corner) and (corner, target).
     // A zero radius, or collinear points, give a straight line to the corner.
     void addArcToPoint(CGPoint corner, CGPoint target, CGFloat radius);
+    // Each element's move, line, curve or close, its points mapped through `m`
+    // (none: as they are).
+    void addElements(std::span<const CGPathElement> elements, const CGAffineTransform* m = nullptr);
+    // Whether every point is a finite number: what a drawing context accepts.
+    bool isFinite() const;
 
   private:
     std::vector<CGPathElement> elements_;

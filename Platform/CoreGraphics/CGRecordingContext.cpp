@@ -1,5 +1,6 @@
 #include <CoreGraphics/CGRecordingContext.h>
 
+#include <iterator>
 #include <sstream>
 
 using Kind = CGDrawingRecord::Kind;
@@ -14,131 +15,157 @@ bool operator==(const CGDrawingRecord& a, const CGDrawingRecord& b) {
 
 namespace {
 
-const char* kindName(Kind kind) {
-    switch (kind) {
-    case Kind::saveGState:
-        return "saveGState";
-    case Kind::restoreGState:
-        return "restoreGState";
-    case Kind::beginPath:
-        return "beginPath";
-    case Kind::addPath:
-        return "addPath";
-    case Kind::drawPath:
-        return "drawPath";
-    case Kind::clipToPath:
-        return "clipToPath";
-    case Kind::fillRect:
-        return "fillRect";
-    case Kind::strokeRect:
-        return "strokeRect";
-    case Kind::clearRect:
-        return "clearRect";
-    case Kind::clipToRect:
-        return "clipToRect";
-    case Kind::setFillColor:
-        return "setFillColor";
-    case Kind::setStrokeColor:
-        return "setStrokeColor";
-    case Kind::setLineWidth:
-        return "setLineWidth";
-    case Kind::setLineCap:
-        return "setLineCap";
-    case Kind::setLineJoin:
-        return "setLineJoin";
-    case Kind::setBlendMode:
-        return "setBlendMode";
-    case Kind::setAlpha:
-        return "setAlpha";
-    case Kind::setShadow:
-        return "setShadow";
-    case Kind::translateCTM:
-        return "translateCTM";
-    case Kind::scaleCTM:
-        return "scaleCTM";
-    case Kind::drawImage:
-        return "drawImage";
-    case Kind::drawText:
-        return "drawText";
+using Record = CGDrawingRecord;
+
+void describeNothing(std::ostream&, const Record&) {}
+
+void describeElements(std::ostream& out, const Record& r) {
+    static const char* names[] = {"M", "L", "Q", "C", "Z"};
+    for (const auto& e : r.elements) {
+        out << ' ' << names[e.type];
+        int count = e.type == kCGPathElementAddCurveToPoint ? 3
+                    : e.type == kCGPathElementCloseSubpath  ? 0
+                                                            : 1;
+        for (int i = 0; i < count; ++i) {
+            out << ' ' << e.points[i].x << ',' << e.points[i].y;
+        }
     }
-    return "?";
 }
 
-void describeColor(std::ostream& out, const CGColorRef& color) {
-    if (!color) {
+void describeMode(std::ostream& out, const Record& r) {
+    out << " mode=" << r.drawingMode;
+}
+void describeEvenOdd(std::ostream& out, const Record& r) {
+    out << " evenOdd=" << r.evenOdd;
+}
+void describeValue(std::ostream& out, const Record& r) {
+    out << ' ' << r.value;
+}
+void describeLineCap(std::ostream& out, const Record& r) {
+    out << ' ' << r.lineCap;
+}
+void describeLineJoin(std::ostream& out, const Record& r) {
+    out << ' ' << r.lineJoin;
+}
+void describeBlendMode(std::ostream& out, const Record& r) {
+    out << ' ' << r.blendMode;
+}
+void describeSize(std::ostream& out, const Record& r) {
+    out << ' ' << r.size.width << ',' << r.size.height;
+}
+void describeRect(std::ostream& out, const Record& r) {
+    out << " rect=" << r.rect.origin.x << ',' << r.rect.origin.y << ',' << r.rect.size.width << ','
+        << r.rect.size.height;
+}
+
+void describeColor(std::ostream& out, const Record& r) {
+    if (!r.color) {
         out << " color=null";
         return;
     }
-    out << " color=" << CGColorSpaceGetModel(color->colorSpace()) << "(";
-    for (CGFloat c : color->components()) {
+    out << " color=" << CGColorSpaceGetModel(r.color->colorSpace()) << "(";
+    for (CGFloat c : r.color->components()) {
         out << ' ' << c;
     }
     out << " )";
+}
+
+void describeShadow(std::ostream& out, const Record& r) {
+    out << " offset=" << r.size.width << ',' << r.size.height << " blur=" << r.value;
+    describeColor(out, r);
+}
+
+void describeText(std::ostream& out, const Record& r) {
+    out << " \"" << r.text << "\" size=" << r.value << " bold=" << r.bold;
+    describeRect(out, r);
+}
+
+void playAddPath(const Record& r, CGContext& c) {
+    CGPath path;
+    path.addElements(r.elements);
+    c.addPath(path);
+}
+
+// For each kind, in the enumeration's order: its name, how it plays onto a
+// context, and what its description shows after the name.
+struct KindTraits {
+    Kind kind;
+    const char* name;
+    void (*play)(const Record&, CGContext&);
+    void (*describe)(std::ostream&, const Record&);
+};
+
+constexpr KindTraits kKinds[] = {
+    {Kind::saveGState, "saveGState", [](const Record&, CGContext& c) { c.saveGState(); },
+     describeNothing},
+    {Kind::restoreGState, "restoreGState", [](const Record&, CGContext& c) { c.restoreGState(); },
+     describeNothing},
+    {Kind::beginPath, "beginPath", [](const Record&, CGContext& c) { c.beginPath(); },
+     describeNothing},
+    {Kind::addPath, "addPath", playAddPath, describeElements},
+    {Kind::drawPath, "drawPath", [](const Record& r, CGContext& c) { c.drawPath(r.drawingMode); },
+     describeMode},
+    {Kind::clipToPath, "clipToPath", [](const Record& r, CGContext& c) { c.clipToPath(r.evenOdd); },
+     describeEvenOdd},
+    {Kind::fillRect, "fillRect", [](const Record& r, CGContext& c) { c.fillRect(r.rect); },
+     describeRect},
+    {Kind::strokeRect, "strokeRect", [](const Record& r, CGContext& c) { c.strokeRect(r.rect); },
+     describeRect},
+    {Kind::clearRect, "clearRect", [](const Record& r, CGContext& c) { c.clearRect(r.rect); },
+     describeRect},
+    {Kind::clipToRect, "clipToRect", [](const Record& r, CGContext& c) { c.clipToRect(r.rect); },
+     describeRect},
+    {Kind::setFillColor, "setFillColor",
+     [](const Record& r, CGContext& c) { c.setFillColor(r.color); }, describeColor},
+    {Kind::setStrokeColor, "setStrokeColor",
+     [](const Record& r, CGContext& c) { c.setStrokeColor(r.color); }, describeColor},
+    {Kind::setLineWidth, "setLineWidth",
+     [](const Record& r, CGContext& c) { c.setLineWidth(r.value); }, describeValue},
+    {Kind::setLineCap, "setLineCap", [](const Record& r, CGContext& c) { c.setLineCap(r.lineCap); },
+     describeLineCap},
+    {Kind::setLineJoin, "setLineJoin",
+     [](const Record& r, CGContext& c) { c.setLineJoin(r.lineJoin); }, describeLineJoin},
+    {Kind::setBlendMode, "setBlendMode",
+     [](const Record& r, CGContext& c) { c.setBlendMode(r.blendMode); }, describeBlendMode},
+    {Kind::setAlpha, "setAlpha", [](const Record& r, CGContext& c) { c.setAlpha(r.value); },
+     describeValue},
+    {Kind::setShadow, "setShadow",
+     [](const Record& r, CGContext& c) { c.setShadow(r.size, r.value, r.color); }, describeShadow},
+    {Kind::translateCTM, "translateCTM",
+     [](const Record& r, CGContext& c) { c.translateCTM(r.size.width, r.size.height); },
+     describeSize},
+    {Kind::scaleCTM, "scaleCTM",
+     [](const Record& r, CGContext& c) { c.scaleCTM(r.size.width, r.size.height); }, describeSize},
+    {Kind::drawImage, "drawImage",
+     [](const Record& r, CGContext& c) { c.drawImage(r.rect, r.image); }, describeRect},
+    {Kind::drawText, "drawText",
+     [](const Record& r, CGContext& c) {
+         c.drawText(r.text, r.rect, r.value, r.bold, r.alignment);
+     },
+     describeText},
+};
+
+constexpr bool rowsFollowTheKinds() {
+    for (std::size_t i = 0; i < std::size(kKinds); ++i) {
+        if (static_cast<std::size_t>(kKinds[i].kind) != i) {
+            return false;
+        }
+    }
+    return std::size(kKinds) == static_cast<std::size_t>(Kind::drawText) + 1;
+}
+static_assert(rowsFollowTheKinds(), "one row a kind, in the enumeration's order");
+
+const KindTraits& traitsOf(Kind kind) {
+    return kKinds[static_cast<std::size_t>(kind)];
 }
 
 } // namespace
 
 std::string CGDrawingRecordDescription(const CGDrawingRecord& r) {
     std::ostringstream out;
-    out << kindName(r.kind);
-    switch (r.kind) {
-    case Kind::addPath:
-        for (const auto& e : r.elements) {
-            static const char* names[] = {"M", "L", "Q", "C", "Z"};
-            out << ' ' << names[e.type];
-            int count = e.type == kCGPathElementAddCurveToPoint ? 3
-                        : e.type == kCGPathElementCloseSubpath  ? 0
-                                                                : 1;
-            for (int i = 0; i < count; ++i) {
-                out << ' ' << e.points[i].x << ',' << e.points[i].y;
-            }
-        }
-        break;
-    case Kind::drawPath:
-        out << " mode=" << r.drawingMode;
-        break;
-    case Kind::clipToPath:
-        out << " evenOdd=" << r.evenOdd;
-        break;
-    case Kind::setFillColor:
-    case Kind::setStrokeColor:
-        describeColor(out, r.color);
-        break;
-    case Kind::setLineWidth:
-    case Kind::setAlpha:
-        out << ' ' << r.value;
-        break;
-    case Kind::setLineCap:
-        out << ' ' << r.lineCap;
-        break;
-    case Kind::setLineJoin:
-        out << ' ' << r.lineJoin;
-        break;
-    case Kind::setBlendMode:
-        out << ' ' << r.blendMode;
-        break;
-    case Kind::setShadow:
-        out << " offset=" << r.size.width << ',' << r.size.height << " blur=" << r.value;
-        describeColor(out, r.color);
-        break;
-    case Kind::translateCTM:
-    case Kind::scaleCTM:
-        out << ' ' << r.size.width << ',' << r.size.height;
-        break;
-    case Kind::drawText:
-        out << " \"" << r.text << "\" size=" << r.value << " bold=" << r.bold;
-        [[fallthrough]];
-    case Kind::fillRect:
-    case Kind::strokeRect:
-    case Kind::clearRect:
-    case Kind::clipToRect:
-    case Kind::drawImage:
-        out << " rect=" << r.rect.origin.x << ',' << r.rect.origin.y << ',' << r.rect.size.width
-            << ',' << r.rect.size.height;
-        break;
-    default:
-        break;
-    }
+    const KindTraits& traits = traitsOf(r.kind);
+    out << traits.name;
+    traits.describe(out, r);
     return out.str();
 }
 
@@ -232,93 +259,6 @@ void CGRecordingContext::drawText(const std::string& text, CGRect rect, CGFloat 
 
 void CGRecordingContext::replay(CGContext& target) const {
     for (const auto& r : records_) {
-        switch (r.kind) {
-        case Kind::saveGState:
-            target.saveGState();
-            break;
-        case Kind::restoreGState:
-            target.restoreGState();
-            break;
-        case Kind::beginPath:
-            target.beginPath();
-            break;
-        case Kind::addPath: {
-            CGPath path;
-            for (const auto& e : r.elements) {
-                switch (e.type) {
-                case kCGPathElementMoveToPoint:
-                    path.moveTo(e.points[0]);
-                    break;
-                case kCGPathElementAddLineToPoint:
-                    path.lineTo(e.points[0]);
-                    break;
-                case kCGPathElementAddCurveToPoint:
-                    path.curveTo(e.points[0], e.points[1], e.points[2]);
-                    break;
-                case kCGPathElementCloseSubpath:
-                    path.close();
-                    break;
-                default:
-                    break;
-                }
-            }
-            target.addPath(path);
-            break;
-        }
-        case Kind::drawPath:
-            target.drawPath(r.drawingMode);
-            break;
-        case Kind::clipToPath:
-            target.clipToPath(r.evenOdd);
-            break;
-        case Kind::fillRect:
-            target.fillRect(r.rect);
-            break;
-        case Kind::strokeRect:
-            target.strokeRect(r.rect);
-            break;
-        case Kind::clearRect:
-            target.clearRect(r.rect);
-            break;
-        case Kind::clipToRect:
-            target.clipToRect(r.rect);
-            break;
-        case Kind::setFillColor:
-            target.setFillColor(r.color);
-            break;
-        case Kind::setStrokeColor:
-            target.setStrokeColor(r.color);
-            break;
-        case Kind::setLineWidth:
-            target.setLineWidth(r.value);
-            break;
-        case Kind::setLineCap:
-            target.setLineCap(r.lineCap);
-            break;
-        case Kind::setLineJoin:
-            target.setLineJoin(r.lineJoin);
-            break;
-        case Kind::setBlendMode:
-            target.setBlendMode(r.blendMode);
-            break;
-        case Kind::setAlpha:
-            target.setAlpha(r.value);
-            break;
-        case Kind::setShadow:
-            target.setShadow(r.size, r.value, r.color);
-            break;
-        case Kind::translateCTM:
-            target.translateCTM(r.size.width, r.size.height);
-            break;
-        case Kind::scaleCTM:
-            target.scaleCTM(r.size.width, r.size.height);
-            break;
-        case Kind::drawImage:
-            target.drawImage(r.rect, r.image);
-            break;
-        case Kind::drawText:
-            target.drawText(r.text, r.rect, r.value, r.bold, r.alignment);
-            break;
-        }
+        traitsOf(r.kind).play(r, target);
     }
 }

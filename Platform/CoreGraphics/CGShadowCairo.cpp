@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -20,14 +21,14 @@ void blurAlpha(cairo_surface_t* surface, double sigma) {
     std::vector<unsigned char> line(static_cast<std::size_t>(std::max(width, height)));
     auto pass = [&](unsigned char* start, int count, int step) {
         for (int i = 0; i < count; ++i) {
-            line[static_cast<std::size_t>(i)] = start[i * step];
+            line[static_cast<std::size_t>(i)] = start[static_cast<std::ptrdiff_t>(i) * step];
         }
         int sum = 0, window = 2 * radius + 1;
         for (int i = -radius; i <= radius; ++i) {
             sum += i >= 0 && i < count ? line[static_cast<std::size_t>(i)] : 0;
         }
         for (int i = 0; i < count; ++i) {
-            start[i * step] = static_cast<unsigned char>(sum / window);
+            start[static_cast<std::ptrdiff_t>(i) * step] = static_cast<unsigned char>(sum / window);
             int leaving = i - radius, entering = i + radius + 1;
             sum -= leaving >= 0 ? line[static_cast<std::size_t>(leaving)] : 0;
             sum += entering < count ? line[static_cast<std::size_t>(entering)] : 0;
@@ -35,7 +36,7 @@ void blurAlpha(cairo_surface_t* surface, double sigma) {
     };
     for (int repeat = 0; repeat < 3; ++repeat) {
         for (int y = 0; y < height; ++y) {
-            pass(data + y * stride, width, 1);
+            pass(data + static_cast<std::ptrdiff_t>(y) * stride, width, 1);
         }
         for (int x = 0; x < width; ++x) {
             pass(data + x, height, stride);

@@ -116,35 +116,29 @@ void CALayer::insertSublayer(CALayerRef layer, unsigned index) {
 }
 
 void CALayer::insertSublayerBelow(CALayerRef layer, const CALayer* sibling) {
-    auto it = std::find_if(sublayers_.begin(), sublayers_.end(),
-                           [&](const CALayerRef& l) { return l.get() == sibling; });
-    if (it == sublayers_.end() || !layer) {
-        addSublayer(std::move(layer));
-        return;
-    }
-    if (layer.get() == sibling) {
-        return;
-    }
-    layer->removeFromSuperlayer();
-    it = std::find_if(sublayers_.begin(), sublayers_.end(),
-                      [&](const CALayerRef& l) { return l.get() == sibling; });
-    insertSublayer(std::move(layer), static_cast<unsigned>(it - sublayers_.begin()));
+    insertSublayerBeside(std::move(layer), sibling, Side::below);
 }
 
 void CALayer::insertSublayerAbove(CALayerRef layer, const CALayer* sibling) {
-    auto it = std::find_if(sublayers_.begin(), sublayers_.end(),
-                           [&](const CALayerRef& l) { return l.get() == sibling; });
-    if (it == sublayers_.end() || !layer) {
+    insertSublayerBeside(std::move(layer), sibling, Side::above);
+}
+
+void CALayer::insertSublayerBeside(CALayerRef layer, const CALayer* sibling, Side side) {
+    auto findSibling = [&] {
+        return std::find_if(sublayers_.begin(), sublayers_.end(),
+                            [&](const CALayerRef& l) { return l.get() == sibling; });
+    };
+    if (findSibling() == sublayers_.end() || !layer) {
         addSublayer(std::move(layer));
         return;
     }
     if (layer.get() == sibling) {
         return;
     }
+    // Leaving this layer first may move the sibling down by one.
     layer->removeFromSuperlayer();
-    it = std::find_if(sublayers_.begin(), sublayers_.end(),
-                      [&](const CALayerRef& l) { return l.get() == sibling; });
-    insertSublayer(std::move(layer), static_cast<unsigned>(it - sublayers_.begin() + 1));
+    auto index = findSibling() - sublayers_.begin() + (side == Side::above ? 1 : 0);
+    insertSublayer(std::move(layer), static_cast<unsigned>(index));
 }
 
 void CALayer::removeFromSuperlayer() {
@@ -346,24 +340,25 @@ CGColorRef mixColors(const CGColorRef& a, const CGColorRef& b, double t) {
 } // namespace
 
 CAAnimatableValue CAInterpolate(const CAAnimatableValue& from, const CAAnimatableValue& to,
-                                double t) {
+                                double progress) {
     if (from.index() != to.index()) {
         return to;
     }
     if (auto* a = std::get_if<CGFloat>(&from)) {
-        return mix(*a, std::get<CGFloat>(to), t);
+        return mix(*a, std::get<CGFloat>(to), progress);
     }
     if (auto* a = std::get_if<CGPoint>(&from)) {
         const auto& b = std::get<CGPoint>(to);
-        return CGPoint{mix(a->x, b.x, t), mix(a->y, b.y, t)};
+        return CGPoint{mix(a->x, b.x, progress), mix(a->y, b.y, progress)};
     }
     if (auto* a = std::get_if<CGRect>(&from)) {
         const auto& b = std::get<CGRect>(to);
-        return CGRectMake(mix(a->origin.x, b.origin.x, t), mix(a->origin.y, b.origin.y, t),
-                          mix(a->size.width, b.size.width, t),
-                          mix(a->size.height, b.size.height, t));
+        return CGRectMake(mix(a->origin.x, b.origin.x, progress),
+                          mix(a->origin.y, b.origin.y, progress),
+                          mix(a->size.width, b.size.width, progress),
+                          mix(a->size.height, b.size.height, progress));
     }
-    return mixColors(std::get<CGColorRef>(from), std::get<CGColorRef>(to), t);
+    return mixColors(std::get<CGColorRef>(from), std::get<CGColorRef>(to), progress);
 }
 
 bool CAAnimatableEqual(const CAAnimatableValue& a, const CAAnimatableValue& b) {

@@ -177,6 +177,9 @@ class CALayer : public NSObject {
     template <class T> void changeAnimatable(const char* key, T& field, T value);
 
   private:
+    enum class Side { below, above };
+    void insertSublayerBeside(CALayerRef layer, const CALayer* sibling, Side side);
+
     CGRect bounds_{};
     CGPoint position_{};
     CGPoint anchorPoint_{0.5f, 0.5f};

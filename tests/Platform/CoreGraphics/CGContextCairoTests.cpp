@@ -1,6 +1,7 @@
 // Pixel probes of drawing on a bitmap context: what a person would see, checked at
 // the pixels whose colour the geometry decides.
 #include <CoreGraphics/CGBitmapContext.h>
+#include <CoreGraphics/CGContextCairo.h>
 
 #include "DrawingTestSupport.h"
 
@@ -8,6 +9,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <limits>
 
 using namespace drawingtest;
 
@@ -225,4 +228,114 @@ TEST(CGCairoContext, AlphaScalesEveryPaint) {
     CGContextFillRect(context.get(), CGRectMake(0, 0, 2, 2));
     EXPECT_TRUE(
         near(CGImageGetPixel(CGBitmapContextCreateImage(context.get()), 0, 0), {255, 0, 0, 128}));
+}
+
+namespace {
+
+constexpr CGFloat kNaN = std::numeric_limits<CGFloat>::quiet_NaN();
+constexpr CGFloat kInf = std::numeric_limits<CGFloat>::infinity();
+
+CGPathRef pathThrough(CGPoint odd) {
+    auto path = CGPathCreateMutable();
+    CGPathMoveToPoint(path, nullptr, 0, 0);
+    CGPathAddLineToPoint(path, nullptr, 4, 0);
+    CGPathAddLineToPoint(path, nullptr, odd.x, odd.y);
+    CGPathCloseSubpath(path);
+    return path;
+}
+
+struct RefusedCall {
+    const char* name;
+    std::function<void(CGContextRef)> call;
+};
+
+} // namespace
+
+// A value that is not a finite number, or an image without pixels, is refused
+// where it enters: nothing stray is drawn, and the context draws on afterwards.
+TEST(CGCairoContext, RefusedValuesDrawNothingAndLeaveTheContextUsable) {
+    CGImageRef tile = CGImageCreateWithPixels(1, 1, 1, {kGreen});
+    const CGAffineTransform infinite{1, 0, 0, 1, kInf, 0};
+    const RefusedCall calls[] = {
+        {"path with a NaN point, filled",
+         [](CGContextRef c) {
+             CGContextAddPath(c, pathThrough(CGPointMake(kNaN, 4)));
+             CGContextFillPath(c);
+         }},
+        {"path with an infinite point, filled",
+         [](CGContextRef c) {
+             CGContextAddPath(c, pathThrough(CGPointMake(kInf, 4)));
+             CGContextFillPath(c);
+         }},
+        {"path through an infinite transform, stroked",
+         [&](CGContextRef c) {
+             CGContextAddPath(c, CGPathCreateWithRect(CGRectMake(4, 0, 4, 4), &infinite));
+             CGContextStrokePath(c);
+         }},
+        {"rectangle NaN, filled",
+         [](CGContextRef c) { CGContextFillRect(c, CGRectMake(kNaN, 0, 4, 4)); }},
+        {"rectangle infinite, stroked",
+         [](CGContextRef c) { CGContextStrokeRect(c, CGRectMake(4, 0, kInf, 4)); }},
+        {"rectangle NaN, clipped",
+         [](CGContextRef c) { CGContextClipToRect(c, CGRectMake(0, 0, kNaN, 1)); }},
+        {"translated by NaN", [](CGContextRef c) { CGContextTranslateCTM(c, kNaN, 0); }},
+        {"scaled by infinity", [](CGContextRef c) { CGContextScaleCTM(c, 1, kInf); }},
+        {"scaled by zero", [](CGContextRef c) { CGContextScaleCTM(c, 0, 1); }},
+        {"line width NaN, stroked",
+         [](CGContextRef c) {
+             CGContextSetLineWidth(c, kNaN);
+             CGContextStrokeRect(c, CGRectMake(5, 1, 2, 2));
+             CGContextSetRGBStrokeColor(c, 0, 0, 0, 0);
+         }},
+        {"alpha NaN", [](CGContextRef c) { CGContextSetAlpha(c, kNaN); }},
+        {"shadow offset NaN, filled",
+         [](CGContextRef c) {
+             CGContextSetShadowWithColor(c, CGSizeMake(kNaN, 0), 0, rgba(0, 1, 0));
+             CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
+         }},
+        {"shadow blur infinite, filled",
+         [](CGContextRef c) {
+             CGContextSetShadowWithColor(c, CGSizeMake(4, 0), kInf, rgba(0, 1, 0));
+             CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
+         }},
+        {"pattern of NaN alpha with a shadow, filled",
+         [&](CGContextRef c) {
+             CGContextSetShadowWithColor(c, CGSizeMake(0, 0), 1, rgba(0, 1, 0));
+             CGContextSetFillColorWithColor(c, CGColorCreateWithPattern(tile, kNaN));
+             CGContextFillRect(c, CGRectMake(4, 0, 4, 4));
+             CGContextSetShadowWithColor(c, CGSizeZero, 0, nullptr);
+         }},
+        {"pattern of an image without pixels, filled",
+         [](CGContextRef c) {
+             CGContextSetFillColorWithColor(c, CGColorCreateWithPattern(emptyImage(), 1));
+             CGContextFillRect(c, CGRectMake(4, 0, 4, 4));
+         }},
+        {"image without pixels",
+         [](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, 4, 4), emptyImage()); }},
+        {"image Cairo cannot read",
+         [](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, 4, 4), damagedImage()); }},
+        {"image in a NaN rectangle",
+         [&](CGContextRef c) { CGContextDrawImage(c, CGRectMake(4, 0, kNaN, 4), tile); }},
+        {"text in a NaN rectangle",
+         [](CGContextRef c) {
+             c->drawText("W", CGRectMake(4, kNaN, 4, 4), 4, false, CGTextAlignment::left);
+         }},
+        {"ellipse in an infinite rectangle",
+         [](CGContextRef c) { CGContextFillEllipseInRect(c, CGRectMake(4, 0, kInf, 4)); }},
+    };
+    for (const auto& refused : calls) {
+        SCOPED_TRACE(refused.name);
+        auto context = CGBitmapContextCreate(8, 4, 1);
+        CGContextRef c = context.get();
+        CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+        refused.call(c);
+        CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+        CGContextFillRect(c, CGRectMake(0, 0, 4, 4));
+        CGImageRef image = CGBitmapContextCreateImage(c);
+        EXPECT_TRUE(near(CGImageGetPixel(image, 2, 2), kRed)) << "drawn after";
+        EXPECT_TRUE(near(CGImageGetPixel(image, 6, 2), kClear)) << "nothing stray";
+        auto* cairoContext = dynamic_cast<CGCairoContext*>(c);
+        ASSERT_TRUE(cairoContext);
+        EXPECT_EQ(cairo_status(cairoContext->cairo()), CAIRO_STATUS_SUCCESS);
+    }
 }

@@ -1,4 +1,6 @@
+#include <CoreGraphics/CGBitmapContext.h>
 #include <CoreGraphics/CGImage.h>
+#include <CoreGraphics/CGImageCairo.h>
 
 #include "TestSupport.h"
 
@@ -47,4 +49,32 @@ TEST(CGImage, PixelReaderRefusesOutsideAndBadSizes) {
     EXPECT_EQ(CGImageGetPixel(nullptr, 0, 0), CGPixel{});
     EXPECT_FALSE(CGImageCreateWithPixels(2, 2, 1, {{0, 0, 0, 0}}));
     EXPECT_FALSE(CGImageCreateWithPixels(0, 0, 1, {}));
+}
+
+TEST(CGImage, PngWithoutAlphaReadsAsOpaquePixels) {
+    testsupport::TemporaryDirectory folder;
+    CairoSurfacePtr rgb(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 2, 1));
+    CairoPtr cairo(cairo_create(rgb.get()));
+    cairo_set_source_rgb(cairo.get(), 0.2, 0.4, 0.6);
+    cairo_paint(cairo.get());
+    cairo.reset();
+    auto path = folder.path() / "rgb.png";
+    ASSERT_EQ(cairo_surface_write_to_png(rgb.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
+    CGImageRef image = CGImageCreateWithPNGFile(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(cairo_image_surface_get_format(image->cairoSurface()), CAIRO_FORMAT_ARGB32);
+    EXPECT_EQ(CGImageGetPixel(image, 1, 0), (CGPixel{51, 102, 153, 255}));
+}
+
+TEST(CGBitmapContext, ImageIsACopyThatLaterDrawingLeavesAlone) {
+    auto context = CGBitmapContextCreate(2, 2, 2);
+    CGContextSetRGBFillColor(context.get(), 1, 0, 0, 1);
+    CGContextFillRect(context.get(), CGRectMake(0, 0, 1, 1));
+    CGImageRef first = CGBitmapContextCreateImage(context.get());
+    CGContextSetRGBFillColor(context.get(), 0, 0, 1, 1);
+    CGContextFillRect(context.get(), CGRectMake(0, 0, 1, 1));
+    EXPECT_EQ(CGImageGetPixel(first, 1, 1), (CGPixel{255, 0, 0, 255}));
+    EXPECT_EQ(first->scale(), 2);
+    EXPECT_EQ(CGImageGetPixel(CGBitmapContextCreateImage(context.get()), 1, 1),
+              (CGPixel{0, 0, 255, 255}));
 }

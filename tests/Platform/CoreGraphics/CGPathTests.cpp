@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -236,4 +237,57 @@ TEST(CGPath, TransformAppliesToArcToPoint) {
     CGPathAddArcToPoint(path, &shift, 10, 0, 10, 10, 3);
     expectPoint(path->elements()[1].points[0], {107, 50}, "first tangent");
     expectPoint(CGPathGetCurrentPoint(path), {110, 53}, "second tangent");
+}
+
+TEST(CGPath, AddPathMapsEachKindOfElementThroughTheTransform) {
+    auto source = CGPathCreateMutable();
+    CGPathMoveToPoint(source, nullptr, 1, 2);
+    CGPathAddLineToPoint(source, nullptr, 3, 4);
+    CGPathAddCurveToPoint(source, nullptr, 5, 6, 7, 8, 9, 10);
+    CGPathCloseSubpath(source);
+    const CGAffineTransform m{2, 0, 0, 3, 10, 20}; // x -> 2x + 10, y -> 3y + 20
+    auto path = CGPathCreateMutable();
+    CGPathAddPath(path, &m, source);
+    const std::vector<CGPathElement> expected = {
+        {kCGPathElementMoveToPoint, {CGPoint{12, 26}}},
+        {kCGPathElementAddLineToPoint, {CGPoint{16, 32}}},
+        {kCGPathElementAddCurveToPoint, {CGPoint{20, 38}, CGPoint{24, 44}, CGPoint{28, 50}}},
+        {kCGPathElementCloseSubpath, {}},
+    };
+    EXPECT_EQ(path->elements(), expected);
+    EXPECT_EQ(CGPathGetCurrentPoint(path), CGPointMake(12, 26)) << "closed: back at the start";
+    CGPathAddPath(path, nullptr, source);
+    EXPECT_EQ(path->elements().back(), source->elements().back()) << "no transform: as they are";
+}
+
+TEST(CGPath, AddingAPathToItselfRepeatsItOnce) {
+    auto path = CGPathCreateMutable();
+    CGPathAddRect(path, nullptr, CGRectMake(1, 2, 3, 4));
+    std::vector<CGPathElement> once = path->elements();
+    CGPathAddPath(path, nullptr, path);
+    ASSERT_EQ(path->elements().size(), 2 * once.size());
+    EXPECT_TRUE(std::equal(once.begin(), once.end(), path->elements().begin() + 5));
+}
+
+TEST(CGPath, IsFiniteOnlyWhenEveryPointIs) {
+    struct Case {
+        const char* name;
+        CGPoint line, control1, control2, end;
+        bool finite;
+    };
+    const Case cases[] = {
+        {"all finite", {1, 1}, {2, 2}, {3, 3}, {4, 4}, true},
+        {"line NaN", {NAN, 1}, {2, 2}, {3, 3}, {4, 4}, false},
+        {"first control infinite", {1, 1}, {2, INFINITY}, {3, 3}, {4, 4}, false},
+        {"second control minus infinity", {1, 1}, {2, 2}, {-INFINITY, 3}, {4, 4}, false},
+        {"curve end NaN", {1, 1}, {2, 2}, {3, 3}, {4, NAN}, false},
+    };
+    for (const auto& c : cases) {
+        CGPath path;
+        path.moveTo({0, 0});
+        path.lineTo(c.line);
+        path.curveTo(c.control1, c.control2, c.end);
+        path.close();
+        EXPECT_EQ(path.isFinite(), c.finite) << c.name;
+    }
 }

@@ -1,8 +1,10 @@
-// Helpers for drawing tests: colours, pixel probes in points, and the rounded
-// rectangle that the swatch and the compare view build from arc-to-points.
+// Helpers for drawing tests: colours, pixel probes in points, images that cannot
+// be drawn, and the rounded rectangle that the swatch and the compare view build
+// from arc-to-points.
 #pragma once
 
 #include <CoreGraphics/CGColor.h>
+#include <CoreGraphics/CGHandlesCairo.h>
 #include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGPath.h>
 
@@ -47,6 +49,23 @@ inline ::testing::AssertionResult near(CGPixel actual, CGPixel expected, int tol
 inline CGPixel at(const CGImageRef& image, double x, double y) {
     return CGImageGetPixel(image, static_cast<std::size_t>(std::floor(x * image->scale())),
                            static_cast<std::size_t>(std::floor(y * image->scale())));
+}
+
+// An image of no pixels at all.
+inline CGImageRef emptyImage() {
+    return std::make_shared<const CGImage>(
+        CGImage::SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0)), 1);
+}
+
+// An image whose surface went into an error state after it was made (touched once
+// finished): a Cairo context that paints from it enters an error state too.
+inline CGImageRef damagedImage() {
+    CGImage::SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4));
+    cairo_surface_t* raw = surface.get();
+    auto image = std::make_shared<const CGImage>(std::move(surface), 1);
+    cairo_surface_finish(raw);
+    cairo_surface_mark_dirty(raw);
+    return image;
 }
 
 // Edges pulled one point in, four arc-to-points through the corners, closed.

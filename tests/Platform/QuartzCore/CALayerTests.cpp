@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 namespace {
 
 CALayerRef layerWithFrame(CGRect frame) {
@@ -140,4 +143,52 @@ TEST(CALayer, DisplayIfNeededDrawsOnlyWhenMarked) {
     layer->displayIfNeeded();
     EXPECT_EQ(delegate.draws, 1);
     EXPECT_FALSE(layer->needsDisplay());
+}
+
+TEST(CALayer, InsertBelowOrAboveASiblingPlacesOrMovesTheLayer) {
+    enum class Side { below, above };
+    struct Case {
+        const char* name;
+        char layer;   // a, b, c: already sublayers; x: new; 0: none
+        char sibling; // 0: none; m: not a sublayer
+        Side side;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"new above the last", 'x', 'c', Side::above, "abcx"},
+        {"new below the first", 'x', 'a', Side::below, "xabc"},
+        {"new above the middle", 'x', 'b', Side::above, "abxc"},
+        {"sibling not a sublayer: appended", 'x', 'm', Side::below, "abcx"},
+        {"no sibling: appended", 'x', 0, Side::above, "abcx"},
+        {"moved up past its sibling", 'a', 'c', Side::above, "bca"},
+        {"moved down below its sibling", 'c', 'a', Side::below, "cab"},
+        {"moved to where it is", 'b', 'c', Side::below, "abc"},
+        {"beside itself: unchanged", 'b', 'b', Side::above, "abc"},
+        {"no layer: unchanged", 0, 'b', Side::below, "abc"},
+    };
+    for (const auto& c : cases) {
+        auto parent = CALayer::layer();
+        std::map<char, CALayerRef> layers;
+        for (char name : std::string("abcxm")) {
+            layers[name] = CALayer::layer();
+        }
+        for (char name : std::string("abc")) {
+            parent->addSublayer(layers[name]);
+        }
+        CALayerRef layer = c.layer ? layers[c.layer] : nullptr;
+        const CALayer* sibling = c.sibling ? layers[c.sibling].get() : nullptr;
+        if (c.side == Side::below) {
+            parent->insertSublayerBelow(layer, sibling);
+        } else {
+            parent->insertSublayerAbove(layer, sibling);
+        }
+        std::string order;
+        for (const auto& sublayer : parent->sublayers()) {
+            for (const auto& [name, candidate] : layers) {
+                order += candidate == sublayer ? std::string(1, name) : "";
+            }
+            EXPECT_EQ(sublayer->superlayer(), parent.get()) << c.name;
+        }
+        EXPECT_EQ(order, c.expected) << c.name;
+    }
 }

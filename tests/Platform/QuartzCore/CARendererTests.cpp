@@ -7,6 +7,7 @@
 #include <QuartzCore/CATransaction.h>
 
 #include "../CoreGraphics/DrawingTestSupport.h"
+#include "LayerTreeTest.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,8 @@ using namespace drawingtest;
 
 namespace {
 
-// Free-standing layers animate implicitly; these tests build trees at once.
-class Renderer : public ::testing::Test {
+class Renderer : public LayerTreeTest {
   protected:
-    void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-    }
-    void TearDown() override { CATransaction::commit(); }
-
     template <class Layer = CALayer>
     std::shared_ptr<Layer> make(CGRect frame, CGColorRef background = nullptr) {
         auto layer = Layer::layer();

@@ -1,5 +1,7 @@
-// A layer tree laid out like the colour picker's screen, drawn with the
-// application's own images, written as a PNG for a person to look at, and probed.
+// A scene of layers of every kind (images, a gradient, text, delegate drawing with
+// pattern colours and blend modes, hidden layers, an opacity animation), laid out
+// like the colour picker's screen and drawn with the application's own images;
+// written as a PNG for a person to look at, and probed.
 #include <CoreGraphics/CGContext.h>
 #include <QuartzCore/CAGradientLayer.h>
 #include <QuartzCore/CAMediaTiming.h>
@@ -110,7 +112,7 @@ CGPixel pixelOf(unsigned value) {
             static_cast<std::uint8_t>(value), 255};
 }
 
-class PickerLikeScene : public ::testing::Test {
+class LayeredScene : public ::testing::Test {
   protected:
     static constexpr CGFloat kPickerTop = 64;
     static constexpr CGPoint kWheelOrigin{40, 15};
@@ -229,14 +231,14 @@ class PickerLikeScene : public ::testing::Test {
 
 } // namespace
 
-TEST_F(PickerLikeScene, RendersAndPassesPixelProbesAtBothScales) {
+TEST_F(LayeredScene, RendersAndPassesPixelProbesAtBothScales) {
     for (CGFloat scale : {2.0f, 1.0f}) {
         CGImageRef image = CARenderLayerTree(root_.get(), CGSizeMake(320, 480), scale);
         ASSERT_TRUE(image);
         auto folder = testsupport::buildDirectory() / "test-output";
         std::filesystem::create_directories(folder);
         EXPECT_TRUE(CGImageWritePNG(
-            image, folder / (scale == 2 ? "PickerLikeScene@2x.png" : "PickerLikeScene.png")));
+            image, folder / (scale == 2 ? "LayeredScene@2x.png" : "LayeredScene.png")));
         SCOPED_TRACE(scale);
 
         // The gradient runs top to bottom behind everything, from 1AD6FD to 1D62F0.
@@ -303,7 +305,7 @@ TEST_F(PickerLikeScene, RendersAndPassesPixelProbesAtBothScales) {
     }
 }
 
-TEST_F(PickerLikeScene, TouchHighlightDarkensTheOldHalfAndFadesOut) {
+TEST_F(LayeredScene, TouchHighlightDarkensTheOldHalfAndFadesOut) {
     auto compare = picker_->sublayers()[2]; // gradient, wheel, compare, swatches...
     auto highlight = std::dynamic_pointer_cast<CAShapeLayer>(compare->sublayers()[0]);
     ASSERT_TRUE(highlight);
