@@ -1,9 +1,9 @@
 // The computer's keyboard on the keyboard host's screen, headless and in a window:
 // letters and space tap the on-screen keys (held down while the key is), other
 // keys type nothing.
-#include "WindowEvents.h"
 #include "KeyboardHostViewController.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 #include <Host/HostKey.h>
 #include <Host/HostSession.h>
