@@ -4,6 +4,7 @@
 
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
+#include <Foundation/NSDate.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSNumber.h>
 #include <Foundation/NSString.h>
