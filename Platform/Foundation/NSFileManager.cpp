@@ -1,5 +1,6 @@
 #include "NSFileManagerPrivate.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +16,8 @@ namespace {
 
 struct DeviceRoot {
     std::mutex mutex;
-    std::string path; // empty until set or first asked for
+    std::string path;                     // empty until set or first asked for
+    std::atomic<unsigned> generation = 0; // advanced by every change of `path`
 };
 
 DeviceRoot& deviceRootState() {
@@ -26,6 +28,40 @@ DeviceRoot& deviceRootState() {
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
+    }
+    return path;
+}
+
+// `root` followed by the device path, or a relative path as given.
+void appendHostPath(std::string& out, const std::string& root, std::string_view devicePath) {
+    if (devicePath.empty() || devicePath.front() != '/') {
+        out.append(devicePath);
+        return;
+    }
+    // ".." must not climb out of the root; lexical normalisation keeps "/.." at "/".
+    bool plain = devicePath.find("/.") == std::string_view::npos &&
+                 devicePath.find("//") == std::string_view::npos;
+    if (plain) {
+        out.append(root).append(devicePath.size() == 1 ? std::string_view() : devicePath);
+        return;
+    }
+    std::string normal = std::filesystem::path(devicePath).lexically_normal().string();
+    out.append(root == "/" ? normal : root + (normal == "/" ? "" : normal));
+}
+
+// The host path of a device path, in a buffer of this thread's: the reads of every
+// keyboard layout pass name the same file, which is mapped again only when the path
+// or the root changed, without a lock or an allocation.
+const std::string& threadHostPath(std::string_view devicePath) {
+    thread_local unsigned rootGeneration = ~0u;
+    thread_local std::string lastDevicePath;
+    thread_local std::string path;
+    unsigned generation = deviceRootState().generation.load(std::memory_order_acquire);
+    if (generation != rootGeneration || devicePath != lastDevicePath) {
+        rootGeneration = generation;
+        lastDevicePath.assign(devicePath);
+        path.clear();
+        appendHostPath(path, NSFileManager::deviceRoot(), devicePath);
     }
     return path;
 }
@@ -98,6 +134,7 @@ void NSFileManager::setDeviceRoot(const std::string& root) {
     std::lock_guard lock(state.mutex);
     state.path =
         withoutTrailingSlashes(absolute.empty() ? root : absolute.lexically_normal().string());
+    state.generation.fetch_add(1, std::memory_order_release);
 }
 
 std::string NSFileManager::deviceRoot() {
@@ -110,18 +147,9 @@ std::string NSFileManager::deviceRoot() {
 }
 
 std::string NSFileManager::hostPath(std::string_view devicePath) {
-    if (devicePath.empty() || devicePath.front() != '/') {
-        return std::string(devicePath);
-    }
-    std::string root = deviceRoot();
-    // ".." must not climb out of the root; lexical normalisation keeps "/.." at "/".
-    bool plain = devicePath.find("/.") == std::string_view::npos &&
-                 devicePath.find("//") == std::string_view::npos;
-    if (plain) {
-        return devicePath.size() == 1 ? root : root.append(devicePath);
-    }
-    std::string normal = std::filesystem::path(devicePath).lexically_normal().string();
-    return root == "/" ? normal : root.append(normal == "/" ? "" : normal);
+    std::string path;
+    appendHostPath(path, deviceRoot(), devicePath);
+    return path;
 }
 
 bool NSFileManager::createStandardDeviceFolders(NSFileError* error) const {
@@ -135,7 +163,7 @@ bool NSFileManager::createStandardDeviceFolders(NSFileError* error) const {
 }
 
 bool NSFileManager::fileExistsAtPath(std::string_view path) const {
-    return ::access(hostPath(path).c_str(), F_OK) == 0;
+    return ::access(threadHostPath(path).c_str(), F_OK) == 0;
 }
 
 bool NSFileManager::fileExistsAtPath(std::string_view path, bool* isDirectory) const {
@@ -175,7 +203,7 @@ bool NSFileManager::contentsAtPath(std::string_view path, std::string& contents,
 std::optional<std::string_view> NSFileManager::contentsAtPath(std::string_view path,
                                                               const ReadBuffer& buffer,
                                                               NSFileError* error) const {
-    return contentsAtHostPath(hostPath(path), buffer, error);
+    return contentsAtHostPath(threadHostPath(path), buffer, error);
 }
 
 std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::string& hostPath,
