@@ -83,10 +83,12 @@ const char* fileKind(mode_t mode) {
     }
 }
 
+enum class SizeLimit { ReadLimit, None };
+
 // The file opened for reading, or -1 with the reason. Opened without waiting, so that
 // a pipe in the file's place cannot hold the reader until a writer comes, then
-// refused unless it is a regular file no larger than a reader takes.
-int openRegularFile(const std::string& hostPath, NSFileError* error) {
+// refused unless it is a regular file (no larger than a reader takes, when asked).
+int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
     FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
@@ -97,7 +99,8 @@ int openRegularFile(const std::string& hostPath, NSFileError* error) {
         setFileError(error, hostPath + " is " + fileKind(status.st_mode) + ", not a regular file");
         return -1;
     }
-    if (static_cast<std::uintmax_t>(status.st_size) > NSFileManager::maximumReadSize) {
+    if (limit == SizeLimit::ReadLimit &&
+        static_cast<std::uintmax_t>(status.st_size) > NSFileManager::maximumReadSize) {
         setFileError(error, hostPath + " is larger than 64 KiB");
         return -1;
     }
@@ -209,7 +212,7 @@ std::optional<std::string_view> NSFileManager::contentsAtPath(std::string_view p
 std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::string& hostPath,
                                                                   const ReadBuffer& buffer,
                                                                   NSFileError* error) {
-    FileDescriptor fd(openRegularFile(hostPath, error));
+    FileDescriptor fd(openRegularFile(hostPath, SizeLimit::ReadLimit, error));
     if (fd.get() < 0) {
         return std::nullopt;
     }
@@ -233,5 +236,5 @@ std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::str
 }
 
 bool NSFileManager::isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error) {
-    return FileDescriptor(openRegularFile(hostPath, error)).get() >= 0;
+    return FileDescriptor(openRegularFile(hostPath, SizeLimit::None, error)).get() >= 0;
 }

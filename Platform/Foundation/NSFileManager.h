@@ -19,6 +19,7 @@ using NSFileManagerRef = std::shared_ptr<NSFileManager>;
 // Why a file operation failed, in words for the log or the user.
 struct NSFileError {
     std::string description;
+    int code = 0; // the system's error number when a system call failed, else 0
 };
 
 // The calls that make an atomic write durable and put it in place. A test may replace
@@ -76,8 +77,8 @@ class NSFileManager : public NSObject {
     static std::optional<std::string_view> contentsAtHostPath(const std::string& hostPath,
                                                               const ReadBuffer& buffer,
                                                               NSFileError* error = nullptr);
-    // Whether the host path names a regular file, checked as reads check it (opened
-    // without waiting); false with the reason in `error` otherwise.
+    // Whether the host path names a regular file of any size, checked as reads check
+    // it (opened without waiting); false with the reason in `error` otherwise.
     static bool isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error = nullptr);
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed

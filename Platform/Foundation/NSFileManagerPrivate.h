@@ -47,5 +47,9 @@ inline bool setFileError(NSFileError* error, std::string description) {
 // "<what> <path>: <the system's reason>".
 inline bool setFileError(NSFileError* error, const std::string& what, const std::string& path,
                          int code) {
-    return setFileError(error, what + " " + path + ": " + std::strerror(code));
+    setFileError(error, what + " " + path + ": " + std::strerror(code));
+    if (error != nullptr) {
+        error->code = code;
+    }
+    return false;
 }
