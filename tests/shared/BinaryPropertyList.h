@@ -115,8 +115,8 @@ inline std::string offsetPastTheEnd() {
     Builder b;
     std::size_t top = b.dictionary({{b.string("open"), b.string("on")}});
     std::string bytes = b.bytes(top);
-    const std::size_t table = bytes.size() - 32 - 4 * 3;
-    bytes.replace(table + 4 * top, 4, "\x7f\xff\xff\xf0", 4);
+    const std::size_t table = bytes.size() - 32 - std::size_t{4} * 3;
+    bytes.replace(table + std::size_t{4} * top, 4, "\x7f\xff\xff\xf0", 4);
     return bytes;
 }
 

@@ -55,6 +55,7 @@ LimitedRun runLimited(const std::vector<std::string>& arguments, const fs::path&
         dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         std::vector<char*> argv;
+        argv.reserve(arguments.size() + 1);
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
