@@ -58,7 +58,7 @@ bool hasClass(const std::string& name, const PluginProcess&) {
 // The filter file is a host path, not a device path: read as every property-list file
 // is read (a regular file, at most 64 KiB, opened without waiting) and parsed within
 // the same budget.
-NSObjectRef readFilter(const fs::path& path, std::string& problem) {
+std::shared_ptr<NSDictionary> readFilter(const fs::path& path, std::string& problem) {
     NSFileManager::ReadBuffer buffer;
     NSFileError error;
     std::optional<std::string_view> contents =
@@ -71,10 +71,11 @@ NSObjectRef readFilter(const fs::path& path, std::string& problem) {
     }
     std::string reason;
     NSObjectRef list = NSPropertyListSerialization::propertyListWithData(*contents, &reason);
-    if (!list) {
-        problem = "filter " + name + ": " + reason;
+    auto filter = ns_cast<NSDictionary>(list);
+    if (!filter) {
+        problem = "filter " + name + (list ? " is not a dictionary" : ": " + reason);
     }
-    return list;
+    return filter;
 }
 
 PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) {
@@ -82,13 +83,8 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
     result.name = library.stem().string();
     fs::path filterPath = library;
     filterPath.replace_extension(".plist");
-    NSObjectRef list = readFilter(filterPath, result.message);
-    if (!list) {
-        return result;
-    }
-    auto filter = ns_cast<NSDictionary>(list);
+    std::shared_ptr<NSDictionary> filter = readFilter(filterPath, result.message);
     if (!filter) {
-        result.message = "filter " + filterPath.filename().string() + " is not a dictionary";
         return result;
     }
     if (!PluginLoader::filterMatches(*filter, process, &result.message)) {
@@ -115,6 +111,16 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
 }
 
 } // namespace
+
+std::shared_ptr<NSDictionary> PluginLoader::filterAtPath(const std::string& path,
+                                                         std::string* problem) {
+    std::string reason;
+    std::shared_ptr<NSDictionary> filter = readFilter(path, reason);
+    if (problem != nullptr) {
+        *problem = std::move(reason);
+    }
+    return filter;
+}
 
 bool PluginLoader::filterMatches(const NSDictionary& filter, const PluginProcess& process,
                                  std::string* problem) {
