@@ -1,6 +1,7 @@
 #include "TintPreferencesFixture.h"
 
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -325,6 +326,47 @@ TEST_F(TintPreferencesFile, ToggleWhoseFolderFlushFailsReportsTheNewState) {
     EXPECT_TRUE(toggled.write.succeeded()) << toggled.write.reason;
     EXPECT_TRUE(TintPreferences::isOpen());
     EXPECT_NE(log.find("the folder could not be flushed"), std::string::npos) << log;
+}
+
+// Values the app never writes survive a toggle and a save as they were.
+TEST_F(TintPreferencesFile, ValuesTheAppDoesNotWriteSurviveAToggleAndASave) {
+    put(plist(openEntry("off") +
+              "<key>unsigned</key><integer>18446744073709551615</integer>"
+              "<key>negative</key><integer>-9223372036854775808</integer>"
+              "<key>infinite</key><real>-infinity</real><key>real</key><real>0.1</real>"
+              "<key>when</key><date>2030-05-06T07:08:09Z</date><key>blob</key><data>AP8=</data>"
+              "<key></key><string>caf\xc3\xa9</string>"
+              "<key>nested</key><array><dict><key>k</key><array/></dict></array>"
+              "<key>nan</key><real>nan</real>"));
+    auto before = dictionary();
+    ASSERT_TRUE(TintPreferences::toggleOpen().write.succeeded());
+    ASSERT_TRUE(TintPreferences::storeColor(UIColor::redColor()).succeeded());
+    auto after = dictionary();
+    for (const std::string& key : before->allKeys()) {
+        if (key == "open" || key == "nan") {
+            continue;
+        }
+        EXPECT_TRUE(before->objectForKey(key)->isEqual(after->objectForKey(key).get())) << key;
+    }
+    EXPECT_EQ(ns_cast<NSNumber>(after->objectForKey("unsigned"))->description(),
+              "18446744073709551615");
+    EXPECT_TRUE(std::isnan(ns_cast<NSNumber>(after->objectForKey("nan"))->doubleValue()));
+}
+
+// A value that cannot be written back exactly: nothing is written, the writers say so,
+// and the state reported is the one readers still see.
+TEST_F(TintPreferencesFile, ValueThatCannotBeWrittenBackLeavesTheFileAsItWas) {
+    const std::string original =
+        plist(openEntry("on") + "<key>zero</key><real>-0.0</real>" + colorEntry(fiveElements));
+    put(original);
+    TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+    EXPECT_EQ(toggled.state, TintState::On);
+    EXPECT_EQ(toggled.write.failure, WriteFailure::CouldNotWrite);
+    EXPECT_NE(toggled.write.reason.find("negative zero"), std::string::npos)
+        << toggled.write.reason;
+    EXPECT_EQ(TintPreferences::storeColor(UIColor::redColor()).failure,
+              WriteFailure::CouldNotWrite);
+    EXPECT_EQ(bytes(), original);
 }
 
 } // namespace
