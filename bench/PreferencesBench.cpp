@@ -5,6 +5,7 @@
 #include <Foundation/NSPropertyListSerialization.h>
 #include <TintPreferences.h>
 
+#include "../tests/shared/BinaryPropertyList.h"
 #include "TestSupport.h"
 
 #include <benchmark/benchmark.h>
@@ -178,5 +179,63 @@ void ParseOnlyGeneralReader(benchmark::State& state) {
     }
 }
 BENCHMARK(ParseOnlyGeneralReader);
+
+} // namespace
+
+namespace {
+
+// The slowest lists within the reading budget, and lists past it, parsed from memory:
+// what a hostile file can cost one layout pass before the bytes are kept.
+std::string xmlList(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
+           "\n</plist>\n";
+}
+
+std::string repeated(const std::string& text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+std::string budgetCase(int which) {
+    switch (which) {
+    case 0: { // one dictionary of 255 keys through libplist, which looks each key up
+        std::string body = "<dict><!-- not the quick reader's -->";
+        for (int i = 0; i < 255; ++i) {
+            body += "<key>key" + std::to_string(i) + "</key><real>1.5</real>";
+        }
+        return xmlList(body + "</dict>");
+    }
+    case 1: // 511 reals through libplist
+        return xmlList("<array><!---->" + repeated("<real>-1.2345678901234567e-300</real>", 511) +
+                       "</array>");
+    case 2: // 128 references before 62 KB of text, each moving the rest
+        return xmlList("<string>" + repeated("&amp;", 128) + std::string(62000, 'x') + "</string>");
+    case 3: { // a binary list of 511 strings
+        binaryplist::Builder b;
+        std::vector<std::size_t> items;
+        for (int i = 0; i < 511; ++i) {
+            items.push_back(b.string("s" + std::to_string(i)));
+        }
+        return b.bytes(b.array(items));
+    }
+    case 4: // 2^28 leaves from 341 bytes: refused
+        return binaryplist::doublingList(28);
+    default: // 513 elements: refused
+        return xmlList("<array>" + repeated("<true/>", 512) + "</array>");
+    }
+}
+
+void ParseWithinBudget(benchmark::State& state) {
+    const std::string bytes = budgetCase(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        NSObjectRef list = NSPropertyListSerialization::propertyListWithData(bytes);
+        benchmark::DoNotOptimize(list.get());
+    }
+    state.SetLabel(std::to_string(bytes.size()) + " bytes");
+}
+BENCHMARK(ParseWithinBudget)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -29,7 +29,7 @@ class BinaryScan {
 
     bool spend(std::uint64_t payloadBytes) {
         if (++objects_ > PropertyListBudget::maximumObjects) {
-            return refuse("more than 1024 objects");
+            return refuse("more than 512 objects");
         }
         if (payloadBytes > PropertyListBudget::maximumPayloadBytes - payload_) {
             return refuse("more than 128 KiB of text and data");

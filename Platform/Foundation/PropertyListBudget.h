@@ -12,11 +12,13 @@
 
 struct PropertyListBudget {
     // The limits are far above what the app writes (about ten objects, two deep, no
-    // references) and keep one read of any list under a millisecond of CPU with the
-    // libplist installed, whose XML reader costs up to 0.3 us an element.
+    // references) and keep one read of any list well under a millisecond of CPU with
+    // the libplist installed, whose XML reader takes up to a microsecond an element on
+    // a busy machine (long reals; each key looked up among its dictionary's earlier
+    // ones).
 
     // Keys count as objects.
-    static constexpr std::size_t maximumObjects = 1024;
+    static constexpr std::size_t maximumObjects = 512;
     // Containers within containers, the top one being the first. Every reader recurses
     // once a level; 128 levels are a few tens of KiB of stack.
     static constexpr int maximumDepth = 128;

@@ -118,7 +118,7 @@ class XmlScan {
         }
         bool empty = rest_[end - 1] == '/';
         if (tag != "plist" && ++objects_ > PropertyListBudget::maximumObjects) {
-            refuse("more than 1024 objects");
+            refuse("more than 512 objects");
         } else if (isContainer(tag) && containers_ + 1 > PropertyListBudget::maximumDepth) {
             refuse("containers nested deeper than 128");
         } else if (!empty) {

@@ -292,16 +292,16 @@ TEST(PropertyListBudget, ListsPastALimitAreRefusedWithTheReason) {
         std::string bytes;
         const char* refusal; // null: read
     } rows[] = {
-        {"shared references, 8 levels", binaryplist::doublingList(8), nullptr},
-        {"shared references, 9 levels", binaryplist::doublingList(9), "more than 1024 objects"},
-        {"shared references, 28 levels", binaryplist::doublingList(28), "more than 1024 objects"},
+        {"shared references, 7 levels", binaryplist::doublingList(7), nullptr},
+        {"shared references, 8 levels", binaryplist::doublingList(8), "more than 512 objects"},
+        {"shared references, 28 levels", binaryplist::doublingList(28), "more than 512 objects"},
         {"cycle", binaryplist::cycle(), "nested deeper than 128"},
         {"binary chain at the limit", binaryplist::chain(128), nullptr},
         {"binary chain past the limit", binaryplist::chain(129), "nested deeper than 128"},
         {"XML chain at the limit", xmlChain(128), nullptr},
         {"XML chain past the limit", xmlChain(129), "nested deeper than 128"},
-        {"XML objects at the limit", xmlObjects(1024), nullptr},
-        {"XML objects past the limit", xmlObjects(1025), "more than 1024 objects"},
+        {"XML objects at the limit", xmlObjects(512), nullptr},
+        {"XML objects past the limit", xmlObjects(513), "more than 512 objects"},
         {"shared text within", sharedText(32), nullptr},
         {"shared text past", sharedText(33), "more than 128 KiB"},
         {"references at the limit", xmlReferences(128), nullptr},
@@ -332,8 +332,8 @@ TEST(PropertyListBudget, ListsPastALimitAreRefusedWithTheReason) {
 TEST(PropertyListBudget, QuickReaderKeepsTheSameLimits) {
     EXPECT_TRUE(PropertyListQuickReader::read(xmlChain(128)).has_value());
     EXPECT_FALSE(PropertyListQuickReader::read(xmlChain(129)).has_value());
-    EXPECT_TRUE(PropertyListQuickReader::read(xmlObjects(1024)).has_value());
-    EXPECT_FALSE(PropertyListQuickReader::read(xmlObjects(1025)).has_value());
+    EXPECT_TRUE(PropertyListQuickReader::read(xmlObjects(512)).has_value());
+    EXPECT_FALSE(PropertyListQuickReader::read(xmlObjects(513)).has_value());
 }
 
 // A binary list read without its XML round trip keeps what that round trip lost.

@@ -182,7 +182,7 @@ TEST_F(Loader, WhatIsNotARegularFileOrPastTheBudgetIsRefusedWithTheReason) {
              fs::copy_file(RUNTIME_TEST_PLUGIN, library);
              testsupport::writeFile(filter, binaryplist::doublingList(20));
          },
-         "more than 1024 objects"},
+         "more than 512 objects"},
         {"LibraryIsAPipe",
          [](const fs::path& library, const fs::path& filter, const std::string& good) {
              ASSERT_EQ(mkfifo(library.c_str(), 0644), 0);
