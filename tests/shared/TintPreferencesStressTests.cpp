@@ -33,7 +33,10 @@ TEST_F(Concurrency, WriterKilledAtRandomMomentsLeavesAWholeFileAndNoPileOfTempor
                 ++shared->writes;
             }
         });
-        usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        // Short lives until there have been kills enough, then longer ones, so that a
+        // slow build (the sanitizers) also reaches its writes.
+        useconds_t longest = kills < enoughKills ? 20000 : 200000;
+        usleep(std::uniform_int_distribution<useconds_t>(0, longest)(random));
         kill(writer, SIGKILL);
         int status = 0;
         waitpid(writer, &status, 0);
