@@ -201,18 +201,22 @@ std::string repeated(const std::string& text, int count) {
 
 std::string budgetCase(int which) {
     switch (which) {
-    case 0: { // one dictionary of 255 keys through libplist, which looks each key up
-        std::string body = "<dict><!-- not the quick reader's -->";
-        for (int i = 0; i < 255; ++i) {
-            body += "<key>key" + std::to_string(i) + "</key><real>1.5</real>";
+    case 0: { // dictionaries of 64 keys through libplist, which looks each key up
+        std::string body = "<array><!-- not the quick reader's -->";
+        for (int d = 0; d < 3; ++d) {
+            body += "<dict>";
+            for (int i = 0; i < 64; ++i) {
+                body += "<key>key" + std::to_string(i) + "</key><real>1.5</real>";
+            }
+            body += "</dict>";
         }
-        return xmlList(body + "</dict>");
+        return xmlList(body + "<array>" + repeated("<true/>", 123) + "</array></array>");
     }
     case 1: // 511 reals through libplist
         return xmlList("<array><!---->" + repeated("<real>-1.2345678901234567e-300</real>", 511) +
                        "</array>");
-    case 2: // 128 references before 62 KB of text, each moving the rest
-        return xmlList("<string>" + repeated("&amp;", 128) + std::string(62000, 'x') + "</string>");
+    case 2: // 64 references before 63 KB of text, each moving the rest
+        return xmlList("<string>" + repeated("&amp;", 64) + std::string(63000, 'x') + "</string>");
     case 3: { // a binary list of 511 strings
         binaryplist::Builder b;
         std::vector<std::size_t> items;

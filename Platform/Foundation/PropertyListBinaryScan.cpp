@@ -78,6 +78,9 @@ class BinaryScan {
         if (!extent) {
             return refuse("an object running past its end");
         }
+        if (perItem == 2 && extent->count > PropertyListBudget::maximumDictionaryKeys) {
+            return refuse("a dictionary of more than 64 keys");
+        }
         if (!spend(0)) {
             return false;
         }

@@ -11,14 +11,16 @@
 #include <string_view>
 
 struct PropertyListBudget {
-    // The limits are far above what the app writes (about ten objects, two deep, no
-    // references) and keep one read of any list well under a millisecond of CPU with
-    // the libplist installed, whose XML reader takes up to a microsecond an element on
-    // a busy machine (long reals; each key looked up among its dictionary's earlier
-    // ones).
+    // The limits are far above what the app writes (about ten objects, two keys, two
+    // deep, no references) and keep one read of any list well under a millisecond of
+    // CPU with the libplist installed, whose XML reader takes up to a microsecond an
+    // element on a busy machine (long reals, keys).
 
     // Keys count as objects.
     static constexpr std::size_t maximumObjects = 512;
+    // Keys of one dictionary: libplist's XML reader looks each one up among the keys
+    // before it, so a dictionary costs the square of its size.
+    static constexpr std::size_t maximumDictionaryKeys = 64;
     // Containers within containers, the top one being the first. Every reader recurses
     // once a level; 128 levels are a few tens of KiB of stack.
     static constexpr int maximumDepth = 128;
@@ -27,7 +29,7 @@ struct PropertyListBudget {
     static constexpr std::size_t maximumPayloadBytes = std::size_t{128} * 1024;
     // Character and entity references ("&amp;", "&#233;") in an XML list: libplist
     // moves the rest of the text for each one it decodes.
-    static constexpr std::size_t maximumReferences = 128;
+    static constexpr std::size_t maximumReferences = 64;
 
     // The reason `data` is refused, or nothing when it is within budget.
     // A binary list ("bplist00"): the trailer and offset table are checked and every

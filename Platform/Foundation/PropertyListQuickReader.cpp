@@ -111,13 +111,14 @@ NSObjectRef PropertyListQuickReader::value(int depth, bool topLevel) {
 
 NSObjectRef PropertyListQuickReader::dictionary(int depth, bool topLevel) {
     NSDictionary::Storage entries;
-    for (;;) {
+    for (std::size_t keys = 1;; ++keys) {
         skipSpace();
         if (accept("</dict>")) {
             break;
         }
         std::string_view key;
-        if (++objects_ > PropertyListBudget::maximumObjects || !accept("<key>") ||
+        if (++objects_ > PropertyListBudget::maximumObjects ||
+            keys > PropertyListBudget::maximumDictionaryKeys || !accept("<key>") ||
             !text("</key>", key)) {
             return nullptr;
         }

@@ -41,7 +41,7 @@ class XmlScan {
         for (std::size_t at = text.find('&'); at != std::string_view::npos;
              at = text.find('&', at + 1)) {
             if (++references_ > PropertyListBudget::maximumReferences) {
-                refuse("more than 128 character or entity references");
+                refuse("more than 64 character or entity references");
                 return;
             }
         }
@@ -121,8 +121,12 @@ class XmlScan {
             refuse("more than 512 objects");
         } else if (isContainer(tag) && containers_ + 1 > PropertyListBudget::maximumDepth) {
             refuse("containers nested deeper than 128");
+        } else if (tag == "key" && !open_.empty() && open_.back() == "dict" &&
+                   ++keys_.back() > PropertyListBudget::maximumDictionaryKeys) {
+            refuse("a dictionary of more than 64 keys");
         } else if (!empty) {
             open_.push_back(tag);
+            keys_.push_back(0);
             containers_ += isContainer(tag) ? 1 : 0;
             if (open_.size() > PropertyListBudget::maximumDepth + 2) {
                 refuse("XML elements nested deeper than 130");
@@ -140,12 +144,14 @@ class XmlScan {
         }
         containers_ -= isContainer(tag) ? 1 : 0;
         open_.pop_back();
+        keys_.pop_back();
         rest_.remove_prefix(end + 1);
     }
 
     std::string_view rest_;
     std::optional<std::string> refusal_;
     std::vector<std::string_view> open_;
+    std::vector<std::size_t> keys_; // the keys seen directly in each open element
     int containers_ = 0;
     std::size_t objects_ = 0;
     std::size_t references_ = 0;

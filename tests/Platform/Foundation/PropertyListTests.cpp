@@ -271,6 +271,23 @@ std::string xmlObjects(std::size_t count) {
     return plist(body + "</array>");
 }
 
+std::string xmlDictionary(int keys) {
+    std::string body = "<dict>";
+    for (int i = 0; i < keys; ++i) {
+        body += "<key>k" + std::to_string(i) + "</key><true/>";
+    }
+    return plist(body + "</dict>");
+}
+
+std::string binaryDictionary(int keys) {
+    binaryplist::Builder b;
+    std::vector<std::pair<std::size_t, std::size_t>> entries;
+    for (int i = 0; i < keys; ++i) {
+        entries.emplace_back(b.string("k" + std::to_string(i)), b.string("v"));
+    }
+    return b.bytes(b.dictionary(entries));
+}
+
 std::string xmlReferences(std::size_t count) {
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
@@ -304,8 +321,13 @@ TEST(PropertyListBudget, ListsPastALimitAreRefusedWithTheReason) {
         {"XML objects past the limit", xmlObjects(513), "more than 512 objects"},
         {"shared text within", sharedText(32), nullptr},
         {"shared text past", sharedText(33), "more than 128 KiB"},
-        {"references at the limit", xmlReferences(128), nullptr},
-        {"references past the limit", xmlReferences(129), "more than 128 character or entity"},
+        {"XML dictionary at the limit", xmlDictionary(64), nullptr},
+        {"XML dictionary past the limit", xmlDictionary(65), "dictionary of more than 64 keys"},
+        {"binary dictionary at the limit", binaryDictionary(64), nullptr},
+        {"binary dictionary past the limit", binaryDictionary(65),
+         "dictionary of more than 64 keys"},
+        {"references at the limit", xmlReferences(64), nullptr},
+        {"references past the limit", xmlReferences(65), "more than 64 character or entity"},
         {"offset past the end", binaryplist::offsetPastTheEnd(), "offset past its end"},
         {"truncated", binaryplist::doublingList(3).substr(0, 90), "unreadable"},
         {"document type with declarations",
@@ -334,6 +356,8 @@ TEST(PropertyListBudget, QuickReaderKeepsTheSameLimits) {
     EXPECT_FALSE(PropertyListQuickReader::read(xmlChain(129)).has_value());
     EXPECT_TRUE(PropertyListQuickReader::read(xmlObjects(512)).has_value());
     EXPECT_FALSE(PropertyListQuickReader::read(xmlObjects(513)).has_value());
+    EXPECT_TRUE(PropertyListQuickReader::read(xmlDictionary(64)).has_value());
+    EXPECT_FALSE(PropertyListQuickReader::read(xmlDictionary(65)).has_value());
 }
 
 // A binary list read without its XML round trip keeps what that round trip lost.
