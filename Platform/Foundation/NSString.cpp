@@ -195,27 +195,27 @@ Conversion parseConversion(const char*& p, Arguments& arguments) {
 
 // The conversion as printf takes it, with `length` ("ll" or none) before the
 // conversion character.
-std::string printfSpecification(const Conversion& conversion, const char* length) {
-    std::string specification = "%" + conversion.flags;
+std::string printfConversion(const Conversion& conversion, const char* length) {
+    std::string text = "%" + conversion.flags;
     if (conversion.width) {
-        specification += std::to_string(*conversion.width);
+        text += std::to_string(*conversion.width);
     }
     if (conversion.precision) {
-        specification += "." + std::to_string(*conversion.precision);
+        text += "." + std::to_string(*conversion.precision);
     }
-    return specification + length + conversion.conversion;
+    return text + length + conversion.conversion;
 }
 
 // printf into a string of whatever length the conversion needs.
 template <class Value>
-void appendPrintf(std::string& out, const std::string& specification, Value value) {
-    int length = std::snprintf(nullptr, 0, specification.c_str(), value);
+void appendPrintf(std::string& out, const std::string& printfFormat, Value value) {
+    int length = std::snprintf(nullptr, 0, printfFormat.c_str(), value);
     if (length <= 0) {
         return;
     }
     std::size_t start = out.size();
     out.resize(start + static_cast<std::size_t>(length) + 1);
-    std::snprintf(out.data() + start, static_cast<std::size_t>(length) + 1, specification.c_str(),
+    std::snprintf(out.data() + start, static_cast<std::size_t>(length) + 1, printfFormat.c_str(),
                   value);
     out.resize(start + static_cast<std::size_t>(length));
 }
@@ -233,16 +233,16 @@ bool appendConversion(std::string& out, const Conversion& conversion, const Arg&
     switch (conversion.conversion) {
     case 'd':
     case 'i':
-        appendPrintf(out, printfSpecification(conversion, "ll"), signedValue(arg));
+        appendPrintf(out, printfConversion(conversion, "ll"), signedValue(arg));
         return true;
     case 'u':
     case 'x':
     case 'X':
     case 'o':
-        appendPrintf(out, printfSpecification(conversion, "ll"), unsignedValue(arg));
+        appendPrintf(out, printfConversion(conversion, "ll"), unsignedValue(arg));
         return true;
     case 'c':
-        appendPrintf(out, printfSpecification(conversion, ""), static_cast<int>(arg.i | arg.u));
+        appendPrintf(out, printfConversion(conversion, ""), static_cast<int>(arg.i | arg.u));
         return true;
     case 'f':
     case 'F':
@@ -252,13 +252,13 @@ bool appendConversion(std::string& out, const Conversion& conversion, const Arg&
     case 'G':
     case 'a':
     case 'A':
-        appendPrintf(out, printfSpecification(conversion, ""), arg.d);
+        appendPrintf(out, printfConversion(conversion, ""), arg.d);
         return true;
     case 's':
-        appendPrintf(out, printfSpecification(conversion, ""), arg.s ? arg.s : "(null)");
+        appendPrintf(out, printfConversion(conversion, ""), arg.s ? arg.s : "(null)");
         return true;
     case 'p':
-        appendPrintf(out, printfSpecification(conversion, ""), arg.pointer);
+        appendPrintf(out, printfConversion(conversion, ""), arg.pointer);
         return true;
     default:
         return false;
