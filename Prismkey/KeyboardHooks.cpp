@@ -7,6 +7,10 @@
 #include <TintPreferences.h>
 #include <UIKit/UIAlertView.h>
 
+#include <atomic>
+#include <exception>
+#include <string>
+
 namespace {
 
 // Written once by the initialiser, before any replacement can run; only read after.
@@ -15,20 +19,53 @@ IMP savedLayoutSubviews = nullptr;
 IMP savedInputBackdropView = nullptr;
 IMP savedKeyboardAppearance = nullptr;
 
+// Whether a class's `isOpen` is the boolean one the replacements send; set by the
+// installer, false when the class had one of another type before.
+std::atomic<bool> hostViewIsOpenFits = true;
+std::atomic<bool> traitsIsOpenFits = true;
+
 SEL isOpenSelector() {
     static const SEL selector = sel_registerName("isOpen");
     return selector;
+}
+
+// Once per process and replacement: the keyboard keeps working, so one line is
+// enough to tell why the tint is missing.
+void reportFailure(std::atomic<bool>& reported, const char* replacement, const char* why) {
+    if (!reported.exchange(true)) {
+        NSLog("Prismkey: %s failed (%s); the keyboard's own implementation answers instead",
+              replacement, why);
+    }
+}
+
+// The hook's own work; a failure is reported and goes no further.
+template <class Work>
+void attempt(std::atomic<bool>& reported, const char* replacement, Work work) {
+    try {
+        work();
+    } catch (const std::exception& failure) {
+        reportFailure(reported, replacement, failure.what());
+    } catch (...) {
+        reportFailure(reported, replacement, "an unknown exception");
+    }
 }
 
 id replacedBackgroundTraitsForKeyplane(id self, SEL cmd, id keyplane) {
     return objc_callIMP<id>(savedBackgroundTraitsForKeyplane, self, cmd, keyplane);
 }
 
+// The tint first, then the view's own layout, which runs exactly once whatever the
+// tint did.
 void replacedLayoutSubviews(id self, SEL cmd) {
-    bool tintIsOpen = objc_msgSend<BOOL>(self, isOpenSelector());
-    if (UIColorRef tint = KeyboardTint::layoutTintGiven(tintIsOpen)) {
-        static const SEL setBackgroundColor = sel_registerName("setBackgroundColor:");
-        objc_msgSend<void>(self, setBackgroundColor, static_cast<id>(tint.get()));
+    static std::atomic<bool> reported = false;
+    if (hostViewIsOpenFits) {
+        attempt(reported, "-[UIPeripheralHostView layoutSubviews]", [self] {
+            bool tintIsOpen = objc_msgSend<BOOL>(self, isOpenSelector());
+            if (UIColorRef tint = KeyboardTint::layoutTintGiven(tintIsOpen)) {
+                static const SEL setBackgroundColor = sel_registerName("setBackgroundColor:");
+                objc_msgSend<void>(self, setBackgroundColor, static_cast<id>(tint.get()));
+            }
+        });
     }
     objc_callIMP<void>(savedLayoutSubviews, self, cmd);
 }
@@ -38,11 +75,15 @@ id replacedInputBackdropView(id self, SEL cmd) {
 }
 
 NSInteger replacedKeyboardAppearance(id self, SEL cmd) {
-    bool tintIsOpen = objc_msgSend<BOOL>(self, isOpenSelector());
-    if (std::optional<NSInteger> forced = KeyboardTint::forcedKeyboardAppearanceGiven(tintIsOpen)) {
-        return *forced;
+    static std::atomic<bool> reported = false;
+    std::optional<NSInteger> forced;
+    if (traitsIsOpenFits) {
+        attempt(reported, "-[UITextInputTraits keyboardAppearance]", [self, &forced] {
+            forced = KeyboardTint::forcedKeyboardAppearanceGiven(
+                objc_msgSend<BOOL>(self, isOpenSelector()));
+        });
     }
-    return objc_callIMP<NSInteger>(savedKeyboardAppearance, self, cmd);
+    return forced ? *forced : objc_callIMP<NSInteger>(savedKeyboardAppearance, self, cmd);
 }
 
 BOOL addedIsOpen(id, SEL) {
@@ -63,10 +104,38 @@ void hook(const KeyboardHookRuntime& runtime, Class cls, const char* selector, F
 }
 
 template <class Function>
-void add(const KeyboardHookRuntime& runtime, Class cls, const char* selector,
+bool add(const KeyboardHookRuntime& runtime, Class cls, const char* selector,
          Function implementation) {
-    runtime.addMethod(cls, sel_registerName(selector), imp_cast(implementation),
-                      imp_types(implementation).c_str());
+    return runtime.addMethod(cls, sel_registerName(selector), imp_cast(implementation),
+                             imp_types(implementation).c_str());
+}
+
+// Type encodings compared without the frame offsets the device writes ("B16@0:8").
+std::string typeCharacters(const char* types) {
+    std::string characters;
+    for (const char* c = types; c != nullptr && *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') {
+            characters += *c;
+        }
+    }
+    return characters;
+}
+
+// Adds `isOpen`; a class that already has one keeps it, and one of another type is
+// reported, since the replacements' boolean send to it would fail.
+bool addIsOpen(const KeyboardHookRuntime& runtime, Class cls, const char* className) {
+    if (add(runtime, cls, "isOpen", &addedIsOpen)) {
+        return true;
+    }
+    const std::string expected = imp_types(&addedIsOpen);
+    const std::string found = typeCharacters(runtime.methodTypes(cls, isOpenSelector()));
+    if (found == expected) {
+        return true;
+    }
+    NSLog("Prismkey: %s already has isOpen with the types \"%s\", not \"%s\"; its hook leaves "
+          "the call to the original",
+          className, found.c_str(), expected.c_str());
+    return false;
 }
 
 // A keyboard class that this process does not have is skipped, rather than handing
@@ -81,6 +150,10 @@ Class lookUp(const KeyboardHookRuntime& runtime, const char* name) {
 
 } // namespace
 
+const char* keyboardHookMethodTypes(Class cls, SEL selector) {
+    return method_getTypeEncoding(class_getInstanceMethod(cls, selector));
+}
+
 void installKeyboardHooks(const KeyboardHookRuntime& runtime) {
     if (Class factory = lookUp(runtime, "UIKBRenderFactory")) {
         hook(runtime, factory, "backgroundTraitsForKeyplane:", &replacedBackgroundTraitsForKeyplane,
@@ -91,11 +164,11 @@ void installKeyboardHooks(const KeyboardHookRuntime& runtime) {
         hook(runtime, hostView, "layoutSubviews", &replacedLayoutSubviews, &savedLayoutSubviews);
         hook(runtime, hostView, "inputBackdropView", &replacedInputBackdropView,
              &savedInputBackdropView);
-        add(runtime, hostView, "isOpen", &addedIsOpen);
+        hostViewIsOpenFits = addIsOpen(runtime, hostView, "UIPeripheralHostView");
     }
     if (Class traits = lookUp(runtime, "UITextInputTraits")) {
         hook(runtime, traits, "keyboardAppearance", &replacedKeyboardAppearance,
              &savedKeyboardAppearance);
-        add(runtime, traits, "isOpen", &addedIsOpen);
+        traitsIsOpenFits = addIsOpen(runtime, traits, "UITextInputTraits");
     }
 }

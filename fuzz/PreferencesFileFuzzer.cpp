@@ -1,12 +1,17 @@
-// Arbitrary bytes as the preferences file: both readers of the keyboard, the settings
-// screen's reader, and the property-list readers, which must agree whenever the quick
-// reader accepts a document.
+// Arbitrary bytes through the whole read path: as the preferences file, both readers
+// of the keyboard (isOpen, storedTint, the second time from the bytes kept), the
+// settings screen's reader and its write back; as a plug-in filter, the loader's
+// reader; and the property-list readers, which must agree whenever the quick reader
+// accepts a document. Whatever the bytes, the time and memory libFuzzer allows
+// (-timeout, -rss_limit_mb) are enough.
 #include <Foundation/Foundation.h>
 #include <Foundation/NSFileManager.h>
 #include <Foundation/NSPropertyListSerialization.h>
 #include <Foundation/PropertyListQuickReader.h>
+#include <PluginLoader.h>
 #include <TintPreferences.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,14 +21,15 @@
 
 namespace {
 
-// Same structure, same kinds of numbers.
+// Same structure, same kinds of numbers, every NaN alike.
 bool sameList(const NSObject* a, const NSObject* b) {
     if (a == nullptr || b == nullptr) {
         return a == b;
     }
     if (auto x = dynamic_cast<const NSNumber*>(a)) {
         auto y = dynamic_cast<const NSNumber*>(b);
-        return y && x->kind() == y->kind() && x->isEqual(y);
+        bool bothNaN = y && std::isnan(x->doubleValue()) && std::isnan(y->doubleValue());
+        return y && x->kind() == y->kind() && (x->isEqual(y) || bothNaN);
     }
     if (auto x = dynamic_cast<const NSArray*>(a)) {
         auto y = dynamic_cast<const NSArray*>(b);
@@ -52,8 +58,13 @@ bool sameList(const NSObject* a, const NSObject* b) {
     return a->isEqual(b);
 }
 
-const std::string& preferencesFile() {
-    static const std::string path = [] {
+struct Paths {
+    std::string preferences;
+    std::string filter;
+};
+
+const Paths& paths() {
+    static const Paths instance = [] {
         std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         std::string pattern = base + "/prismkey-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
@@ -61,9 +72,10 @@ const std::string& preferencesFile() {
         }
         NSFileManager::setDeviceRoot(pattern);
         NSFileManager::defaultManager()->createStandardDeviceFolders();
-        return NSFileManager::hostPath(TintPreferencesPath);
+        return Paths{NSFileManager::hostPath(TintPreferencesPath),
+                     NSFileManager::hostPath("/Library/MobileSubstrate/DynamicLibraries/F.plist")};
     }();
-    return path;
+    return instance;
 }
 
 void check(bool condition, const char* what) {
@@ -73,30 +85,66 @@ void check(bool condition, const char* what) {
     }
 }
 
-} // namespace
+void put(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+void checkReaders(std::string_view bytes) {
     std::optional<NSObjectRef> quick = PropertyListQuickReader::read(bytes);
     NSObjectRef general =
         NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(bytes);
     if (quick) {
         check(sameList(quick->get(), general.get()), "the quick and the general reader disagree");
     }
+}
 
-    {
-        std::ofstream out(preferencesFile(), std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// What the settings screen writes back is what it read, or nothing is written.
+void checkWriteBack(const NSDictionary& dictionary) {
+    std::string xml;
+    if (NSPropertyListSerialization::dataWithPropertyList(dictionary, xml)) {
+        NSObjectRef back = NSPropertyListSerialization::propertyListWithData(xml);
+        check(sameList(back.get(), &dictionary), "a value changed on its way through the file");
     }
+}
+
+void checkPreferencesFile(std::string_view bytes) {
+    put(paths().preferences, bytes);
     auto dictionary =
         ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(bytes));
-    bool readable = dictionary && size <= NSFileManager::maximumReadSize;
+    bool readable = dictionary && bytes.size() <= NSFileManager::maximumReadSize;
     auto open = readable ? ns_cast<NSString>(dictionary->objectForKey("open")) : nullptr;
-    check(TintPreferences::isOpen() == (open && open->isEqualToString("on")),
-          "isOpen disagrees with the file");
+    const bool expectedOpen = open && open->isEqualToString("on");
+    check(TintPreferences::isOpen() == expectedOpen, "isOpen disagrees with the file");
+    check(TintPreferences::isOpen() == expectedOpen, "isOpen disagrees with the bytes kept");
     UIColorRef tint = TintPreferences::storedTint();
     TintPreferences::ScreenPreferences screen = TintPreferences::loadForScreen();
     check(!screen.created, "the screen replaced an existing file");
     check((tint == nullptr) == (screen.storedColor == nullptr), "the two colour readers disagree");
+    if (readable) {
+        checkWriteBack(*dictionary);
+    }
+}
+
+void checkFilter(std::string_view bytes) {
+    put(paths().filter, bytes);
+    auto expected = ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(bytes));
+    std::string problem;
+    std::shared_ptr<NSDictionary> filter = PluginLoader::filterAtPath(paths().filter, &problem);
+    bool readable = expected && bytes.size() <= NSFileManager::maximumReadSize;
+    check((filter != nullptr) == readable, "the loader reads a filter unlike other files");
+    check(filter || !problem.empty(), "a filter refused without a reason");
+    if (filter) {
+        PluginLoader::filterMatches(*filter, {"keyboard-host", {"com.apple.UIKit"}}, &problem);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    checkReaders(bytes);
+    checkPreferencesFile(bytes);
+    checkFilter(bytes);
     return 0;
 }

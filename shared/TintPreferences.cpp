@@ -3,6 +3,9 @@
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSFileManager.h>
+#include <Foundation/NSPropertyListSerialization.h>
+
+#include <mutex>
 
 namespace TintPreferences {
 
@@ -68,6 +71,59 @@ WriteResult writeBack(const NSDictionary& dictionary) {
     return {};
 }
 
+// What the keyboard's two readers answer for one file's bytes.
+struct ReaderAnswer {
+    bool open = false;
+    UIColorRef tint; // immutable, so one object serves every caller
+};
+
+ReaderAnswer answerFor(std::string_view bytes) {
+    auto dictionary =
+        ns_cast<NSDictionary>(NSPropertyListSerialization::propertyListWithData(bytes));
+    if (!dictionary) {
+        return {}; // a file that cannot be read as a dictionary is an empty record
+    }
+    return {isOnText(dictionary->valueForKey(openKey)),
+            colorFromSaveColor(dictionary->valueForKey(colorKey))};
+}
+
+// The last bytes the readers parsed in this process, and their answer. A keyboard
+// reads the file twice a layout pass and again on every pass after; bytes identical
+// to those parsed last time are not parsed again. Only the bytes decide, never the
+// file's metadata, so every change is seen at the next read.
+class LastReading {
+  public:
+    ReaderAnswer answer(std::string_view bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            if (valid_ && bytes == bytes_) {
+                return answer_;
+            }
+        }
+        ReaderAnswer fresh = answerFor(bytes);
+        std::lock_guard lock(mutex_);
+        bytes_.assign(bytes);
+        answer_ = fresh;
+        valid_ = true;
+        return fresh;
+    }
+
+  private:
+    std::mutex mutex_;
+    bool valid_ = false;
+    std::string bytes_;
+    ReaderAnswer answer_;
+};
+
+// The file read afresh, as the platform's dictionary reader reads it.
+ReaderAnswer readerAnswer() {
+    static LastReading* last = new LastReading; // never destroyed: readers may run at exit
+    thread_local NSFileManager::ReadBuffer buffer;
+    std::optional<std::string_view> bytes =
+        NSFileManager::defaultManager()->contentsAtPath(TintPreferencesPath, buffer);
+    return bytes ? last->answer(*bytes) : ReaderAnswer{};
+}
+
 } // namespace
 
 ScreenPreferences loadForScreen() {
@@ -114,17 +170,14 @@ WriteResult storeColor(const UIColorRef& color) {
     return writeBack(*dictionary);
 }
 
+// The read's own open is the existence test: where no file is, it fails and nothing
+// is read. A separate test first would cost a path lookup on every layout pass.
 bool isOpen() {
-    if (!NSFileManager::defaultManager()->fileExistsAtPath(TintPreferencesPath)) {
-        return false;
-    }
-    auto dictionary = NSMutableDictionary::dictionaryWithContentsOfFile(TintPreferencesPath);
-    return dictionary && isOnText(dictionary->valueForKey(openKey));
+    return readerAnswer().open;
 }
 
 UIColorRef storedTint() {
-    auto dictionary = NSDictionary::dictionaryWithContentsOfFile(TintPreferencesPath);
-    return dictionary ? colorFromSaveColor(dictionary->valueForKey(colorKey)) : nullptr;
+    return readerAnswer().tint;
 }
 
 } // namespace TintPreferences

@@ -1,8 +1,10 @@
 // The preferences file: whether the keyboard tint is on, and the colour to tint with.
 // The settings application writes it (loadForScreen, toggleOpen, storeColor); the
-// keyboard plug-in reads it (isOpen, storedTint) on every layout pass. Nothing is
-// kept in memory: every operation goes to the file afresh, and every write replaces
-// the file atomically, so readers in other processes see the old file or the new one.
+// keyboard plug-in reads it (isOpen, storedTint) on every layout pass. Every operation
+// goes to the file afresh, and every write replaces the file atomically, so readers in
+// other processes see the old file or the new one. The one thing kept in memory is
+// the readers' answer for the last bytes they parsed: the same bytes read again are
+// answered without parsing them again.
 #pragma once
 
 #include <Foundation/NSString.h>
@@ -57,7 +59,8 @@ ToggleResult toggleOpen();
 // (the white level as red, green and blue), so that readers take it as a colour.
 WriteResult storeColor(const UIColorRef& color);
 
-// True exactly when the file exists and "open" is the string "on".
+// True exactly when the file exists and "open" is the string "on". Without a file
+// nothing is read.
 bool isOpen();
 // The colour of "saveColor" when it holds exactly five strings; none otherwise.
 UIColorRef storedTint();

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-// Property-list data and dates, kept so that keys of other kinds survive a
-// read-modify-write of a preferences file.
+// Property-list data, kept so that keys of other kinds survive a read-modify-write of
+// a preferences file.
 class NSData : public NSObject {
   public:
     explicit NSData(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
@@ -17,16 +17,4 @@ class NSData : public NSObject {
 
   private:
     std::vector<std::uint8_t> bytes_;
-};
-
-class NSDate : public NSObject {
-  public:
-    // Seconds since 2001-01-01 00:00:00 UTC, the platform's reference date.
-    explicit NSDate(double sinceReferenceDate) : sinceReferenceDate_(sinceReferenceDate) {}
-    double timeIntervalSinceReferenceDate() const { return sinceReferenceDate_; }
-    std::string description() const override;
-    bool isEqual(const NSObject* other) const override;
-
-  private:
-    double sinceReferenceDate_;
 };

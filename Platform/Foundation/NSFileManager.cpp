@@ -1,15 +1,14 @@
-#include <Foundation/NSFileManager.h>
+#include "NSFileManagerPrivate.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <pwd.h>
-#include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +16,8 @@ namespace {
 
 struct DeviceRoot {
     std::mutex mutex;
-    std::string path; // empty until set or first asked for
+    std::string path;                     // empty until set or first asked for
+    std::atomic<unsigned> generation = 0; // advanced by every change of `path`
 };
 
 DeviceRoot& deviceRootState() {
@@ -32,112 +32,79 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-bool setError(NSFileError* error, const std::string& what, const std::string& path, int code) {
-    if (error != nullptr) {
-        error->description = what + " " + path + ": " + std::strerror(code);
-    }
-    return false;
-}
-
-bool setError(NSFileError* error, std::string description) {
-    if (error != nullptr) {
-        error->description = std::move(description);
-    }
-    return false;
-}
-
-// Closes a descriptor when the scope ends, whichever way it ends.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result, which for a written file can be the first
-    // sign of a failed write.
-    int close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
-
-bool writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        ssize_t n = ::write(fd, contents.data(), contents.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        contents.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-std::string temporaryPrefix(const std::string& fileName) {
-    return "." + fileName + ".tmp-";
-}
-
-std::string randomSuffix() {
-    static constexpr char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char bytes[8] = {};
-    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        // No entropy yet: the exclusive create still keeps names unique.
-        static unsigned counter = 0;
-        unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u + ++counter;
-        std::memcpy(bytes, &seed, sizeof seed);
-    }
-    std::string suffix;
-    for (unsigned char b : bytes) {
-        suffix += alphabet[b % (sizeof alphabet - 1)];
-    }
-    return suffix;
-}
-
-// Called with the folder lock held: no other writer has a temporary in progress, so
-// every temporary of this file is a leftover of a writer that died.
-void removeStaleTemporaries(int folder, const std::string& fileName) {
-    int fd = ::dup(folder);
-    if (fd < 0) {
+// `root` followed by the device path, or a relative path as given.
+void appendHostPath(std::string& out, const std::string& root, std::string_view devicePath) {
+    if (devicePath.empty() || devicePath.front() != '/') {
+        out.append(devicePath);
         return;
     }
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
+    // ".." must not climb out of the root; lexical normalisation keeps "/.." at "/".
+    bool plain = devicePath.find("/.") == std::string_view::npos &&
+                 devicePath.find("//") == std::string_view::npos;
+    if (plain) {
+        out.append(root).append(devicePath.size() == 1 ? std::string_view() : devicePath);
         return;
     }
-    const std::string prefix = temporaryPrefix(fileName);
-    while (dirent* entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
-            ::unlinkat(folder, entry->d_name, 0);
-        }
-    }
-    ::closedir(dir);
+    std::string normal = std::filesystem::path(devicePath).lexically_normal().string();
+    out.append(root == "/" ? normal : root + (normal == "/" ? "" : normal));
 }
 
-int createTemporary(int folder, const std::string& fileName, std::string& temporaryName) {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temporaryName = temporaryPrefix(fileName) + randomSuffix();
-        int fd =
-            ::openat(folder, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
+// The host path of a device path, in a buffer of this thread's: the reads of every
+// keyboard layout pass name the same file, which is mapped again only when the path
+// or the root changed, without a lock or an allocation.
+const std::string& threadHostPath(std::string_view devicePath) {
+    thread_local unsigned rootGeneration = ~0u;
+    thread_local std::string lastDevicePath;
+    thread_local std::string path;
+    unsigned generation = deviceRootState().generation.load(std::memory_order_acquire);
+    if (generation != rootGeneration || devicePath != lastDevicePath) {
+        rootGeneration = generation;
+        lastDevicePath.assign(devicePath);
+        path.clear();
+        appendHostPath(path, NSFileManager::deviceRoot(), devicePath);
     }
-    return -1;
+    return path;
+}
+
+const char* fileKind(mode_t mode) {
+    switch (mode & S_IFMT) {
+    case S_IFDIR:
+        return "a folder";
+    case S_IFIFO:
+        return "a pipe";
+    case S_IFCHR:
+        return "a character device";
+    case S_IFBLK:
+        return "a block device";
+    case S_IFSOCK:
+        return "a socket";
+    default:
+        return "not a regular file";
+    }
+}
+
+enum class SizeLimit { ReadLimit, None };
+
+// The file opened for reading, or -1 with the reason. Opened without waiting, so that
+// a pipe in the file's place cannot hold the reader until a writer comes, then
+// refused unless it is a regular file (no larger than a reader takes, when asked).
+int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
+    FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        setFileError(error, "cannot open", hostPath, errno);
+        return -1;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        setFileError(error, hostPath + " is " + fileKind(status.st_mode) + ", not a regular file");
+        return -1;
+    }
+    if (limit == SizeLimit::ReadLimit &&
+        static_cast<std::uintmax_t>(status.st_size) > NSFileManager::maximumReadSize) {
+        setFileError(error, hostPath + " is larger than 64 KiB");
+        return -1;
+    }
+    return fd.release();
 }
 
 } // namespace
@@ -163,13 +130,14 @@ std::string NSFileManager::defaultDeviceRoot() {
     return withoutTrailingSlashes(base) + "/prismkey/device";
 }
 
-void NSFileManager::setDeviceRoot(std::string root) {
+void NSFileManager::setDeviceRoot(const std::string& root) {
     std::error_code ignored;
     std::filesystem::path absolute = std::filesystem::absolute(root, ignored);
     DeviceRoot& state = deviceRootState();
     std::lock_guard lock(state.mutex);
     state.path =
         withoutTrailingSlashes(absolute.empty() ? root : absolute.lexically_normal().string());
+    state.generation.fetch_add(1, std::memory_order_release);
 }
 
 std::string NSFileManager::deviceRoot() {
@@ -182,18 +150,9 @@ std::string NSFileManager::deviceRoot() {
 }
 
 std::string NSFileManager::hostPath(std::string_view devicePath) {
-    if (devicePath.empty() || devicePath.front() != '/') {
-        return std::string(devicePath);
-    }
-    std::string root = deviceRoot();
-    // ".." must not climb out of the root; lexical normalisation keeps "/.." at "/".
-    bool plain = devicePath.find("/.") == std::string_view::npos &&
-                 devicePath.find("//") == std::string_view::npos;
-    if (plain) {
-        return devicePath.size() == 1 ? root : root.append(devicePath);
-    }
-    std::string normal = std::filesystem::path(devicePath).lexically_normal().string();
-    return root == "/" ? normal : root.append(normal == "/" ? "" : normal);
+    std::string path;
+    appendHostPath(path, deviceRoot(), devicePath);
+    return path;
 }
 
 bool NSFileManager::createStandardDeviceFolders(NSFileError* error) const {
@@ -207,7 +166,7 @@ bool NSFileManager::createStandardDeviceFolders(NSFileError* error) const {
 }
 
 bool NSFileManager::fileExistsAtPath(std::string_view path) const {
-    return ::access(hostPath(path).c_str(), F_OK) == 0;
+    return ::access(threadHostPath(path).c_str(), F_OK) == 0;
 }
 
 bool NSFileManager::fileExistsAtPath(std::string_view path, bool* isDirectory) const {
@@ -231,7 +190,7 @@ bool NSFileManager::createDirectoryAtPath(std::string_view path, bool withInterm
         std::filesystem::create_directory(host, code);
     }
     if (code) {
-        return setError(error, "cannot create the folder " + host + ": " + code.message());
+        return setFileError(error, "cannot create the folder " + host + ": " + code.message());
     }
     return true;
 }
@@ -247,89 +206,35 @@ bool NSFileManager::contentsAtPath(std::string_view path, std::string& contents,
 std::optional<std::string_view> NSFileManager::contentsAtPath(std::string_view path,
                                                               const ReadBuffer& buffer,
                                                               NSFileError* error) const {
-    std::string host = hostPath(path);
-    // Non-blocking, so that a pipe put in the file's place reads as empty instead of
-    // waiting forever for a writer.
-    FileDescriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return contentsAtHostPath(threadHostPath(path), buffer, error);
+}
+
+std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::string& hostPath,
+                                                                  const ReadBuffer& buffer,
+                                                                  NSFileError* error) {
+    FileDescriptor fd(openRegularFile(hostPath, SizeLimit::ReadLimit, error));
     if (fd.get() < 0) {
-        setError(error, "cannot open", host, errno);
         return std::nullopt;
     }
     // One read, asking for one byte more than the limit. Files are replaced by
     // rename and never written in place, so the file opened cannot grow, and a read
     // of a regular file comes back short only at its end: a second read to see the
     // end would only cost a system call on every keyboard layout pass.
-    ssize_t n;
+    ssize_t n = 0;
     do {
         n = ::read(fd.get(), buffer.data(), maximumReadSize + 1);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        setError(error, "cannot read", host, errno);
+        setFileError(error, "cannot read", hostPath, errno);
         return std::nullopt;
     }
     if (static_cast<std::size_t>(n) > maximumReadSize) {
-        setError(error, host + " is larger than 64 KiB");
+        setFileError(error, hostPath + " is larger than 64 KiB");
         return std::nullopt;
     }
     return std::string_view(buffer.data(), static_cast<std::size_t>(n));
 }
 
-bool NSFileManager::writeAtomically(std::string_view path, std::string_view contents,
-                                    NSFileError* error) const {
-    std::filesystem::path host = hostPath(path);
-    std::string fileName = host.filename().string();
-    std::string folderPath = host.parent_path().empty() ? "." : host.parent_path().string();
-    if (fileName.empty() || fileName == "." || fileName == "..") {
-        return setError(error, "cannot write " + host.string() + ": not a file name");
-    }
-    FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) {
-        return setError(error, "cannot open the folder", folderPath, errno);
-    }
-    // Writers take turns through a lock on the folder, which the kernel releases
-    // when a writer dies; the lock holder may therefore remove any temporary it finds.
-    while (::flock(folder.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            return setError(error, "cannot lock the folder", folderPath, errno);
-        }
-    }
-    removeStaleTemporaries(folder.get(), fileName);
-
-    std::string temporaryName;
-    FileDescriptor file(createTemporary(folder.get(), fileName, temporaryName));
-    if (file.get() < 0) {
-        return setError(error, "cannot create a temporary file in", folderPath, errno);
-    }
-    auto fail = [&](const char* what) {
-        int code = errno;
-        ::unlinkat(folder.get(), temporaryName.c_str(), 0);
-        return setError(error, what, host.string(), code);
-    };
-    // Exactly 0644, whatever the process's umask.
-    if (::fchmod(file.get(), 0644) != 0 || !writeAll(file.get(), contents)) {
-        return fail("cannot write");
-    }
-    if (::fsync(file.get()) != 0 || file.close() != 0) {
-        return fail("cannot flush");
-    }
-    if (::renameat(folder.get(), temporaryName.c_str(), folder.get(), fileName.c_str()) != 0) {
-        return fail("cannot replace");
-    }
-    if (::fsync(folder.get()) != 0) {
-        return setError(error, "cannot flush the folder", folderPath, errno);
-    }
-    return true;
-}
-
-bool NSFileManager::writeInPlace(std::string_view path, std::string_view contents,
-                                 NSFileError* error) const {
-    std::string host = hostPath(path);
-    FileDescriptor file(::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (file.get() < 0) {
-        return setError(error, "cannot open", host, errno);
-    }
-    if (!writeAll(file.get(), contents) || file.close() != 0) {
-        return setError(error, "cannot write", host, errno);
-    }
-    return true;
+bool NSFileManager::isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error) {
+    return FileDescriptor(openRegularFile(hostPath, SizeLimit::None, error)).get() >= 0;
 }

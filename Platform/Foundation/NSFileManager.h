@@ -6,10 +6,12 @@
 #include <Foundation/NSObject.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 class NSFileManager;
 using NSFileManagerRef = std::shared_ptr<NSFileManager>;
@@ -17,20 +19,28 @@ using NSFileManagerRef = std::shared_ptr<NSFileManager>;
 // Why a file operation failed, in words for the log or the user.
 struct NSFileError {
     std::string description;
+    int code = 0; // the system's error number when a system call failed, else 0
+};
+
+// The calls that make an atomic write durable and put it in place. A test may replace
+// them to watch their order or to make one fail.
+struct NSFileDurabilityCalls {
+    int (*flush)(int fd) = ::fsync;
+    int (*rename)(int fromFolder, const char* from, int toFolder, const char* to) = ::renameat;
 };
 
 class NSFileManager : public NSObject {
   public:
     // Property-list files are small; anything larger is treated as unreadable so that
     // a huge or endless file cannot stall a keyboard layout pass.
-    static constexpr std::size_t maximumReadSize = 64 * 1024;
+    static constexpr std::size_t maximumReadSize = std::size_t{64} * 1024;
 
     static NSFileManagerRef defaultManager();
 
     // `${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device`.
     static std::string defaultDeviceRoot();
     // The root of every process-wide device path; programs set it from `--root`.
-    static void setDeviceRoot(std::string root);
+    static void setDeviceRoot(const std::string& root);
     static std::string deviceRoot();
     // The host path for a device path.
     static std::string hostPath(std::string_view devicePath);
@@ -45,7 +55,8 @@ class NSFileManager : public NSObject {
                                NSFileError* error = nullptr) const;
 
     // The whole file, at most `maximumReadSize` bytes; false (and nothing in
-    // `contents`) when it is missing, not a regular file or larger.
+    // `contents`) when it is missing, not a regular file or larger. A pipe, a device
+    // or a folder is opened without waiting and refused, with its kind in `error`.
     bool contentsAtPath(std::string_view path, std::string& contents,
                         NSFileError* error = nullptr) const;
 
@@ -62,14 +73,28 @@ class NSFileManager : public NSObject {
     // used again.
     std::optional<std::string_view> contentsAtPath(std::string_view path, const ReadBuffer& buffer,
                                                    NSFileError* error = nullptr) const;
+    // As above, for a path of the host (a plug-in's filter) rather than of the device.
+    static std::optional<std::string_view> contentsAtHostPath(const std::string& hostPath,
+                                                              const ReadBuffer& buffer,
+                                                              NSFileError* error = nullptr);
+    // Whether the host path names a regular file of any size, checked as reads check
+    // it (opened without waiting); false with the reason in `error` otherwise.
+    static bool isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error = nullptr);
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed
     // to disk and renamed over the target, then the folder is flushed. Mode 0644.
     // Writers of one folder take turns; temporaries that a killed writer left behind
-    // are removed by the next write, and a failed write leaves none.
+    // are removed by the next write, and a failed write leaves none. Once the rename
+    // is done every reader sees the new file, so a failed folder flush after it is
+    // logged and the write reported as done.
     bool writeAtomically(std::string_view path, std::string_view contents,
                          NSFileError* error = nullptr) const;
     // In place, as the platform's non-atomic write does.
     bool writeInPlace(std::string_view path, std::string_view contents,
                       NSFileError* error = nullptr) const;
+
+    void setDurabilityCalls(const NSFileDurabilityCalls& calls) { durability_ = calls; }
+
+  private:
+    NSFileDurabilityCalls durability_;
 };

@@ -3,6 +3,9 @@
 #include <charconv>
 
 std::string NSNumber::description() const {
+    if (kind_ == Kind::UnsignedInteger) {
+        return std::to_string(static_cast<std::uint64_t>(integer_));
+    }
     if (kind_ != Kind::Real) {
         return std::to_string(integer_);
     }
@@ -17,7 +20,8 @@ bool NSNumber::isEqual(const NSObject* other) const {
         return false;
     }
     if (kind_ != Kind::Real && number->kind_ != Kind::Real) {
-        return integer_ == number->integer_;
+        return integer_ == number->integer_ &&
+               (kind_ == Kind::UnsignedInteger) == (number->kind_ == Kind::UnsignedInteger);
     }
     return real_ == number->real_;
 }

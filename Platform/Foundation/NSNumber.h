@@ -6,7 +6,9 @@
 
 class NSNumber : public NSObject {
   public:
-    enum class Kind { Boolean, Integer, Real };
+    // An unsigned integer above the signed range is a kind of its own, so that it is
+    // written back as itself and not as the negative number of the same bits.
+    enum class Kind { Boolean, Integer, UnsignedInteger, Real };
 
     NSNumber(Kind kind, std::int64_t integer, double real)
         : kind_(kind), integer_(integer), real_(real) {}
@@ -16,6 +18,13 @@ class NSNumber : public NSObject {
     }
     static std::shared_ptr<NSNumber> numberWithLongLong(std::int64_t value) {
         return std::make_shared<NSNumber>(Kind::Integer, value, static_cast<double>(value));
+    }
+    static std::shared_ptr<NSNumber> numberWithUnsignedLongLong(std::uint64_t value) {
+        if (value <= static_cast<std::uint64_t>(INT64_MAX)) {
+            return numberWithLongLong(static_cast<std::int64_t>(value));
+        }
+        return std::make_shared<NSNumber>(Kind::UnsignedInteger, static_cast<std::int64_t>(value),
+                                          static_cast<double>(value));
     }
     static std::shared_ptr<NSNumber> numberWithInteger(NSInteger value) {
         return numberWithLongLong(value);
@@ -33,6 +42,10 @@ class NSNumber : public NSObject {
         return kind_ == Kind::Real ? saturatedInteger(real_) : integer_;
     }
     NSInteger integerValue() const { return static_cast<NSInteger>(longLongValue()); }
+    // The bits of an integer as unsigned, as the platform gives them for any integer.
+    std::uint64_t unsignedLongLongValue() const {
+        return static_cast<std::uint64_t>(longLongValue());
+    }
     double doubleValue() const { return real_; }
     float floatValue() const { return static_cast<float>(real_); }
 

@@ -1,11 +1,14 @@
 #include <Foundation/NSArray.h>
 #include <Foundation/NSString.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 NSUInteger NSString::length() const {
     NSUInteger units = 0;
@@ -110,10 +113,168 @@ bool NSString::isEqual(const NSObject* other) const {
 
 namespace ns_format {
 
+namespace {
+
+constexpr const char* flagCharacters = "-+ #0";
+constexpr const char* lengthModifiers = "hlqLjzt";
+
+// One conversion of a format: "%[flags][width][.precision][length]conversion", with
+// `*` widths and precisions already replaced by the arguments they take.
+struct Conversion {
+    std::string flags;
+    std::optional<int> width;
+    std::optional<int> precision;
+    char conversion = '\0';
+};
+
+// The arguments in order, as varargs would hand them out.
+class Arguments {
+  public:
+    Arguments(const Arg* args, std::size_t count) : args_(args), count_(count) {}
+    const Arg* take() { return next_ < count_ ? &args_[next_++] : nullptr; }
+    // An argument taken as an int, for a `*` width or precision.
+    int takeInt() {
+        const Arg* arg = take();
+        if (arg == nullptr) {
+            return 0;
+        }
+        long long value =
+            arg->kind == Arg::Kind::Unsigned ? static_cast<long long>(arg->u) : arg->i;
+        return static_cast<int>(std::clamp<long long>(value, INT_MIN + 1, INT_MAX));
+    }
+
+  private:
+    const Arg* args_;
+    std::size_t count_;
+    std::size_t next_ = 0;
+};
+
+// Digits or a `*` at `p`; nothing when there are neither.
+std::optional<int> parseCount(const char*& p, Arguments& arguments) {
+    if (*p == '*') {
+        ++p;
+        return arguments.takeInt();
+    }
+    if (*p < '0' || *p > '9') {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = std::min<long long>(value * 10 + (*p - '0'), INT_MAX);
+    }
+    return static_cast<int>(value);
+}
+
+// Reads the conversion after a '%' and advances `p` to its conversion character (or
+// the terminating NUL of a format cut short).
+Conversion parseConversion(const char*& p, Arguments& arguments) {
+    Conversion conversion;
+    while (*p != '\0' && std::strchr(flagCharacters, *p) != nullptr) {
+        conversion.flags += *p++;
+    }
+    conversion.width = parseCount(p, arguments);
+    if (conversion.width && *conversion.width < 0) {
+        // A negative `*` width is the '-' flag with its magnitude.
+        conversion.flags += '-';
+        conversion.width = -*conversion.width;
+    }
+    if (*p == '.') {
+        ++p;
+        conversion.precision = parseCount(p, arguments).value_or(0);
+        if (*conversion.precision < 0) {
+            conversion.precision.reset(); // a negative precision is taken as none
+        }
+    }
+    // The arguments arrive widened, so length modifiers have nothing to say.
+    while (*p != '\0' && std::strchr(lengthModifiers, *p) != nullptr) {
+        ++p;
+    }
+    conversion.conversion = *p;
+    return conversion;
+}
+
+// The conversion as printf takes it, with `length` ("ll" or none) before the
+// conversion character.
+std::string printfConversion(const Conversion& conversion, const char* length) {
+    std::string text = "%" + conversion.flags;
+    if (conversion.width) {
+        text += std::to_string(*conversion.width);
+    }
+    if (conversion.precision) {
+        text += "." + std::to_string(*conversion.precision);
+    }
+    return text + length + conversion.conversion;
+}
+
+// printf into a string of whatever length the conversion needs.
+template <class Value>
+void appendPrintf(std::string& out, const std::string& printfFormat, Value value) {
+    int length = std::snprintf(nullptr, 0, printfFormat.c_str(), value);
+    if (length <= 0) {
+        return;
+    }
+    std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(length) + 1);
+    std::snprintf(out.data() + start, static_cast<std::size_t>(length) + 1, printfFormat.c_str(),
+                  value);
+    out.resize(start + static_cast<std::size_t>(length));
+}
+
+long long signedValue(const Arg& arg) {
+    return arg.kind == Arg::Kind::Unsigned ? static_cast<long long>(arg.u) : arg.i;
+}
+
+unsigned long long unsignedValue(const Arg& arg) {
+    return arg.kind == Arg::Kind::Signed ? static_cast<unsigned long long>(arg.i) : arg.u;
+}
+
+// Appends one converted argument; false for a conversion character printf does not know.
+bool appendConversion(std::string& out, const Conversion& conversion, const Arg& arg) {
+    switch (conversion.conversion) {
+    case 'd':
+    case 'i':
+        appendPrintf(out, printfConversion(conversion, "ll"), signedValue(arg));
+        return true;
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+        appendPrintf(out, printfConversion(conversion, "ll"), unsignedValue(arg));
+        return true;
+    case 'c':
+        appendPrintf(out, printfConversion(conversion, ""), static_cast<int>(arg.i | arg.u));
+        return true;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+        appendPrintf(out, printfConversion(conversion, ""), arg.d);
+        return true;
+    case 's':
+        appendPrintf(out, printfConversion(conversion, ""), arg.s ? arg.s : "(null)");
+        return true;
+    case 'p':
+        appendPrintf(out, printfConversion(conversion, ""), arg.pointer);
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string objectDescription(const Arg* arg) {
+    return arg && arg->kind == Arg::Kind::Object && arg->object ? arg->object->description()
+                                                                : std::string("(null)");
+}
+
+} // namespace
+
 std::string format(const char* format, const Arg* args, std::size_t count) {
     std::string out;
-    std::size_t next = 0;
-    auto take = [&]() -> const Arg* { return next < count ? &args[next++] : nullptr; };
+    Arguments arguments(args, count);
     for (const char* p = format; *p != '\0'; ++p) {
         if (*p != '%') {
             out += *p;
@@ -124,87 +285,16 @@ std::string format(const char* format, const Arg* args, std::size_t count) {
             out += '%';
             continue;
         }
-        while (*p != '\0' && std::strchr("-+ #0123456789.*", *p) != nullptr) {
-            ++p;
-        }
-        while (*p != '\0' && std::strchr("hlqLjzt", *p) != nullptr) {
-            ++p;
-        }
+        Conversion conversion = parseConversion(p, arguments);
         if (*p == '\0') {
-            out.append(start);
+            out.append(start); // a format cut short is copied as it stands
             break;
         }
-        char conversion = *p;
-        const Arg* arg = take();
-        if (conversion == '@') {
-            out += (arg && arg->kind == Arg::Kind::Object && arg->object)
-                       ? arg->object->description()
-                       : std::string("(null)");
-            continue;
-        }
-        // Rebuild the conversion without length modifiers, then give printf the widened type.
-        std::string spec;
-        for (const char* q = start; q < p; ++q) {
-            if (std::strchr("hlqLjzt", *q) == nullptr) {
-                spec += *q;
-            }
-        }
-        char buffer[512];
-        int written = 0;
-        if (arg == nullptr) {
-            continue;
-        }
-        switch (conversion) {
-        case 'd':
-        case 'i':
-            spec += "lld";
-            written = std::snprintf(
-                buffer, sizeof buffer, spec.c_str(),
-                arg->kind == Arg::Kind::Unsigned ? static_cast<long long>(arg->u) : arg->i);
-            break;
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o':
-        case 'c':
-            spec += conversion == 'c' ? "c" : std::string("ll") + conversion;
-            if (conversion == 'c') {
-                written = std::snprintf(buffer, sizeof buffer, spec.c_str(),
-                                        static_cast<int>(arg->i | arg->u));
-            } else {
-                written = std::snprintf(buffer, sizeof buffer, spec.c_str(),
-                                        arg->kind == Arg::Kind::Signed
-                                            ? static_cast<unsigned long long>(arg->i)
-                                            : arg->u);
-            }
-            break;
-        case 'f':
-        case 'F':
-        case 'e':
-        case 'E':
-        case 'g':
-        case 'G':
-        case 'a':
-        case 'A':
-            spec += conversion;
-            written = std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->d);
-            break;
-        case 's':
-            spec += 's';
-            written =
-                std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->s ? arg->s : "(null)");
-            break;
-        case 'p':
-            spec += 'p';
-            written = std::snprintf(buffer, sizeof buffer, spec.c_str(), arg->pointer);
-            break;
-        default:
+        const Arg* arg = arguments.take();
+        if (conversion.conversion == '@') {
+            out += objectDescription(arg);
+        } else if (arg != nullptr && !appendConversion(out, conversion, *arg)) {
             out.append(start, p + 1);
-            continue;
-        }
-        if (written > 0) {
-            out.append(buffer,
-                       std::min<std::size_t>(static_cast<std::size_t>(written), sizeof buffer - 1));
         }
     }
     return out;

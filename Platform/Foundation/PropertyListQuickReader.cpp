@@ -3,8 +3,8 @@
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSNumber.h>
-#include <Foundation/NSPropertyListSerialization.h>
 #include <Foundation/NSString.h>
+#include <Foundation/PropertyListBudget.h>
 
 #include <charconv>
 
@@ -69,19 +69,21 @@ bool PropertyListQuickReader::skipPrologue() {
     return true;
 }
 
+// `depth` counts the containers around the value.
 NSObjectRef PropertyListQuickReader::value(int depth, bool topLevel) {
-    if (depth > NSPropertyListSerialization::maximumDepth) {
+    if (++objects_ > PropertyListBudget::maximumObjects) {
         return nullptr;
     }
+    const bool nestedTooDeep = depth + 1 > PropertyListBudget::maximumDepth;
     std::string_view contents;
     if (accept("<string>")) {
         return text("</string>", contents) ? NSString::string(std::string(contents)) : nullptr;
     }
     if (accept("<dict>")) {
-        return dictionary(depth, topLevel);
+        return nestedTooDeep ? nullptr : dictionary(depth + 1, topLevel);
     }
     if (accept("<array>")) {
-        return array(depth);
+        return nestedTooDeep ? nullptr : array(depth + 1);
     }
     if (accept("<string/>")) {
         return NSString::string("");
@@ -96,27 +98,32 @@ NSObjectRef PropertyListQuickReader::value(int depth, bool topLevel) {
         return NSNumber::numberWithBool(false);
     }
     if (accept("<dict/>")) {
+        if (nestedTooDeep) {
+            return nullptr;
+        }
         return topLevel ? NSMutableDictionary::dictionary() : std::make_shared<NSDictionary>();
     }
     if (accept("<array/>")) {
-        return std::make_shared<NSArray>();
+        return nestedTooDeep ? nullptr : std::make_shared<NSArray>();
     }
     return nullptr;
 }
 
 NSObjectRef PropertyListQuickReader::dictionary(int depth, bool topLevel) {
     NSDictionary::Storage entries;
-    for (;;) {
+    for (std::size_t keys = 1;; ++keys) {
         skipSpace();
         if (accept("</dict>")) {
             break;
         }
         std::string_view key;
-        if (!accept("<key>") || !text("</key>", key)) {
+        if (++objects_ > PropertyListBudget::maximumObjects ||
+            keys > PropertyListBudget::maximumDictionaryKeys || !accept("<key>") ||
+            !text("</key>", key)) {
             return nullptr;
         }
         skipSpace();
-        NSObjectRef item = value(depth + 1, false);
+        NSObjectRef item = value(depth, false);
         // A repeated key is resolved by the general reader's rule.
         if (!item || !entries.emplace(std::string(key), std::move(item)).second) {
             return nullptr;
@@ -135,7 +142,7 @@ NSObjectRef PropertyListQuickReader::array(int depth) {
         if (accept("</array>")) {
             return std::make_shared<NSArray>(std::move(items));
         }
-        NSObjectRef item = value(depth + 1, false);
+        NSObjectRef item = value(depth, false);
         if (!item) {
             return nullptr;
         }

@@ -2,7 +2,8 @@
 // declaration and document type, one <plist> element, and dictionaries, arrays, strings of plain
 // ASCII text, booleans and decimal integers. Anything else (entities, comments, other
 // types, non-ASCII text, duplicate keys) is left to the general reader, so that the
-// two never disagree on a list this one accepts.
+// two never disagree on a list this one accepts. Lists beyond PropertyListBudget's
+// objects or nesting are refused here as they are there.
 #pragma once
 
 #include <Foundation/NSObject.h>
@@ -29,4 +30,5 @@ class PropertyListQuickReader {
     void skipSpace();
 
     std::string_view rest_;
+    std::size_t objects_ = 0; // keys and values, as the budget counts them
 };

@@ -8,9 +8,9 @@
 #include <objc/runtime.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <mutex>
 
@@ -55,29 +55,27 @@ bool hasClass(const std::string& name, const PluginProcess&) {
     return objc_getClass(name.c_str()) != nullptr;
 }
 
-// The filter file is a host path, not a device path: read it directly, with the
-// same size limit as every property-list read.
-NSObjectRef readFilter(const fs::path& path, std::string& problem) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        problem = "no filter " + path.filename().string();
+// The filter file is a host path, not a device path: read as every property-list file
+// is read (a regular file, at most 64 KiB, opened without waiting) and parsed within
+// the same budget.
+std::shared_ptr<NSDictionary> readFilter(const fs::path& path, std::string& problem) {
+    NSFileManager::ReadBuffer buffer;
+    NSFileError error;
+    std::optional<std::string_view> contents =
+        NSFileManager::contentsAtHostPath(path.string(), buffer, &error);
+    const std::string name = path.filename().string();
+    if (!contents) {
+        problem = error.code == ENOENT ? "no filter " + name
+                                       : "filter " + name + ": " + error.description;
         return nullptr;
     }
-    std::string contents;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer), in.gcount() > 0) {
-        contents.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (contents.size() > NSFileManager::maximumReadSize) {
-            problem = "filter " + path.filename().string() + " is larger than 64 KiB";
-            return nullptr;
-        }
-    }
     std::string reason;
-    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(contents, &reason);
-    if (!list) {
-        problem = "filter " + path.filename().string() + ": " + reason;
+    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(*contents, &reason);
+    auto filter = ns_cast<NSDictionary>(list);
+    if (!filter) {
+        problem = "filter " + name + (list ? " is not a dictionary" : ": " + reason);
     }
-    return list;
+    return filter;
 }
 
 PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) {
@@ -85,13 +83,8 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
     result.name = library.stem().string();
     fs::path filterPath = library;
     filterPath.replace_extension(".plist");
-    NSObjectRef list = readFilter(filterPath, result.message);
-    if (!list) {
-        return result;
-    }
-    auto filter = ns_cast<NSDictionary>(list);
+    std::shared_ptr<NSDictionary> filter = readFilter(filterPath, result.message);
     if (!filter) {
-        result.message = "filter " + filterPath.filename().string() + " is not a dictionary";
         return result;
     }
     if (!PluginLoader::filterMatches(*filter, process, &result.message)) {
@@ -99,6 +92,12 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
             result.outcome = PluginLoadResult::Outcome::NotForThisProcess;
             result.message = "its filter does not select " + process.executableName;
         }
+        return result;
+    }
+    // A pipe or a device in the library's place would hold the loader forever.
+    NSFileError notRegular;
+    if (!NSFileManager::isRegularFileAtHostPath(library.string(), &notRegular)) {
+        result.message = notRegular.description;
         return result;
     }
     // Never closed: the plug-in's replacements stay installed until the process ends.
@@ -113,7 +112,17 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
 
 } // namespace
 
-bool PluginLoader::filterMatches(const NSDictionary& list, const PluginProcess& process,
+std::shared_ptr<NSDictionary> PluginLoader::filterAtPath(const std::string& path,
+                                                         std::string* problem) {
+    std::string reason;
+    std::shared_ptr<NSDictionary> filter = readFilter(path, reason);
+    if (problem != nullptr) {
+        *problem = std::move(reason);
+    }
+    return filter;
+}
+
+bool PluginLoader::filterMatches(const NSDictionary& filter, const PluginProcess& process,
                                  std::string* problem) {
     auto fail = [&](std::string why) {
         if (problem != nullptr) {
@@ -121,8 +130,8 @@ bool PluginLoader::filterMatches(const NSDictionary& list, const PluginProcess& 
         }
         return false;
     };
-    auto filter = ns_cast<NSDictionary>(list.objectForKey("Filter"));
-    if (!filter) {
+    auto lists = ns_cast<NSDictionary>(filter.objectForKey("Filter"));
+    if (!lists) {
         return fail("the filter has no \"Filter\" dictionary");
     }
     struct Criterion {
@@ -131,11 +140,11 @@ bool PluginLoader::filterMatches(const NSDictionary& list, const PluginProcess& 
     };
     const Criterion criteria[] = {
         {"Bundles", hasBundle}, {"Executables", isExecutable}, {"Classes", hasClass}};
-    auto mode = ns_cast<NSString>(filter->objectForKey("Mode"));
+    auto mode = ns_cast<NSString>(lists->objectForKey("Mode"));
     bool anyMode = mode && mode->isEqualToString("Any");
     int present = 0, matched = 0;
     for (const Criterion& criterion : criteria) {
-        switch (matchList(*filter, criterion.key, criterion.matches, process)) {
+        switch (matchList(*lists, criterion.key, criterion.matches, process)) {
         case ListMatch::Absent:
             break;
         case ListMatch::Malformed:
@@ -157,9 +166,10 @@ std::vector<PluginLoadResult> PluginLoader::loadPlugins(const std::string& folde
     std::error_code error;
     fs::path absoluteFolder = fs::absolute(folder, error);
     std::vector<fs::path> libraries;
+    // Every "*.dylib", whatever it is: one that is not a regular file is reported.
     for (fs::directory_iterator it(absoluteFolder, error), end; !error && it != end;
          it.increment(error)) {
-        if (it->path().extension() == ".dylib" && it->is_regular_file(error)) {
+        if (it->path().extension() == ".dylib") {
             libraries.push_back(it->path());
         }
     }
@@ -168,6 +178,7 @@ std::vector<PluginLoadResult> PluginLoader::loadPlugins(const std::string& folde
     static std::mutex loading;
     std::lock_guard lock(loading);
     std::vector<PluginLoadResult> results;
+    results.reserve(libraries.size());
     for (const fs::path& library : libraries) {
         results.push_back(loadOne(library, process));
     }

@@ -11,6 +11,7 @@
 // load in file-name order and stay loaded until the process ends.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ class PluginLoader {
     // not exist holds no plug-ins.
     static std::vector<PluginLoadResult> loadPlugins(const std::string& folder,
                                                      const PluginProcess& process);
+
+    // The filter at `path` (a host path), read as every property-list file is read;
+    // null with the reason in `problem` when it is missing, not a regular file, past
+    // the reading budget or not a dictionary.
+    static std::shared_ptr<NSDictionary> filterAtPath(const std::string& path,
+                                                      std::string* problem);
 
     // Whether `filter` (the whole filter property list) selects `process`; when it
     // cannot be read as a filter, false with the reason in `problem`.

@@ -191,10 +191,13 @@ IMP method_setImplementation(Method method, IMP imp) {
 
 namespace {
 
-// The lock of `object`, made on first use. Locks are never freed, so a thread may
-// remember the last one it used and skip the registry's mutex when it locks the same
-// object again: the common case of one lock taken over and over.
-std::recursive_mutex* syncLockFor(id object, bool create) {
+// Entering a lock makes it on first use; leaving one only looks it up.
+enum class SyncLockLookup { CreateIfMissing, ExistingOnly };
+
+// The lock of `object`. Locks are never freed, so a thread may remember the last one
+// it used and skip the registry's mutex when it locks the same object again: the
+// common case of one lock taken over and over.
+std::recursive_mutex* syncLockFor(id object, SyncLockLookup lookup) {
     thread_local id lastObject = nullptr;
     thread_local std::recursive_mutex* lastLock = nullptr;
     if (object == lastObject) {
@@ -204,7 +207,7 @@ std::recursive_mutex* syncLockFor(id object, bool create) {
     std::lock_guard guard(r.syncMutex);
     auto found = r.syncLocks.find(object);
     if (found == r.syncLocks.end()) {
-        if (!create) {
+        if (lookup == SyncLockLookup::ExistingOnly) {
             return nullptr;
         }
         found = r.syncLocks.emplace(object, std::make_unique<std::recursive_mutex>()).first;
@@ -220,7 +223,7 @@ int objc_sync_enter(id object) {
     if (object == nullptr) {
         return 0; // @synchronized(nil) does nothing on the platform either
     }
-    syncLockFor(object, true)->lock();
+    syncLockFor(object, SyncLockLookup::CreateIfMissing)->lock();
     return 0;
 }
 
@@ -228,7 +231,7 @@ int objc_sync_exit(id object) {
     if (object == nullptr) {
         return 0;
     }
-    std::recursive_mutex* lock = syncLockFor(object, false);
+    std::recursive_mutex* lock = syncLockFor(object, SyncLockLookup::ExistingOnly);
     if (lock == nullptr) {
         return -1; // never locked: the platform's "not owning thread" error
     }

@@ -4,6 +4,8 @@
 #include <KeyboardTint.h>
 #include <UIKit/UIAlertView.h>
 
+#include <unistd.h>
+
 using namespace tintfixture;
 
 namespace {
@@ -173,10 +175,10 @@ TEST_P(KeyboardHooksLayout, TintsBeforeTheOwnLayoutWhichRunsExactlyOnce) {
     for (int pass = 1; pass <= 3; ++pass) {
         layout();
         EXPECT_EQ(hostView.layoutCalls, pass);
+        EXPECT_EQ(rgba(hostView.backgroundDuringLayout), row.background)
+            << "set before the view's own layout, pass " << pass;
     }
     EXPECT_EQ(rgba(hostView.background), row.background);
-    EXPECT_EQ(rgba(hostView.backgroundDuringLayout), row.background)
-        << "set before the view's own layout";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -256,5 +258,113 @@ TEST_F(KeyboardHooks, DebugAlertShowsTheObjectsDescription) {
     alert->pressButtonAtIndex(alert->cancelButtonIndex());
     EXPECT_EQ(UIAlertView::visibleAlert(), nullptr);
 }
+
+// ---- replacements whose own work fails, each in a process of its own -------------
+
+// Keyboard classes of a process where something went wrong before the plug-in came:
+// a host view whose `isOpen` has the types given (none: the plug-in adds its own),
+// and whose `setBackgroundColor:` may be missing.
+struct TroubledProcess {
+    const char* isOpenTypes;
+    bool canSetBackground;
+};
+
+NSInteger clashingIsOpen(id, SEL) {
+    return 7;
+}
+BOOL ownIsOpen(id, SEL) {
+    return NO;
+}
+
+// Installs the plug-in on the troubled classes, lays the view out twice and asks for
+// the appearance once; exits 0 when the view's own layout ran once a pass, the tint
+// is as `tinted` says, and the appearance is `appearance`.
+[[noreturn]] void runTroubledProcess(const TroubledProcess& process, bool tinted,
+                                     NSInteger appearance) {
+    static TroubledProcess current;
+    current = process;
+    auto define = [](const char* name, auto addOriginals) {
+        Class cls = objc_allocateClassPair(nullptr, name);
+        addOriginals(cls);
+        if (current.isOpenTypes != nullptr) {
+            IMP isOpen = std::string(current.isOpenTypes).front() == 'B'
+                             ? imp_cast(&ownIsOpen)
+                             : imp_cast(&clashingIsOpen);
+            class_addMethod(cls, sel_registerName("isOpen"), isOpen, current.isOpenTypes);
+        }
+        objc_registerClassPair(cls);
+        return cls;
+    };
+    static Class hostView = define("TroubledHostView", [](Class cls) {
+        addOriginal(cls, "layoutSubviews", &originalLayout);
+        if (current.canSetBackground) {
+            addOriginal(cls, "setBackgroundColor:", &originalSetBackground);
+        }
+    });
+    static Class traits = define("TroubledTraits", [](Class cls) {
+        addOriginal(cls, "keyboardAppearance", &originalAppearance);
+    });
+    static Class factory = define("TroubledFactory", [](Class cls) {
+        addOriginal(cls, "backgroundTraitsForKeyplane:", &originalTraits);
+    });
+    KeyboardHookRuntime runtime;
+    runtime.getClass = [](const char* name) -> Class {
+        std::string wanted = name;
+        return wanted == "UIPeripheralHostView" ? hostView
+               : wanted == "UITextInputTraits"  ? traits
+                                                : factory;
+    };
+    installKeyboardHooks(runtime);
+    Recorder view, inputTraits;
+    view.isa = hostView;
+    inputTraits.isa = traits;
+    inputTraits.appearance = 4;
+    bool ok = true;
+    for (int pass = 1; pass <= 2; ++pass) {
+        objc_msgSend<void>(&view, sel_registerName("layoutSubviews"));
+        ok = ok && view.layoutCalls == pass && (view.background != nullptr) == tinted;
+    }
+    ok = ok && objc_msgSend<NSInteger>(&inputTraits, sel_registerName("keyboardAppearance")) ==
+                   appearance;
+    // At once, so that nothing run at exit (a leak checker's summary) adds to the log.
+    _exit(ok ? 0 : 1);
+}
+
+struct TroubleRow {
+    const char* name;
+    TroubledProcess process;
+    bool tinted;
+    NSInteger appearance;
+    const char* log; // what standard error says, as a regular expression
+};
+
+class KeyboardHooksInTrouble : public PreferencesFile,
+                               public ::testing::WithParamInterface<TroubleRow> {};
+
+TEST_P(KeyboardHooksInTrouble, OriginalAnswersAndTheTroubleIsReportedOnce) {
+    const TroubleRow& row = GetParam();
+    put(plist(openEntry("on") + colorEntry(fiveElements)));
+    EXPECT_EXIT(runTroubledProcess(row.process, row.tinted, row.appearance),
+                ::testing::ExitedWithCode(0), row.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeyboardHooksInTrouble,
+    ::testing::Values(
+        TroubleRow{"NothingWrong", {nullptr, true}, true, 1, "^$"},
+        TroubleRow{"OwnBooleanIsOpenWithOffsets", {"B16@0:8", true}, false, 4, "^$"},
+        TroubleRow{"ClashingIsOpen",
+                   {"q16@0:8", true},
+                   false,
+                   4,
+                   "UIPeripheralHostView already has isOpen with the types \"q@:\", not "
+                   "\"B@:\".*\n.*UITextInputTraits already has isOpen"},
+        TroubleRow{"BackgroundCannotBeSet",
+                   {nullptr, false},
+                   false,
+                   1,
+                   "^[^\n]*layoutSubviews\\] failed \\(.*setBackgroundColor:.*\\); the keyboard's "
+                   "own implementation answers instead\n$"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

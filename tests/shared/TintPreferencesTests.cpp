@@ -1,8 +1,12 @@
 #include "TintPreferencesFixture.h"
 
+#include <atomic>
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tintfixture;
@@ -241,6 +245,128 @@ TEST_F(TintPreferencesFile, FailedWriteIsReportedAndChangesNothing) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(bytes(), original);
     EXPECT_EQ(temporaryCount(), 0u);
+}
+
+// Readers answer from the bytes alone: files of one size and one modification time
+// that differ in a byte are told apart at once.
+TEST_F(TintPreferencesFile, ReadersFollowEveryChangeOfTheBytesWhateverTheMetadata) {
+    const struct {
+        std::string contents;
+        bool open;
+        std::vector<float> tint;
+    } rows[] = {
+        {plist(openEntry("on") + colorEntry({"w", "0.2", "0.4", "0.6", "1"})),
+         true,
+         {0.2f, 0.4f, 0.6f, 1}},
+        {plist(openEntry("on") + colorEntry({"w", "0.2", "0.4", "0.7", "1"})),
+         true,
+         {0.2f, 0.4f, 0.7f, 1}},
+        {plist(openEntry("On") + colorEntry({"w", "0.2", "0.4", "0.7", "1"})),
+         false,
+         {0.2f, 0.4f, 0.7f, 1}},
+        {plist(openEntry("on") + colorEntry({"w", "0.2", "0.4", "0.6", "1"})),
+         true,
+         {0.2f, 0.4f, 0.6f, 1}},
+    };
+    put(rows[0].contents);
+    const auto when = std::filesystem::last_write_time(hostFile());
+    for (const auto& row : rows) {
+        put(row.contents);
+        std::filesystem::last_write_time(hostFile(), when);
+        EXPECT_EQ(TintPreferences::isOpen(), row.open) << row.contents;
+        EXPECT_EQ(rgba(TintPreferences::storedTint()), row.tint) << row.contents;
+    }
+}
+
+// Several threads read while the file changes under them: each answer is one of the
+// files', and once the changes stop every thread answers for the last one.
+TEST_F(TintPreferencesFile, ReadersOnSeveralThreadsAnswerForTheBytesTheyRead) {
+    const std::string first = plist(openEntry("on") + colorEntry({"w", "0.1", "0", "0", "1"}));
+    const std::string second = plist(openEntry("on") + colorEntry({"w", "0.9", "0", "0", "1"}));
+    put(first);
+    std::atomic<bool> stop = false;
+    std::atomic<int> wrong = 0;
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i) {
+        readers.emplace_back([&] {
+            while (!stop) {
+                std::vector<float> tint = rgba(TintPreferences::storedTint());
+                wrong += tint.empty() || (tint[0] != 0.1f && tint[0] != 0.9f) ? 1 : 0;
+            }
+            wrong += rgba(TintPreferences::storedTint()) != std::vector<float>{0.9f, 0, 0, 1};
+        });
+    }
+    for (int change = 0; change < 400; ++change) {
+        ASSERT_TRUE(NSFileManager::defaultManager()->writeAtomically(TintPreferencesPath,
+                                                                     change % 2 ? second : first));
+    }
+    stop = true;
+    for (std::thread& reader : readers) {
+        reader.join();
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+// Once the new file is in place every reader sees it, so a failed folder flush after
+// the rename still counts as a change made.
+TEST_F(TintPreferencesFile, ToggleWhoseFolderFlushFailsReportsTheNewState) {
+    put(plist(openEntry("off")));
+    NSFileDurabilityCalls failingFolderFlush;
+    failingFolderFlush.flush = [](int fd) {
+        struct stat status {};
+        fstat(fd, &status);
+        return S_ISDIR(status.st_mode) ? (errno = EIO, -1) : fsync(fd);
+    };
+    NSFileManager::defaultManager()->setDurabilityCalls(failingFolderFlush);
+    testing::internal::CaptureStderr();
+    TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+    std::string log = testing::internal::GetCapturedStderr();
+    NSFileManager::defaultManager()->setDurabilityCalls(NSFileDurabilityCalls{});
+    EXPECT_EQ(toggled.state, TintState::On);
+    EXPECT_TRUE(toggled.write.succeeded()) << toggled.write.reason;
+    EXPECT_TRUE(TintPreferences::isOpen());
+    EXPECT_NE(log.find("the folder could not be flushed"), std::string::npos) << log;
+}
+
+// Values the app never writes survive a toggle and a save as they were.
+TEST_F(TintPreferencesFile, ValuesTheAppDoesNotWriteSurviveAToggleAndASave) {
+    put(plist(openEntry("off") +
+              "<key>unsigned</key><integer>18446744073709551615</integer>"
+              "<key>negative</key><integer>-9223372036854775808</integer>"
+              "<key>infinite</key><real>-infinity</real><key>real</key><real>0.1</real>"
+              "<key>when</key><date>2030-05-06T07:08:09Z</date><key>blob</key><data>AP8=</data>"
+              "<key></key><string>caf\xc3\xa9</string>"
+              "<key>nested</key><array><dict><key>k</key><array/></dict></array>"
+              "<key>nan</key><real>nan</real>"));
+    auto before = dictionary();
+    ASSERT_TRUE(TintPreferences::toggleOpen().write.succeeded());
+    ASSERT_TRUE(TintPreferences::storeColor(UIColor::redColor()).succeeded());
+    auto after = dictionary();
+    for (const std::string& key : before->allKeys()) {
+        if (key == "open" || key == "nan") {
+            continue;
+        }
+        EXPECT_TRUE(before->objectForKey(key)->isEqual(after->objectForKey(key).get())) << key;
+    }
+    EXPECT_EQ(ns_cast<NSNumber>(after->objectForKey("unsigned"))->description(),
+              "18446744073709551615");
+    EXPECT_TRUE(std::isnan(ns_cast<NSNumber>(after->objectForKey("nan"))->doubleValue()));
+}
+
+// A value that cannot be written back exactly: nothing is written, the writers say so,
+// and the state reported is the one readers still see.
+TEST_F(TintPreferencesFile, ValueThatCannotBeWrittenBackLeavesTheFileAsItWas) {
+    const std::string original =
+        plist(openEntry("on") + "<key>zero</key><real>-0.0</real>" + colorEntry(fiveElements));
+    put(original);
+    TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+    EXPECT_EQ(toggled.state, TintState::On);
+    EXPECT_EQ(toggled.write.failure, WriteFailure::CouldNotWrite);
+    EXPECT_NE(toggled.write.reason.find("negative zero"), std::string::npos)
+        << toggled.write.reason;
+    EXPECT_EQ(TintPreferences::storeColor(UIColor::redColor()).failure,
+              WriteFailure::CouldNotWrite);
+    EXPECT_EQ(bytes(), original);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -162,6 +163,98 @@ TEST_F(FileManager, DictionaryRoundTripsThroughAFileAndExplainsFailures) {
     fs::remove(host(prefsFile));
     EXPECT_FALSE(NSMutableDictionary::dictionaryWithContentsOfFile(prefsFile, &failure));
     EXPECT_NE(failure.find("No such file"), std::string::npos) << failure;
+}
+
+// Each row a thing that is not a small regular file, put where the file should be;
+// the read is refused at once, naming what it found.
+TEST_F(FileManager, ReadsRefuseWhatIsNotARegularFileAndSayWhatItIs) {
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& file);
+        const char* reason;
+        bool regular;
+    } rows[] = {
+        {"pipe", [](const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); }, "a pipe",
+         false},
+        {"device through a link",
+         [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }, "a character device",
+         false},
+        {"folder", [](const fs::path& file) { fs::create_directory(file); }, "a folder", false},
+        {"64 KiB + 1",
+         [](const fs::path& file) {
+             testsupport::writeFile(file, std::string(NSFileManager::maximumReadSize + 1, 'x'));
+         },
+         "larger than 64 KiB", true},
+    };
+    for (const auto& row : rows) {
+        fs::remove_all(host(prefsFile));
+        row.make(host(prefsFile));
+        NSFileManager::ReadBuffer buffer;
+        NSFileError error;
+        EXPECT_FALSE(manager->contentsAtPath(prefsFile, buffer, &error)) << row.name;
+        EXPECT_NE(error.description.find(row.reason), std::string::npos)
+            << row.name << ": " << error.description;
+        EXPECT_EQ(NSFileManager::isRegularFileAtHostPath(host(prefsFile).string()), row.regular)
+            << row.name;
+    }
+    fs::remove_all(host(prefsFile));
+    testsupport::writeFile(host(prefsFile), "x");
+    EXPECT_TRUE(NSFileManager::isRegularFileAtHostPath(host(prefsFile).string()));
+}
+
+// The calls of an atomic write, as a recording seam sees them.
+std::vector<std::string> durabilityCalls;
+int failingFolderFlushes = 0;
+
+int recordFlush(int fd) {
+    struct stat status {};
+    fstat(fd, &status);
+    bool folder = S_ISDIR(status.st_mode);
+    durabilityCalls.push_back(folder ? "flush folder" : "flush file");
+    if (folder && failingFolderFlushes > 0) {
+        errno = EIO;
+        return -1;
+    }
+    return fsync(fd);
+}
+
+int recordRename(int fromFolder, const char* from, int toFolder, const char* to) {
+    durabilityCalls.push_back(std::string("rename to ") + to);
+    return renameat(fromFolder, from, toFolder, to);
+}
+
+class AtomicWriteCalls : public FileManager {
+  protected:
+    void SetUp() override {
+        FileManager::SetUp();
+        durabilityCalls.clear();
+        failingFolderFlushes = 0;
+        watched.setDurabilityCalls({recordFlush, recordRename});
+    }
+    NSFileManager watched;
+};
+
+TEST_F(AtomicWriteCalls, TemporaryIsFlushedThenRenamedThenTheFolderFlushed) {
+    ASSERT_TRUE(watched.writeAtomically(prefsFile, "durable"));
+    EXPECT_EQ(durabilityCalls,
+              (std::vector<std::string>{"flush file", "rename to test.plist", "flush folder"}));
+    EXPECT_EQ(testsupport::readFile(host(prefsFile)), "durable");
+}
+
+// Readers already see the new file: the write is done, and the failed flush is logged.
+TEST_F(AtomicWriteCalls, FailedFolderFlushAfterTheRenameIsLoggedAndTheWriteDone) {
+    failingFolderFlushes = 1;
+    testing::internal::CaptureStderr();
+    NSFileError error;
+    bool written = watched.writeAtomically(prefsFile, "in place", &error);
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(written) << error.description;
+    EXPECT_EQ(testsupport::readFile(host(prefsFile)), "in place");
+    EXPECT_NE(log.find("the change to " + host(prefsFile).string() +
+                       " is in place, but the folder could not be flushed"),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(temporaries().empty());
 }
 
 } // namespace

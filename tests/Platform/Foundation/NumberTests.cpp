@@ -25,4 +25,18 @@ TEST(Number, RealsReadAsIntegersSaturate) {
     }
 }
 
+// Above the signed range an unsigned integer keeps its kind: it is not the negative
+// number of the same bits.
+TEST(Number, UnsignedIntegersAboveTheSignedRangeKeepTheirKind) {
+    auto largest = NSNumber::numberWithUnsignedLongLong(UINT64_MAX);
+    EXPECT_EQ(largest->kind(), NSNumber::Kind::UnsignedInteger);
+    EXPECT_EQ(largest->description(), "18446744073709551615");
+    EXPECT_EQ(largest->unsignedLongLongValue(), UINT64_MAX);
+    EXPECT_FALSE(largest->isEqual(NSNumber::numberWithLongLong(-1).get()));
+    EXPECT_TRUE(largest->isEqual(NSNumber::numberWithUnsignedLongLong(UINT64_MAX).get()));
+    auto small = NSNumber::numberWithUnsignedLongLong(5);
+    EXPECT_EQ(small->kind(), NSNumber::Kind::Integer);
+    EXPECT_TRUE(small->isEqual(NSNumber::numberWithLongLong(5).get()));
+}
+
 } // namespace

@@ -99,4 +99,76 @@ with open(sys.argv[1] + '/xml.plist', 'wb') as f:
     }
 }
 
+// plistlib writes every kind of value in both forms; we read the file, change one key
+// and write it back, as a toggle does; plistlib then finds every other value as it
+// wrote it, bit for bit.
+TEST_F(PlistlibInterop, EveryValueSurvivesOurReadModifyWrite) {
+    const char* values = R"(
+import datetime, math, plistlib, struct, sys
+values = {'open': 'off', 'largest unsigned': 2**64 - 1, 'above signed': 2**63,
+          'minus one': -1, 'smallest signed': -2**63, 'nan': math.nan, 'inf': math.inf,
+          'minus inf': -math.inf, 'tiny': 5e-324, 'tenth': 0.1, 'flag': True,
+          'when': datetime.datetime(2030, 5, 6, 7, 8, 9), 'blob': bytes(range(256)),
+          '': 'empty key', 'cl\u00e9': 'caf\u00e9 \u20ac \U0001f3a8', 'empty': '',
+          'nested': {'list': [[], {}, [1, [2.5, 'x']]], 'markup': '<a> & ]]>'}}
+def same(a, b):
+    if isinstance(a, float):
+        return isinstance(b, float) and (math.isnan(a) and math.isnan(b) or struct.pack('>d', a) == struct.pack('>d', b))
+    if isinstance(a, dict):
+        return isinstance(b, dict) and a.keys() == b.keys() and all(same(a[k], b[k]) for k in a)
+    if isinstance(a, list):
+        return isinstance(b, list) and len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
+    return type(a) == type(b) and a == b
+)";
+    const std::string write = std::string(values) + R"(
+fmt = plistlib.FMT_BINARY if sys.argv[1].endswith('binary.plist') else plistlib.FMT_XML
+with open(sys.argv[1], 'wb') as f:
+    plistlib.dump(values, f, fmt=fmt)
+)";
+    const std::string check = std::string(values) + R"(
+with open(sys.argv[1], 'rb') as f:
+    back = plistlib.load(f)
+values['open'] = 'on'
+for k in sorted(set(values) | set(back)):
+    if not same(values.get(k), back.get(k)):
+        print('changed:', repr(k), repr(values.get(k)), '->', repr(back.get(k)))
+)";
+    for (const std::string file : {"/binary.plist", "/xml.plist"}) {
+        testsupport::ProcessResult written = python(write, host(file));
+        ASSERT_EQ(written.exitCode, 0) << written.standardError;
+        auto dictionary = NSMutableDictionary::dictionaryWithContentsOfFile(file);
+        ASSERT_TRUE(dictionary) << file;
+        dictionary->setObject(NSString::string("on"), "open");
+        std::string failure;
+        ASSERT_TRUE(dictionary->writeToFile(file, true, &failure)) << file << ": " << failure;
+        testsupport::ProcessResult checked = python(check, host(file));
+        EXPECT_EQ(checked.exitCode, 0) << checked.standardError;
+        EXPECT_EQ(checked.standardOutput, "") << file;
+    }
+}
+
+// A value we cannot carry back exactly (a date our reader cannot hold, a fraction of a
+// second) leaves the file as plistlib wrote it.
+TEST_F(PlistlibInterop, ValueThatCannotBeWrittenBackLeavesTheFileAlone) {
+    const char* script = R"(
+import datetime, plistlib, sys
+cases = {'far.plist': datetime.datetime(2100, 1, 1), 'fraction.plist': datetime.datetime(2020, 1, 1, 0, 0, 0, 500000)}
+for name, when in cases.items():
+    with open(sys.argv[1] + '/' + name, 'wb') as f:
+        plistlib.dump({'open': 'off', 'when': when}, f, fmt=plistlib.FMT_BINARY)
+)";
+    testsupport::ProcessResult result = python(script, root.path().string());
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    for (const std::string file : {"/far.plist", "/fraction.plist"}) {
+        const std::string before = testsupport::readFile(host(file));
+        auto dictionary = NSMutableDictionary::dictionaryWithContentsOfFile(file);
+        ASSERT_TRUE(dictionary) << file;
+        dictionary->setObject(NSString::string("on"), "open");
+        std::string failure;
+        EXPECT_FALSE(dictionary->writeToFile(file, true, &failure)) << file;
+        EXPECT_NE(failure.find("date"), std::string::npos) << failure;
+        EXPECT_EQ(testsupport::readFile(host(file)), before) << file;
+    }
+}
+
 } // namespace

@@ -2,11 +2,13 @@
 #include <PluginLoader.h>
 #include <objc/runtime.h>
 
+#include "../../shared/BinaryPropertyList.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -145,6 +147,65 @@ TEST_F(Loader, LibraryThatCannotBeLoadedIsReportedAndTheRestLoad) {
 
 TEST(LoaderFolder, MissingFolderHoldsNoPlugins) {
     EXPECT_TRUE(PluginLoader::loadPlugins("/nonexistent/folder", keyboardProcess).empty());
+}
+
+// A filter or a library that is not a regular file (or a filter past the reading
+// budget) is refused with its reason, at once; the plug-ins after it still load.
+TEST_F(Loader, WhatIsNotARegularFileOrPastTheBudgetIsRefusedWithTheReason) {
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& library, const fs::path& filter, const std::string& good);
+        const char* reason;
+    } rows[] = {
+        {"FilterIsAPipe",
+         [](const fs::path& library, const fs::path& filter, const std::string&) {
+             fs::copy_file(RUNTIME_TEST_PLUGIN, library);
+             ASSERT_EQ(mkfifo(filter.c_str(), 0644), 0);
+         },
+         "is a pipe"},
+        {"FilterLinksToADevice",
+         [](const fs::path& library, const fs::path& filter, const std::string&) {
+             fs::copy_file(RUNTIME_TEST_PLUGIN, library);
+             fs::create_symlink("/dev/zero", filter);
+         },
+         "is a character device"},
+        {"FilterPast64KiB",
+         [](const fs::path& library, const fs::path& filter, const std::string& good) {
+             fs::copy_file(RUNTIME_TEST_PLUGIN, library);
+             testsupport::writeFile(filter, good + std::string(64 * 1024, ' '));
+         },
+         "larger than 64 KiB"},
+        {"FilterExpandsPastTheBudget",
+         [](const fs::path& library, const fs::path& filter, const std::string&) {
+             fs::copy_file(RUNTIME_TEST_PLUGIN, library);
+             testsupport::writeFile(filter, binaryplist::doublingList(20));
+         },
+         "more than 512 objects"},
+        {"LibraryIsAPipe",
+         [](const fs::path& library, const fs::path& filter, const std::string& good) {
+             ASSERT_EQ(mkfifo(library.c_str(), 0644), 0);
+             testsupport::writeFile(filter, good);
+         },
+         "is a pipe"},
+    };
+    for (const auto& row : rows) {
+        row.make(folder.path() / (std::string(row.name) + ".dylib"),
+                 folder.path() / (std::string(row.name) + ".plist"), uikit);
+    }
+    addPlugin("ZzLoadsAfterThem", uikit);
+    std::vector<PluginLoadResult> results = load();
+    ASSERT_EQ(results.size(), std::size(rows) + 1);
+    for (const auto& row : rows) {
+        auto found = std::find_if(results.begin(), results.end(),
+                                  [&](auto& r) { return r.name == row.name; });
+        ASSERT_NE(found, results.end()) << row.name;
+        EXPECT_EQ(found->outcome, PluginLoadResult::Outcome::Failed) << row.name;
+        EXPECT_NE(found->message.find(row.reason), std::string::npos)
+            << row.name << ": " << found->message;
+    }
+    EXPECT_EQ(PluginLoader::loadedNames(results), std::vector<std::string>{"ZzLoadsAfterThem"});
 }
 
 } // namespace

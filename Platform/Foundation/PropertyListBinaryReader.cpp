@@ -1,0 +1,201 @@
+#include "PropertyListBinaryReader.h"
+
+#include "PropertyListBinaryLayout.h"
+#include "PropertyListBudget.h"
+
+#include <Foundation/NSArray.h>
+#include <Foundation/NSData.h>
+#include <Foundation/NSDate.h>
+#include <Foundation/NSDictionary.h>
+#include <Foundation/NSNumber.h>
+#include <Foundation/NSString.h>
+
+#include <bit>
+#include <cstring>
+
+namespace {
+
+using Layout = BinaryPropertyListLayout;
+
+// UTF-16 (big-endian) as UTF-8. An unpaired surrogate keeps its three-byte form, so
+// that nothing is lost on reading; writers refuse it, as XML cannot carry it.
+std::string utf8FromUtf16(std::string_view units) {
+    std::string out;
+    out.reserve(units.size() * 3 / 2);
+    auto unit = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<std::uint8_t>(units[2 * i]) << 8 |
+                                     static_cast<std::uint8_t>(units[2 * i + 1]));
+    };
+    const std::size_t count = units.size() / 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+class BinaryReader {
+  public:
+    explicit BinaryReader(const Layout& layout) : layout_(layout) {}
+
+    NSObjectRef read() { return object(layout_.top(), 0, true); }
+
+  private:
+    // `depth` counts the containers around the object.
+    NSObjectRef object(std::uint64_t ref, int depth, bool topLevel) {
+        std::optional<std::size_t> offset = layout_.objectOffset(ref);
+        if (!offset) {
+            return nullptr;
+        }
+        switch (layout_.type(*offset)) {
+        case Layout::Data:
+        case Layout::AsciiString:
+        case Layout::Utf16String:
+            return text(*offset);
+        case Layout::Array:
+        case Layout::Set:
+            return depth < PropertyListBudget::maximumDepth ? array(*offset, depth + 1) : nullptr;
+        case Layout::Dictionary:
+            return depth < PropertyListBudget::maximumDepth
+                       ? dictionary(*offset, depth + 1, topLevel)
+                       : nullptr;
+        default:
+            return scalar(*offset);
+        }
+    }
+
+    NSObjectRef scalar(std::size_t offset) {
+        std::optional<std::size_t> size = layout_.scalarSize(offset);
+        if (!size) {
+            return nullptr;
+        }
+        const std::uint8_t info = layout_.info(offset);
+        const std::size_t value = offset + 1;
+        switch (layout_.type(offset)) {
+        case Layout::Simple:
+            // Null and fill have no property-list value.
+            return info == 0x8 || info == 0x9 ? NSNumber::numberWithBool(info == 0x9) : nullptr;
+        case Layout::Integer:
+            return integer(value, *size);
+        case Layout::Real:
+            return NSNumber::numberWithDouble(real(value, *size));
+        case Layout::Date:
+            return std::make_shared<NSDate>(real(value, 8));
+        case Layout::Uid:
+            return keyedArchiveIdentifier(layout_.readUnsigned(value, *size));
+        default:
+            return nullptr;
+        }
+    }
+
+    // Integers of 1, 2 and 4 bytes are unsigned, of 8 signed; one of 16 bytes holds
+    // an unsigned value in its low 8.
+    NSObjectRef integer(std::size_t start, std::size_t size) {
+        if (size == 16) {
+            return NSNumber::numberWithUnsignedLongLong(layout_.readUnsigned(start + 8, 8));
+        }
+        const std::uint64_t bits = layout_.readUnsigned(start, size);
+        return size == 8 ? NSNumber::numberWithLongLong(static_cast<std::int64_t>(bits))
+                         : NSNumber::numberWithUnsignedLongLong(bits);
+    }
+
+    double real(std::size_t start, std::size_t size) {
+        const std::uint64_t bits = layout_.readUnsigned(start, size);
+        if (size == 4) {
+            return std::bit_cast<float>(static_cast<std::uint32_t>(bits));
+        }
+        return std::bit_cast<double>(bits);
+    }
+
+    // A keyed archive's object identifier, in the form the XML form gives it: a
+    // dictionary whose one key "CF$UID" holds the number.
+    static NSObjectRef keyedArchiveIdentifier(std::uint64_t value) {
+        NSDictionary::Storage entries;
+        entries["CF$UID"] = NSNumber::numberWithUnsignedLongLong(value);
+        return std::make_shared<NSDictionary>(std::move(entries));
+    }
+
+    NSObjectRef text(std::size_t offset) {
+        const Layout::Type type = layout_.type(offset);
+        const std::uint64_t unitSize = type == Layout::Utf16String ? 2 : 1;
+        std::optional<Layout::Extent> extent = layout_.extent(offset, unitSize);
+        if (!extent) {
+            return nullptr;
+        }
+        std::string_view bytes =
+            layout_.bytes(extent->start, static_cast<std::size_t>(extent->count * unitSize));
+        if (type == Layout::Data) {
+            const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
+            return std::make_shared<NSData>(std::vector<std::uint8_t>(begin, begin + bytes.size()));
+        }
+        return NSString::string(type == Layout::Utf16String ? utf8FromUtf16(bytes)
+                                                            : std::string(bytes));
+    }
+
+    NSObjectRef array(std::size_t offset, int depth) {
+        std::optional<Layout::Extent> extent = layout_.extent(offset, layout_.referenceSize());
+        if (!extent) {
+            return nullptr;
+        }
+        std::vector<NSObjectRef> items;
+        items.reserve(static_cast<std::size_t>(extent->count));
+        for (std::uint64_t i = 0; i < extent->count; ++i) {
+            NSObjectRef item = object(layout_.reference(extent->start, i), depth, false);
+            if (!item) {
+                return nullptr;
+            }
+            items.push_back(std::move(item));
+        }
+        return std::make_shared<NSArray>(std::move(items));
+    }
+
+    // Keys are text; a repeated key takes the last value, as in the XML form.
+    NSObjectRef dictionary(std::size_t offset, int depth, bool topLevel) {
+        std::optional<Layout::Extent> extent = layout_.extent(offset, 2 * layout_.referenceSize());
+        if (!extent) {
+            return nullptr;
+        }
+        NSDictionary::Storage entries;
+        for (std::uint64_t i = 0; i < extent->count; ++i) {
+            auto key = ns_cast<NSString>(object(layout_.reference(extent->start, i), depth, false));
+            NSObjectRef value =
+                object(layout_.reference(extent->start, extent->count + i), depth, false);
+            if (!key || !value) {
+                return nullptr;
+            }
+            entries[key->utf8()] = std::move(value);
+        }
+        if (topLevel) {
+            return std::make_shared<NSMutableDictionary>(std::move(entries));
+        }
+        return std::make_shared<NSDictionary>(std::move(entries));
+    }
+
+    const Layout& layout_;
+};
+
+} // namespace
+
+NSObjectRef PropertyListBinaryReader::read(std::string_view data) {
+    std::string reason;
+    std::optional<Layout> layout = Layout::read(data, reason);
+    return layout ? BinaryReader(*layout).read() : nullptr;
+}

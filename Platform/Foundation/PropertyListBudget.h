@@ -1,0 +1,42 @@
+// The budget a property list is read within, checked on its bytes before any reader
+// builds or expands anything: the objects a reader would build (a shared reference in
+// a binary list counted every time it is used), how deep containers nest, and the
+// bytes of text and data, and in XML the references to decode. A list over any limit is refused as
+// unreadable, so that whatever a file holds, reading it takes bounded time and memory.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct PropertyListBudget {
+    // The limits are far above what the app writes (about ten objects, two keys, two
+    // deep, no references) and keep one read of any list well under a millisecond of
+    // CPU with the libplist installed, whose XML reader takes up to a microsecond an
+    // element on a busy machine (long reals, keys).
+
+    // Keys count as objects.
+    static constexpr std::size_t maximumObjects = 512;
+    // Keys of one dictionary: libplist's XML reader looks each one up among the keys
+    // before it, so a dictionary costs the square of its size.
+    static constexpr std::size_t maximumDictionaryKeys = 64;
+    // Containers within containers, the top one being the first. Every reader recurses
+    // once a level; 128 levels are a few tens of KiB of stack.
+    static constexpr int maximumDepth = 128;
+    // Text and data, in bytes as the reader builds them, counted at every use: twice
+    // the largest file a reader takes, so that only sharing can reach it.
+    static constexpr std::size_t maximumPayloadBytes = std::size_t{128} * 1024;
+    // Character and entity references ("&amp;", "&#233;") in an XML list: libplist
+    // moves the rest of the text for each one it decodes.
+    static constexpr std::size_t maximumReferences = 64;
+
+    // The reason `data` is refused, or nothing when it is within budget.
+    // A binary list ("bplist00"): the trailer and offset table are checked and every
+    // object reachable from the top is visited, each use of a shared one anew. A cycle
+    // runs into the depth limit.
+    static std::optional<std::string> checkBinary(std::string_view data);
+    // An XML list: the elements are counted and their nesting followed, without
+    // building anything. A document type with declarations of its own is refused.
+    static std::optional<std::string> checkXml(std::string_view data);
+};
