@@ -88,6 +88,11 @@ enum class SizeLimit { ReadLimit, None };
 // The file opened for reading, or -1 with the reason. Opened without waiting, so that
 // a pipe in the file's place cannot hold the reader until a writer comes, then
 // refused unless it is a regular file (no larger than a reader takes, when asked).
+std::string tooLarge(const std::string& hostPath) {
+    return hostPath + " is larger than " + std::to_string(NSFileManager::maximumReadSize / 1024) +
+           " KiB";
+}
+
 int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
     FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
@@ -101,7 +106,7 @@ int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* e
     }
     if (limit == SizeLimit::ReadLimit &&
         static_cast<std::uintmax_t>(status.st_size) > NSFileManager::maximumReadSize) {
-        setFileError(error, hostPath + " is larger than 64 KiB");
+        setFileError(error, tooLarge(hostPath));
         return -1;
     }
     return fd.release();
@@ -229,7 +234,7 @@ std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::str
         return std::nullopt;
     }
     if (static_cast<std::size_t>(n) > maximumReadSize) {
-        setFileError(error, hostPath + " is larger than 64 KiB");
+        setFileError(error, tooLarge(hostPath));
         return std::nullopt;
     }
     return std::string_view(buffer.data(), static_cast<std::size_t>(n));

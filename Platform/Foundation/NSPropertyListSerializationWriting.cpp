@@ -162,7 +162,7 @@ plist_t nodeFromObject(const NSObject& object, int depth, NodeRefusal& refusal) 
     bool container =
         dynamic_cast<const NSDictionary*>(&object) || dynamic_cast<const NSArray*>(&object);
     if (container && depth + 1 > PropertyListBudget::maximumDepth) {
-        return refusal.refuse("containers nested deeper than 128");
+        return refusal.refuse(PropertyListBudget::nestedTooDeep());
     }
     if (auto dictionary = dynamic_cast<const NSDictionary*>(&object)) {
         return nodeFromDictionary(*dictionary, depth + 1, refusal);

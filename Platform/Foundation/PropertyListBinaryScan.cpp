@@ -20,19 +20,19 @@ class BinaryScan {
     }
 
   private:
-    bool refuse(const char* reason) {
+    bool refuse(std::string reason) {
         if (!refusal_) {
-            refusal_ = reason;
+            refusal_ = std::move(reason);
         }
         return false;
     }
 
     bool spend(std::uint64_t payloadBytes) {
         if (++objects_ > PropertyListBudget::maximumObjects) {
-            return refuse("more than 512 objects");
+            return refuse(PropertyListBudget::tooManyObjects());
         }
         if (payloadBytes > PropertyListBudget::maximumPayloadBytes - payload_) {
-            return refuse("more than 128 KiB of text and data");
+            return refuse(PropertyListBudget::tooMuchPayload());
         }
         payload_ += static_cast<std::size_t>(payloadBytes);
         return true;
@@ -70,7 +70,7 @@ class BinaryScan {
 
     bool visitContainer(std::size_t offset, int depth) {
         if (depth > PropertyListBudget::maximumDepth) {
-            return refuse("containers nested deeper than 128");
+            return refuse(PropertyListBudget::nestedTooDeep());
         }
         const std::uint64_t perItem = layout_.type(offset) == Layout::Dictionary ? 2 : 1;
         std::optional<Layout::Extent> extent =
@@ -79,7 +79,7 @@ class BinaryScan {
             return refuse("an object running past its end");
         }
         if (perItem == 2 && extent->count > PropertyListBudget::maximumDictionaryKeys) {
-            return refuse("a dictionary of more than 64 keys");
+            return refuse(PropertyListBudget::tooManyKeys());
         }
         if (!spend(0)) {
             return false;

@@ -31,6 +31,23 @@ struct PropertyListBudget {
     // moves the rest of the text for each one it decodes.
     static constexpr std::size_t maximumReferences = 64;
 
+    // The refusals, worded from the limits above so that the two stay as one.
+    static std::string tooManyObjects() {
+        return "more than " + std::to_string(maximumObjects) + " objects";
+    }
+    static std::string tooManyKeys() {
+        return "a dictionary of more than " + std::to_string(maximumDictionaryKeys) + " keys";
+    }
+    static std::string nestedTooDeep() {
+        return "containers nested deeper than " + std::to_string(maximumDepth);
+    }
+    static std::string tooMuchPayload() {
+        return "more than " + std::to_string(maximumPayloadBytes / 1024) + " KiB of text and data";
+    }
+    static std::string tooManyReferences() {
+        return "more than " + std::to_string(maximumReferences) + " character or entity references";
+    }
+
     // The reason `data` is refused, or nothing when it is within budget.
     // A binary list ("bplist00"): the trailer and offset table are checked and every
     // object reachable from the top is visited, each use of a shared one anew. A cycle

@@ -41,7 +41,7 @@ class XmlScan {
         for (std::size_t at = text.find('&'); at != std::string_view::npos;
              at = text.find('&', at + 1)) {
             if (++references_ > PropertyListBudget::maximumReferences) {
-                refuse("more than 64 character or entity references");
+                refuse(PropertyListBudget::tooManyReferences());
                 return;
             }
         }
@@ -118,18 +118,19 @@ class XmlScan {
         }
         bool empty = rest_[end - 1] == '/';
         if (tag != "plist" && ++objects_ > PropertyListBudget::maximumObjects) {
-            refuse("more than 512 objects");
+            refuse(PropertyListBudget::tooManyObjects());
         } else if (isContainer(tag) && containers_ + 1 > PropertyListBudget::maximumDepth) {
-            refuse("containers nested deeper than 128");
+            refuse(PropertyListBudget::nestedTooDeep());
         } else if (tag == "key" && !open_.empty() && open_.back() == "dict" &&
                    ++keys_.back() > PropertyListBudget::maximumDictionaryKeys) {
-            refuse("a dictionary of more than 64 keys");
+            refuse(PropertyListBudget::tooManyKeys());
         } else if (!empty) {
             open_.push_back(tag);
             keys_.push_back(0);
             containers_ += isContainer(tag) ? 1 : 0;
             if (open_.size() > PropertyListBudget::maximumDepth + 2) {
-                refuse("XML elements nested deeper than 130");
+                refuse("XML elements nested deeper than " +
+                       std::to_string(PropertyListBudget::maximumDepth + 2));
             }
         }
         rest_.remove_prefix(end + 1);
