@@ -110,17 +110,6 @@ bool add(const KeyboardHookRuntime& runtime, Class cls, const char* selector,
                              imp_types(implementation).c_str());
 }
 
-// Type encodings compared without the frame offsets the device writes ("B16@0:8").
-std::string typeCharacters(const char* types) {
-    std::string characters;
-    for (const char* c = types; c != nullptr && *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') {
-            characters += *c;
-        }
-    }
-    return characters;
-}
-
 // Adds `isOpen`; a class that already has one keeps it, and one of another type is
 // reported, since the replacements' boolean send to it would fail.
 bool addIsOpen(const KeyboardHookRuntime& runtime, Class cls, const char* className) {
@@ -128,7 +117,7 @@ bool addIsOpen(const KeyboardHookRuntime& runtime, Class cls, const char* classN
         return true;
     }
     const std::string expected = imp_types(&addedIsOpen);
-    const std::string found = typeCharacters(runtime.methodTypes(cls, isOpenSelector()));
+    const std::string found = method_typeCharacters(runtime.methodTypes(cls, isOpenSelector()));
     if (found == expected) {
         return true;
     }

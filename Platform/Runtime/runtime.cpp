@@ -51,18 +51,6 @@ Method findMethodLocked(Class cls, SEL name) {
     return nullptr;
 }
 
-// Method-type strings carry frame offsets on the device ("v16@0:8"); only the type
-// characters count when two are compared.
-std::string withoutDigits(const std::string& types) {
-    std::string result;
-    for (char c : types) {
-        if (c < '0' || c > '9') {
-            result += c;
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 SEL sel_registerName(const char* name) {
@@ -189,6 +177,16 @@ IMP method_setImplementation(Method method, IMP imp) {
     return previous;
 }
 
+std::string method_typeCharacters(const char* types) {
+    std::string characters;
+    for (const char* c = types; c != nullptr && *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9') {
+            characters += *c;
+        }
+    }
+    return characters;
+}
+
 namespace {
 
 // Entering a lock makes it on first use; leaving one only looks it up.
@@ -253,7 +251,7 @@ IMP lookupForSend(id self, SEL op, const std::string& types) {
         throw objc_exception(std::string("-[") + cls->name + " " + sel_getName(op) +
                              "]: unrecognized selector sent to instance");
     }
-    if (withoutDigits(method->types) != withoutDigits(types)) {
+    if (method_typeCharacters(method->types.c_str()) != method_typeCharacters(types.c_str())) {
         throw objc_exception(std::string("-[") + cls->name + " " + sel_getName(op) +
                              "]: sent with types \"" + types + "\" but the method takes \"" +
                              method->types + "\"");

@@ -54,6 +54,10 @@ BOOL class_respondsToSelector(Class cls, SEL name);
 IMP method_getImplementation(Method method);
 const char* method_getTypeEncoding(Method method);
 IMP method_setImplementation(Method method, IMP imp);
+// The type characters of a method-type string, without the frame offsets the device
+// writes ("B16@0:8" gives "B@:"): two methods take the same types when these agree.
+// A null string has none.
+std::string method_typeCharacters(const char* types);
 
 // A recursive lock tied to an object, as the platform's @synchronized uses.
 int objc_sync_enter(id object);
