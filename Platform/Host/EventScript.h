@@ -8,7 +8,8 @@
 //   drag X1 Y1 X2 Y2 [N]     down, N moves (default 8), up
 //   alert TITLE              press the button so titled on the topmost alert
 //   press KEY                a key of the computer's keyboard: a letter or digit,
-//                            space, Return, Escape, Tab, BackSpace
+//                            space, Return, Escape, Tab, BackSpace, Left/Right/Up/
+//                            Down, with Shift+ or Ctrl+ before it
 //   rotate portrait|landscape
 //   wait MS                  advance the clock; animations move on
 //   screenshot PATH          the screen now, as PNG

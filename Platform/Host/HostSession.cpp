@@ -127,12 +127,13 @@ void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
     }
 }
 
-void HostSession::keyDown(HostKey key) {
+void HostSession::keyDown(HostKey key, HostKeyPress press) {
     if (key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape) {
         pressAlertButtonForKey(key.kind);
         return;
     }
-    if (key.kind != HostKey::Kind::character || heldKey_ || !characterKeys_) {
+    if (press == HostKeyPress::repeat || key.kind != HostKey::Kind::character ||
+        key.has(HostKey::control) || heldKey_ || !characterKeys_) {
         return;
     }
     std::optional<CGPoint> point = characterKeys_(key.character);

@@ -65,7 +65,9 @@ class HostSession {
     // while the key is down, as a tap does (a press that cannot take the finger,
     // because one is down already, does nothing); Return presses the topmost
     // alert's default button, Escape its cancel button.
-    void keyDown(HostKey key);
+    // A repeat (the key held) answers as a press does where a held key repeats, and
+    // does nothing elsewhere.
+    void keyDown(HostKey key, HostKeyPress press = HostKeyPress::first);
     void keyUp(HostKey key);
     void pressKey(HostKey key);
     void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }

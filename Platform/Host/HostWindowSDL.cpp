@@ -56,37 +56,68 @@ bool displayIsNamed() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-// The key a keyboard event names, whatever the modifiers.
+unsigned hostModifiersOf(Uint16 mod) {
+    unsigned modifiers = 0;
+    if ((mod & KMOD_SHIFT) != 0) {
+        modifiers |= HostKey::shift;
+    }
+    if ((mod & KMOD_CTRL) != 0) {
+        modifiers |= HostKey::control;
+    }
+    return modifiers;
+}
+
+// The key a keyboard event names, with Shift and Ctrl as held.
 std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
     SDL_Keycode code = keysym.sym;
+    std::optional<HostKey> key;
     if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
         code == SDLK_SPACE) {
-        return HostKey::of(static_cast<char>(code));
+        key = HostKey::of(static_cast<char>(code));
     }
+    using K = HostKey::Kind;
     switch (code) {
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-        return HostKey{HostKey::Kind::returnKey, 0};
+        key = HostKey{K::returnKey, 0};
+        break;
     case SDLK_ESCAPE:
-        return HostKey{HostKey::Kind::escape, 0};
+        key = HostKey{K::escape, 0};
+        break;
     case SDLK_TAB:
-        return HostKey{HostKey::Kind::tab, 0};
+        key = HostKey{K::tab, 0};
+        break;
     case SDLK_BACKSPACE:
-        return HostKey{HostKey::Kind::backSpace, 0};
+        key = HostKey{K::backSpace, 0};
+        break;
+    case SDLK_LEFT:
+        key = HostKey{K::left, 0};
+        break;
+    case SDLK_RIGHT:
+        key = HostKey{K::right, 0};
+        break;
+    case SDLK_UP:
+        key = HostKey{K::up, 0};
+        break;
+    case SDLK_DOWN:
+        key = HostKey{K::down, 0};
+        break;
     default:
-        return std::nullopt;
+        break;
     }
+    if (key) {
+        key->modifiers = hostModifiersOf(keysym.mod);
+    }
+    return key;
 }
-
-constexpr Uint16 shortcutModifiers = KMOD_CTRL | KMOD_ALT | KMOD_GUI;
 
 bool isQuitShortcut(const SDL_Keysym& keysym) {
     return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
 }
 
-// A key pressed with Ctrl, Alt or the system key is a shortcut, not typing.
+// Alt and the system key make shortcuts of the desktop's, not ours.
 std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
-    if (event.repeat != 0 || (event.keysym.mod & shortcutModifiers) != 0) {
+    if ((event.keysym.mod & (KMOD_ALT | KMOD_GUI)) != 0) {
         return std::nullopt;
     }
     return hostKeyOf(event.keysym);
@@ -239,7 +270,7 @@ void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& se
     } else if (isQuitShortcut(event.keysym)) {
         closed = true;
     } else if (std::optional<HostKey> key = pressedKey(event)) {
-        session.keyDown(*key);
+        session.keyDown(*key, event.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
         dirty = true;
     }
 }

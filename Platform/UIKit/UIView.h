@@ -6,12 +6,14 @@
 
 #include <CoreGraphics/CGGeometry.h>
 #include <QuartzCore/CALayer.h>
+#include <UIKit/UIAccessibility.h>
 #include <UIKit/UIColor.h>
 #include <UIKit/UIResponder.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class UIView;
@@ -153,7 +155,38 @@ class UIView : public UIResponder, public CALayerDelegate {
 
     std::string description() const override;
 
+    // Accessibility, with the platform's defaults: a plain view is no element and
+    // says nothing; subclasses answer for what they show, and a value set here wins
+    // over what a subclass would answer.
+    virtual bool isAccessibilityElement() const;
+    void setIsAccessibilityElement(bool element) { accessibility_.element = element; }
+    virtual std::string accessibilityLabel() const;
+    void setAccessibilityLabel(std::string label) { accessibility_.label = std::move(label); }
+    virtual std::string accessibilityValue() const;
+    void setAccessibilityValue(std::string value) { accessibility_.value = std::move(value); }
+    virtual std::string accessibilityHint() const;
+    void setAccessibilityHint(std::string hint) { accessibility_.hint = std::move(hint); }
+    virtual UIAccessibilityTraits accessibilityTraits() const;
+    void setAccessibilityTraits(UIAccessibilityTraits traits) { accessibility_.traits = traits; }
+    // In screen points.
+    virtual CGRect accessibilityFrame() const;
+    // Does what the element is for, as a tool asks; false when the element has
+    // nothing of its own to do (the caller then taps at the frame's centre).
+    virtual bool accessibilityActivate() { return false; }
+    // Text that the user edits (a text field): a tool reads and shows it as such.
+    virtual bool isAccessibilityTextEntry() const { return false; }
+
   protected:
+    // What was set on this view, for subclasses that answer otherwise by default.
+    struct AccessibilitySettings {
+        std::optional<bool> element;
+        std::optional<std::string> label;
+        std::optional<std::string> value;
+        std::optional<std::string> hint;
+        std::optional<UIAccessibilityTraits> traits;
+    };
+    const AccessibilitySettings& accessibilitySettings() const { return accessibility_; }
+
     // For subclasses that back themselves with another kind of layer.
     UIView(CGRect frame, CALayerRef layer);
     // Called when the bounds' size changed, before layout is requested.
@@ -187,6 +220,7 @@ class UIView : public UIResponder, public CALayerDelegate {
     std::optional<ExactFrame> exactFrame_;
     // False once the base `drawRect` ran: the view draws nothing of its own.
     bool drawsContent_ = true;
+    AccessibilitySettings accessibility_;
 };
 
 // Proportional share of a change in the superview's size for one axis of an

@@ -26,6 +26,16 @@ TEST(HostKey, NamesAScriptMayUse) {
         {"Escape", HostKey{K::escape, 0}},
         {"Tab", HostKey{K::tab, 0}},
         {"BackSpace", HostKey{K::backSpace, 0}},
+        {"Left", HostKey{K::left, 0}},
+        {"Down", HostKey{K::down, 0}},
+        {"Shift+Tab", HostKey{K::tab, 0, HostKey::shift}},
+        {"Ctrl+c", HostKey{K::character, 'c', HostKey::control}},
+        {"Ctrl+Shift+Up", HostKey{K::up, 0, HostKey::shift | HostKey::control}},
+        {"Shift+Ctrl+Up", HostKey{K::up, 0, HostKey::shift | HostKey::control}},
+        {"Shift+Shift+a", std::nullopt},
+        {"Shift+", std::nullopt},
+        {"shift+a", std::nullopt},
+        {"Alt+a", std::nullopt},
         {"", std::nullopt},
         {"ab", std::nullopt},
         {"return", std::nullopt},
@@ -43,8 +53,9 @@ TEST(HostKey, PressInAScriptTakesOneKey) {
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"press Return\n", ""},
         {"press z\n", ""},
-        {"press F1\n", "press takes a letter or digit, space, Return, Escape, Tab or BackSpace, "
-                       "not \"F1\""},
+        {"press Shift+Tab\n", ""},
+        {"press F1\n", "press takes a letter or digit, space, Return, Escape, Tab, BackSpace, "
+                       "Left, Right, Up or Down, with Shift+ or Ctrl+ before it, not \"F1\""},
         {"press\n", "press is missing an argument"},
         {"press a b\n", "too many arguments for press"},
     };
@@ -90,6 +101,20 @@ class SceneKeys : public ::testing::Test {
     static inline std::shared_ptr<TestSceneAppDelegate> delegate;
     HostSession session{1};
 };
+
+TEST(HostKey, TypingAndTypedCharacterAreInverse) {
+    for (int byte = 0x20; byte <= 0x7e; ++byte) {
+        auto character = static_cast<char>(byte);
+        std::optional<HostKey> key = HostKey::typing(character);
+        ASSERT_TRUE(key) << byte;
+        EXPECT_EQ(key->typedCharacter(), character) << byte;
+    }
+    EXPECT_EQ(HostKey::typing('\n'), std::nullopt);
+    EXPECT_EQ(HostKey::typing('\xc3'), std::nullopt);
+    EXPECT_EQ((HostKey{HostKey::Kind::character, 'c', HostKey::control}).typedCharacter(), 0)
+        << "a shortcut types nothing";
+    EXPECT_EQ((HostKey{HostKey::Kind::tab, 0}).typedCharacter(), 0);
+}
 
 TEST_F(SceneKeys, ReturnAndEscapeAnswerTheAlertOtherKeysDoNot) {
     struct Row {

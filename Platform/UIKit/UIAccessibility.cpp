@@ -1,0 +1,129 @@
+#include <UIKit/UIAccessibility.h>
+
+#include <UIKit/UIAlertView.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIView.h>
+#include <UIKit/UIWindow.h>
+
+#include <utility>
+
+namespace {
+
+UIAccessibilityObserver& observer() {
+    static UIAccessibilityObserver instance;
+    return instance;
+}
+
+UIAccessibilityRole roleOf(const UIView& view, UIAccessibilityTraits traits) {
+    if (dynamic_cast<const UIAlertView*>(&view) != nullptr) {
+        return UIAccessibilityRole::dialog;
+    }
+    if (view.isAccessibilityTextEntry()) {
+        return UIAccessibilityRole::entry;
+    }
+    if ((traits & UIAccessibilityTraitLink) != 0) {
+        return UIAccessibilityRole::link;
+    }
+    if ((traits & UIAccessibilityTraitAdjustable) != 0) {
+        return UIAccessibilityRole::slider;
+    }
+    if ((traits & (UIAccessibilityTraitButton | UIAccessibilityTraitKeyboardKey)) != 0) {
+        return UIAccessibilityRole::pushButton;
+    }
+    return UIAccessibilityRole::label;
+}
+
+UIAccessibilityNode nodeOf(UIView& view) {
+    UIAccessibilityNode node;
+    node.view = &view;
+    node.traits = view.accessibilityTraits();
+    node.role = roleOf(view, node.traits);
+    node.label = view.accessibilityLabel();
+    node.value = view.accessibilityValue();
+    node.hint = view.accessibilityHint();
+    node.frame = view.accessibilityFrame();
+    return node;
+}
+
+// Elements below `view`, in the tree's order; an element hides what is inside it
+// unless it is a container (a dialog) that shows its own elements too.
+void collectElements(UIView& view, std::vector<UIAccessibilityNode>& into) {
+    if (view.isHidden() || view.alpha() <= 0) {
+        return;
+    }
+    if (view.isAccessibilityElement()) {
+        into.push_back(nodeOf(view));
+        if (into.back().role != UIAccessibilityRole::dialog) {
+            return;
+        }
+        for (const UIViewRef& subview : view.subviews()) {
+            collectElements(*subview, into.back().children);
+        }
+        return;
+    }
+    for (const UIViewRef& subview : view.subviews()) {
+        collectElements(*subview, into);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits) {
+    static const std::pair<UIAccessibilityTraits, const char*> names[] = {
+        {UIAccessibilityTraitButton, "button"},
+        {UIAccessibilityTraitLink, "link"},
+        {UIAccessibilityTraitImage, "image"},
+        {UIAccessibilityTraitSelected, "selected"},
+        {UIAccessibilityTraitKeyboardKey, "keyboardKey"},
+        {UIAccessibilityTraitStaticText, "staticText"},
+        {UIAccessibilityTraitNotEnabled, "notEnabled"},
+        {UIAccessibilityTraitAdjustable, "adjustable"},
+        {UIAccessibilityTraitHeader, "header"},
+    };
+    std::vector<std::string> result;
+    for (const auto& [trait, name] : names) {
+        if ((traits & trait) != 0) {
+            result.emplace_back(name);
+        }
+    }
+    return result;
+}
+
+void UIAccessibilityPostNotification(UIAccessibilityNotification notification, UIView* element) {
+    if (observer()) {
+        observer()(notification, element);
+    }
+}
+
+void UIAccessibilitySetObserver(UIAccessibilityObserver newObserver) {
+    observer() = std::move(newObserver);
+}
+
+const char* UIAccessibilityRoleName(UIAccessibilityRole role) {
+    switch (role) {
+    case UIAccessibilityRole::frame:
+        return "frame";
+    case UIAccessibilityRole::dialog:
+        return "dialog";
+    case UIAccessibilityRole::pushButton:
+        return "push button";
+    case UIAccessibilityRole::link:
+        return "link";
+    case UIAccessibilityRole::label:
+        return "label";
+    case UIAccessibilityRole::entry:
+        return "entry";
+    case UIAccessibilityRole::slider:
+        return "slider";
+    }
+    return "frame";
+}
+
+UIAccessibilityNode UIAccessibilityElementTree(const std::string& applicationName) {
+    UIAccessibilityNode root;
+    root.label = applicationName;
+    for (UIWindow* window : UIApplication::sharedApplication()->windows()) {
+        collectElements(*window, root.children);
+    }
+    return root;
+}
