@@ -38,7 +38,12 @@ std::vector<std::string> loadPlugins() {
                              : state().plugins;
     // The process shows views, so it has UIKit loaded.
     const PluginProcess process{"keyboard-host", {"com.apple.UIKit", "com.apple.Foundation"}};
-    std::vector<PluginLoadResult> results = PluginLoader::loadPlugins(folder, process);
+    std::string folderProblem;
+    std::vector<PluginLoadResult> results =
+        PluginLoader::loadPlugins(folder, process, &folderProblem);
+    if (!folderProblem.empty()) {
+        report("plug-ins in " + folder + " not loaded: " + folderProblem);
+    }
     for (const PluginLoadResult& result : results) {
         if (result.outcome == PluginLoadResult::Outcome::Failed) {
             report("plug-in " + result.name + " not loaded: " + result.message);
