@@ -7,6 +7,7 @@
 
 #include <Foundation/NSFileManager.h>
 #include <Host/HostProgram.h>
+#include <Host/HostQuotedInput.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
@@ -88,8 +89,14 @@ void typeKeys(const ScriptCommand& command, HostSession& session) {
 
 // Checked as the option is read, before the device root is touched.
 void choosePluginFolder(const std::string& folder) {
-    if (!std::filesystem::is_directory(folder)) {
-        throw HostUsageError("no plug-in folder " + folder);
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (!std::filesystem::exists(status)) {
+        throw HostUsageError("no plug-in folder " + HostInputExcerpt(folder));
+    }
+    if (!std::filesystem::is_directory(status)) {
+        throw HostUsageError("no plug-in folder " + HostInputExcerpt(folder) +
+                             ": it is not a folder");
     }
     state().plugins = folder;
 }
