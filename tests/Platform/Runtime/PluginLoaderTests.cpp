@@ -208,4 +208,73 @@ TEST_F(Loader, WhatIsNotARegularFileOrPastTheBudgetIsRefusedWithTheReason) {
     EXPECT_EQ(PluginLoader::loadedNames(results), std::vector<std::string>{"ZzLoadsAfterThem"});
 }
 
+// Only what nobody but root and this user could have written is used, and a library
+// only when it is whole; a link is as trusted as the folder holding its target.
+TEST_F(Loader, UntrustedOrIncompleteFilesAreRefusedWithTheReason) {
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    fs::create_directory(folder.path() / "open");
+    fs::permissions(folder.path() / "open", fs::perms::all);
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& library, const fs::path& filter);
+        const char* reason; // "": loads
+    } rows[] = {
+        {"LibraryWritableByEveryone",
+         [](const fs::path& library, const fs::path&) {
+             fs::permissions(library, fs::perms::others_write, fs::perm_options::add);
+         },
+         ".dylib is writable by everyone"},
+        {"FilterWritableByItsGroup",
+         [](const fs::path&, const fs::path& filter) {
+             fs::permissions(filter, fs::perms::group_write, fs::perm_options::add);
+         },
+         ".plist is writable by its group"},
+        {"LibraryCutShort",
+         [](const fs::path& library, const fs::path&) { fs::resize_file(library, 2000); },
+         ".dylib is cut short"},
+        {"LinkIntoAnOpenFolder",
+         [](const fs::path& library, const fs::path&) {
+             fs::rename(library, library.parent_path() / "open" / "target.dylib");
+             fs::create_symlink(library.parent_path() / "open" / "target.dylib", library);
+         },
+         "which is writable by everyone"},
+        {"LinkIntoATrustedFolder",
+         [](const fs::path& library, const fs::path&) {
+             fs::remove(library);
+             fs::create_symlink(RUNTIME_TEST_PLUGIN, library);
+         },
+         ""},
+    };
+    for (const auto& row : rows) {
+        addPlugin(row.name, uikit);
+        row.make(folder.path() / (std::string(row.name) + ".dylib"),
+                 folder.path() / (std::string(row.name) + ".plist"));
+    }
+    std::vector<PluginLoadResult> results = load();
+    ASSERT_EQ(results.size(), std::size(rows));
+    for (const auto& row : rows) {
+        auto found = std::find_if(results.begin(), results.end(),
+                                  [&](auto& r) { return r.name == row.name; });
+        ASSERT_NE(found, results.end()) << row.name;
+        const bool loads = std::string(row.reason).empty();
+        EXPECT_EQ(found->outcome == PluginLoadResult::Outcome::Loaded, loads) << row.name;
+        if (!loads) {
+            EXPECT_NE(found->message.find(row.reason), std::string::npos)
+                << row.name << ": " << found->message;
+        }
+    }
+}
+
+TEST_F(Loader, AFolderOthersCanWriteLoadsNothingAndSaysWhy) {
+    addPlugin("InAnOpenFolder",
+              filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>"));
+    fs::permissions(folder.path(), fs::perms::group_write, fs::perm_options::add);
+    std::string problem;
+    EXPECT_TRUE(
+        PluginLoader::loadPlugins(folder.path().string(), keyboardProcess, &problem).empty());
+    EXPECT_EQ(problem, folder.path().string() + " is writable by its group");
+    EXPECT_EQ(objc_getClass("Loaded_InAnOpenFolder"), nullptr);
+}
+
 } // namespace
