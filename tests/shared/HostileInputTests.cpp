@@ -3,95 +3,24 @@
 // own under a time and memory limit: a hang or a blow-up fails the row. What each row
 // cost is printed as figures, never asserted.
 #include "BinaryPropertyList.h"
+#include "LimitedRun.h"
 #include "TintPreferencesFixture.h"
 
 #include <CoreGraphics/CGImage.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <elf.h>
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
+using namespace limitedrun;
 using namespace tintfixture;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Generous for a keyboard that takes tens of milliseconds and a few MiB (its whole
-// address space is under 200 MiB), fatal to one that expands a list or waits.
-constexpr rlim_t addressSpaceLimit = rlim_t{512} << 20;
-constexpr rlim_t cpuSecondsLimit = 2;
-constexpr auto wallClockLimit = std::chrono::seconds(10);
-
-struct LimitedRun {
-    int exitCode = -1; // -signal when killed by one
-    bool timedOut = false;
-    std::string standardOutput, standardError;
-    double cpuMilliseconds = 0, wallMilliseconds = 0;
-    long maxResidentKiB = 0;
-};
-
-// Runs `arguments` with standard output and error in files of `folder` (and standard
-// input from `input`, when named), killed when it outlives the wall-clock limit.
-LimitedRun runLimited(const std::vector<std::string>& arguments, const fs::path& folder,
-                      const fs::path& input = {}) {
-    const fs::path out = folder / "stdout", err = folder / "stderr";
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer reserves terabytes of address space: cap what is resident.
-        setenv("ASAN_OPTIONS", "hard_rss_limit_mb=512", 1);
-#else
-        rlimit memory{addressSpaceLimit, addressSpaceLimit};
-        setrlimit(RLIMIT_AS, &memory);
-#endif
-        rlimit cpu{cpuSecondsLimit, cpuSecondsLimit};
-        setrlimit(RLIMIT_CPU, &cpu);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        if (!input.empty()) {
-            dup2(open(input.c_str(), O_RDONLY), 0);
-        }
-        std::vector<char*> argv;
-        argv.reserve(arguments.size() + 1);
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    LimitedRun run;
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
-        if (std::chrono::steady_clock::now() - start > wallClockLimit) {
-            run.timedOut = true;
-            kill(pid, SIGKILL);
-            wait4(pid, &status, 0, &usage);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    auto milliseconds = [](timeval t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    run.wallMilliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.cpuMilliseconds = milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
-    run.maxResidentKiB = usage.ru_maxrss;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.standardOutput = testsupport::readFile(out);
-    run.standardError = testsupport::readFile(err);
-    return run;
-}
 
 std::string answer(int appearance, const std::string& background,
                    const std::string& plugins = "\"Prismkey\"") {
@@ -162,8 +91,7 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
         return;
     }
     LimitedRun result = run(row.program);
-    std::printf("[ figures  ] %-30s %8.1f ms CPU %8.1f ms wall %8ld KiB max resident\n", row.name,
-                result.cpuMilliseconds, result.wallMilliseconds, result.maxResidentKiB);
+    printFigures(row.name, result);
     ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
     if (row.program == Program::KeyboardQuery) {
@@ -349,111 +277,6 @@ INSTANTIATE_TEST_SUITE_P(
                            writeTo(file, savedColor({"1e39", "0.5", "0.5", "1"}));
                        },
                        "", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// Command input built to hang a reader or make it read without end: each is refused at
-// once with exit status 2 and one short line that quotes at most 80 characters of it.
-enum class StandardInput { None, PipeFedOneLongLine, DevZero };
-
-struct HostileCommandRow {
-    const char* name;
-    std::vector<std::string> (*arguments)(const fs::path& folder); // may put things in place
-    StandardInput input;
-    std::string standardError; // a part of the one line
-};
-
-void PrintTo(const HostileCommandRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-// 10 MB with no newline into the pipe, until the reader has gone.
-void feedOneLongLine(const fs::path& pipe) {
-    int fd = open(pipe.c_str(), O_WRONLY);
-    const std::string chunk(64 * 1024, 'x');
-    for (std::size_t sent = 0; fd >= 0 && sent < 10'000'000; sent += chunk.size()) {
-        if (write(fd, chunk.data(), chunk.size()) < 0) {
-            break;
-        }
-    }
-    close(fd);
-}
-
-class HostileCommandLine : public PreferencesFile,
-                           public ::testing::WithParamInterface<HostileCommandRow> {};
-
-TEST_P(HostileCommandLine, RefusedAtOnceInOneShortLine) {
-    const HostileCommandRow& row = GetParam();
-    std::vector<std::string> arguments = {
-        (testsupport::buildDirectory() / "bin" / "keyboard-host").string(), "--headless", "--root",
-        root.path().string()};
-    for (std::string& argument : row.arguments(root.path())) {
-        arguments.push_back(std::move(argument));
-    }
-    fs::path input = row.input == StandardInput::DevZero ? fs::path("/dev/zero") : fs::path();
-    std::thread feeder;
-    if (row.input == StandardInput::PipeFedOneLongLine) {
-        std::signal(SIGPIPE, SIG_IGN); // the reader stops long before the end
-        input = root.path() / "pipe";
-        ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
-        feeder = std::thread(feedOneLongLine, input);
-    }
-    LimitedRun result = runLimited(arguments, root.path(), input);
-    if (feeder.joinable()) {
-        feeder.join();
-    }
-    std::printf("[ figures  ] %-30s %8.1f ms CPU %8.1f ms wall %8ld KiB max resident\n", row.name,
-                result.cpuMilliseconds, result.wallMilliseconds, result.maxResidentKiB);
-    ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
-    EXPECT_EQ(result.exitCode, 2) << result.standardError;
-    const std::string& said = result.standardError;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_LT(said.size(), 200u) << said;
-    EXPECT_NE(said.find(row.standardError), std::string::npos) << said;
-}
-
-std::vector<std::string> eventsFrom(const fs::path& folder, const char* name) {
-    return {"--events", (folder / name).string()};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, HostileCommandLine,
-    ::testing::Values(
-        HostileCommandRow{"EventsNamesAFolder",
-                          [](const fs::path& folder) {
-                              fs::create_directory(folder / "scripts");
-                              return eventsFrom(folder, "scripts");
-                          },
-                          StandardInput::None, "scripts is a folder, not a regular file"},
-        HostileCommandRow{"EventsNamesDevZero",
-                          [](const fs::path&) {
-                              return std::vector<std::string>{"--events", "/dev/zero"};
-                          },
-                          StandardInput::None, "/dev/zero is a character device"},
-        HostileCommandRow{"EventsNamesAPipe",
-                          [](const fs::path& folder) {
-                              EXPECT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
-                              return eventsFrom(folder, "fifo");
-                          },
-                          StandardInput::None, "fifo is a pipe, not a regular file"},
-        HostileCommandRow{"TenMegabyteLineOnAPipe",
-                          [](const fs::path&) {
-                              return std::vector<std::string>{"--events", "-"};
-                          },
-                          StandardInput::PipeFedOneLongLine,
-                          "<stdin>, line 1: longer than 4096 bytes: \"" + std::string(80, 'x') +
-                              "...\"\n"},
-        HostileCommandRow{"DevZeroOnStandardInput",
-                          [](const fs::path&) {
-                              return std::vector<std::string>{"--events", "-"};
-                          },
-                          StandardInput::DevZero,
-                          "line 1: longer than 4096 bytes: \"" + std::string(80, '?') + "...\"\n"},
-        HostileCommandRow{"PluginsNamesAMissingFolder",
-                          [](const fs::path& folder) {
-                              return std::vector<std::string>{"--query", "--plugins",
-                                                              (folder / "missing").string()};
-                          },
-                          StandardInput::None, "no plug-in folder "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
