@@ -184,13 +184,14 @@ void HostSession::writeScreenshot(const std::filesystem::path& path) const {
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path(), error);
         if (error) {
-            throw std::runtime_error("cannot make the folder " + path.parent_path().string() +
-                                     ": " + error.message());
+            throw std::runtime_error("cannot make the folder " +
+                                     HostInputExcerpt(path.parent_path().string()) + ": " +
+                                     error.message());
         }
     }
     CGImageRef frame = renderFrame();
     if (!frame || !CGImageWritePNG(frame, path)) {
-        throw std::runtime_error("cannot write the screenshot " + path.string());
+        throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()));
     }
 }
 
