@@ -43,7 +43,7 @@ std::vector<std::string> loadPlugins() {
     std::vector<PluginLoadResult> results =
         PluginLoader::loadPlugins(folder, process, &folderProblem);
     if (!folderProblem.empty()) {
-        report("plug-ins in " + folder + " not loaded: " + folderProblem);
+        report("plug-ins not loaded: " + folderProblem);
     }
     for (const PluginLoadResult& result : results) {
         if (result.outcome == PluginLoadResult::Outcome::Failed) {
