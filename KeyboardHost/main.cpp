@@ -7,6 +7,7 @@
 
 #include <Foundation/NSFileManager.h>
 #include <Host/HostProgram.h>
+#include <Host/HostQuotedInput.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
@@ -38,7 +39,12 @@ std::vector<std::string> loadPlugins() {
                              : state().plugins;
     // The process shows views, so it has UIKit loaded.
     const PluginProcess process{"keyboard-host", {"com.apple.UIKit", "com.apple.Foundation"}};
-    std::vector<PluginLoadResult> results = PluginLoader::loadPlugins(folder, process);
+    std::string folderProblem;
+    std::vector<PluginLoadResult> results =
+        PluginLoader::loadPlugins(folder, process, &folderProblem);
+    if (!folderProblem.empty()) {
+        report("plug-ins not loaded: " + folderProblem);
+    }
     for (const PluginLoadResult& result : results) {
         if (result.outcome == PluginLoadResult::Outcome::Failed) {
             report("plug-in " + result.name + " not loaded: " + result.message);
@@ -83,8 +89,14 @@ void typeKeys(const ScriptCommand& command, HostSession& session) {
 
 // Checked as the option is read, before the device root is touched.
 void choosePluginFolder(const std::string& folder) {
-    if (!std::filesystem::is_directory(folder)) {
-        throw HostUsageError("no plug-in folder " + folder);
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (!std::filesystem::exists(status)) {
+        throw HostUsageError("no plug-in folder " + HostInputExcerpt(folder));
+    }
+    if (!std::filesystem::is_directory(status)) {
+        throw HostUsageError("no plug-in folder " + HostInputExcerpt(folder) +
+                             ": it is not a folder");
     }
     state().plugins = folder;
 }

@@ -1,6 +1,7 @@
 #include <Host/EventScript.h>
 
 #include <Host/HostKey.h>
+#include <Host/HostQuotedInput.h>
 
 #include <cctype>
 
@@ -33,10 +34,27 @@ std::string withoutComment(const std::string& line) {
 }
 
 std::string quoted(const std::string& text) {
-    std::string result = "\"";
-    result += text;
-    result += '"';
-    return result;
+    return HostQuotedInput(text);
+}
+
+// The next line of `input` into `line`, without its end; false when the input has
+// ended. Bytes are taken one at a time from the stream's buffer, so a line that never
+// ends (a device, a pipe) costs no more than the limit: it is refused as soon as the
+// first byte past the limit arrives.
+bool readBoundedLine(std::streambuf& input, std::size_t number, std::string& line) {
+    line.clear();
+    using Traits = std::streambuf::traits_type;
+    for (Traits::int_type c = input.sbumpc(); c != Traits::eof(); c = input.sbumpc()) {
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() == maximumScriptLineLength) {
+            throw ScriptError(number, "longer than " + std::to_string(maximumScriptLineLength) +
+                                          " bytes: " + quoted(line));
+        }
+        line.push_back(Traits::to_char_type(c));
+    }
+    return !line.empty();
 }
 
 std::vector<std::string> splitWords(const std::string& text) {
@@ -202,9 +220,9 @@ std::vector<ScriptCommand> parseEventScript(std::istream& input,
                                             const std::vector<ScriptCommandSyntax>& syntax) {
     std::vector<ScriptCommand> commands;
     std::string raw;
-    std::size_t line = 0;
-    while (std::getline(input, raw)) {
-        ++line;
+    raw.reserve(maximumScriptLineLength);
+    std::streambuf* buffer = input.rdbuf();
+    for (std::size_t line = 1; buffer != nullptr && readBoundedLine(*buffer, line, raw); ++line) {
         std::string text = trim(withoutComment(raw));
         if (text.empty()) {
             continue;
@@ -215,8 +233,8 @@ std::vector<ScriptCommand> parseEventScript(std::istream& input,
         auto found = std::find_if(syntax.begin(), syntax.end(),
                                   [&](const ScriptCommandSyntax& s) { return s.name == name; });
         if (found == syntax.end()) {
-            throw ScriptError(line, "unknown command \"" + name +
-                                        "\" (commands: " + knownCommands(syntax) + ")");
+            throw ScriptError(line, "unknown command " + quoted(name) +
+                                        " (commands: " + knownCommands(syntax) + ")");
         }
         ScriptCommand command = parseArguments(line, *found, rest);
         if (command.name == "wait" && command.numbers[0] < 0) {

@@ -62,7 +62,12 @@ class ScriptError : public std::runtime_error {
 // The commands every program knows.
 std::vector<ScriptCommandSyntax> standardScriptCommands();
 
+// Script lines are bounded: a longer one is refused, by its number, as soon as the limit
+// is passed, so that input that never ends a line is not read whole.
+constexpr std::size_t maximumScriptLineLength = 4096;
+
 // Parses a whole script against `syntax`; throws ScriptError for the first bad line.
+// Error messages quote at most 80 characters of the input they name.
 std::vector<ScriptCommand> parseEventScript(std::istream& input,
                                             const std::vector<ScriptCommandSyntax>& syntax);
 std::vector<ScriptCommand> parseEventScript(const std::string& text,

@@ -1,5 +1,7 @@
 #include <Host/HostCommandLine.h>
 
+#include <Host/HostQuotedInput.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -83,7 +85,7 @@ void applyRoot(HostSettings& settings, const std::string& value) {
 
 void applyScale(HostSettings& settings, const std::string& value) {
     if (value != "1" && value != "2") {
-        throw HostUsageError("--scale must be 1 or 2, not \"" + value + "\"");
+        throw HostUsageError("--scale must be 1 or 2, not " + HostQuotedInput(value));
     }
     settings.scale = value == "1" ? 1 : 2;
 }
@@ -160,9 +162,9 @@ void HostCommandLine::applyProgramOption(HostArgumentReader& reader) const {
     auto own = std::find_if(options_.begin(), options_.end(),
                             [&](const HostOption& option) { return option.name == name; });
     if (own == options_.end()) {
-        std::string message = name.starts_with('-') ? "unknown option \"" : "unknown argument \"";
-        message += name;
-        message += "\" (see --help)";
+        std::string message = name.starts_with('-') ? "unknown option " : "unknown argument ";
+        message += HostQuotedInput(name);
+        message += " (see --help)";
         throw HostUsageError(message);
     }
     std::string value = reader.valueFor(own->valueName);

@@ -23,6 +23,16 @@ std::vector<std::string> shippedPluginNames(const std::filesystem::path& folder)
     return names;
 }
 
+// The loader refuses plug-ins that anyone but their owner could write; a user's
+// umask of 002 must not make the programs' own installation untrusted. A file that
+// stays writable is reported, with the reason, when the plug-ins load.
+void removeOthersWrite(const std::filesystem::path& path) {
+    std::error_code ignored;
+    std::filesystem::permissions(
+        path, std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+        std::filesystem::perm_options::remove, ignored);
+}
+
 // Copied under a hidden temporary name and renamed into place, so that a keyboard
 // starting at the same time never loads half a library.
 void installFile(const std::filesystem::path& source, const std::filesystem::path& folder) {
@@ -32,6 +42,7 @@ void installFile(const std::filesystem::path& source, const std::filesystem::pat
     try {
         std::filesystem::copy_file(source, temporary,
                                    std::filesystem::copy_options::overwrite_existing);
+        removeOthersWrite(temporary);
         std::filesystem::rename(temporary, target);
     } catch (const std::filesystem::filesystem_error&) {
         std::error_code ignored;
@@ -67,6 +78,7 @@ HostDeviceRootPreparation HostPrepareDeviceRoot(const std::filesystem::path& shi
     if (pluginFolderExisted) {
         return result;
     }
+    removeOthersWrite(result.pluginFolder);
     for (const std::string& name : shippedPluginNames(shippedPlugins)) {
         try {
             installPlugin(shippedPlugins, name, result.pluginFolder);

@@ -3,6 +3,7 @@
 #include <Foundation/NSFileManager.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
+#include <Host/HostQuotedInput.h>
 #include <Host/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIImage.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -36,15 +38,38 @@ std::vector<std::string> scriptUsages(const std::vector<ScriptCommandSyntax>& sy
     return usages;
 }
 
-// The script named by --events ("-" is standard input), checked whole.
+// Why `path` cannot be a script, with the path cut as every echo of input is cut;
+// empty for a regular file.
+std::string scriptFileProblem(const std::string& path) {
+    NSFileError error;
+    if (NSFileManager::isRegularFileAtHostPath(path, &error)) {
+        return {};
+    }
+    if (error.code != 0) {
+        return "cannot read the event script " + HostInputExcerpt(path) + ": " +
+               std::strerror(error.code);
+    }
+    std::string reason = error.description;
+    if (std::size_t at = reason.find(path); at != std::string::npos) {
+        reason.replace(at, path.size(), HostInputExcerpt(path));
+    }
+    return "--events takes a regular file or - (standard input): " + reason;
+}
+
+// The script named by --events ("-" is standard input, whatever it is), checked whole.
+// A named script must be a regular file: a folder, a device or a pipe is refused before
+// it is read, as it could hold the run or never end.
 std::vector<ScriptCommand> readScript(const std::string& path,
                                       const std::vector<ScriptCommandSyntax>& syntax) {
     if (path == "-") {
         return parseEventScript(std::cin, syntax);
     }
+    if (std::string problem = scriptFileProblem(path); !problem.empty()) {
+        throw HostUsageError(problem);
+    }
     std::ifstream file(path);
     if (!file) {
-        throw HostUsageError("cannot read the event script " + path);
+        throw HostUsageError("cannot read the event script " + HostInputExcerpt(path));
     }
     return parseEventScript(file, syntax);
 }
@@ -53,7 +78,8 @@ std::string scriptName(const HostSettings& settings) {
     if (!settings.eventsPath) {
         return "script";
     }
-    return *settings.eventsPath == "-" ? std::string("<stdin>") : *settings.eventsPath;
+    return *settings.eventsPath == "-" ? std::string("<stdin>")
+                                       : HostInputExcerpt(*settings.eventsPath);
 }
 
 std::string lineError(const std::string& script, std::size_t line, const char* what) {

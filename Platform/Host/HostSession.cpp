@@ -1,5 +1,7 @@
 #include <Host/HostSession.h>
 
+#include <Host/HostQuotedInput.h>
+
 #include <QuartzCore/CARenderer.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIApplication.h>
@@ -94,8 +96,8 @@ bool HostSession::drag(CGPoint from, CGPoint to, int moves) {
 void HostSession::pressAlertButton(const std::string& title) {
     UIAlertView* alert = UIAlertView::visibleAlert();
     if (alert == nullptr) {
-        throw std::runtime_error("no alert is showing, so there is no \"" + title +
-                                 "\" button to press");
+        throw std::runtime_error("no alert is showing, so there is no " + HostQuotedInput(title) +
+                                 " button to press");
     }
     NSInteger index = alert->indexOfButtonWithTitle(title);
     if (index < 0) {
@@ -103,8 +105,8 @@ void HostSession::pressAlertButton(const std::string& title) {
         for (NSInteger i = 0; i < alert->numberOfButtons(); ++i) {
             buttons += (i ? ", \"" : "\"") + alert->buttonTitleAtIndex(i) + "\"";
         }
-        throw std::runtime_error("the alert \"" + alert->title() + "\" has no button \"" + title +
-                                 "\" (its buttons: " + buttons + ")");
+        throw std::runtime_error("the alert \"" + alert->title() + "\" has no button " +
+                                 HostQuotedInput(title) + " (its buttons: " + buttons + ")");
     }
     alert->pressButtonAtIndex(index);
     changed();
@@ -183,13 +185,14 @@ void HostSession::writeScreenshot(const std::filesystem::path& path) const {
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path(), error);
         if (error) {
-            throw std::runtime_error("cannot make the folder " + path.parent_path().string() +
-                                     ": " + error.message());
+            throw std::runtime_error("cannot make the folder " +
+                                     HostInputExcerpt(path.parent_path().string()) + ": " +
+                                     error.message());
         }
     }
     CGImageRef frame = renderFrame();
     if (!frame || !CGImageWritePNG(frame, path)) {
-        throw std::runtime_error("cannot write the screenshot " + path.string());
+        throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()));
     }
 }
 

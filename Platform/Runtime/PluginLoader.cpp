@@ -1,5 +1,8 @@
 #include <PluginLoader.h>
 
+#include <ELFSharedObjectCheck.h>
+#include <PluginTrustedFile.h>
+
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSFileManager.h>
@@ -78,11 +81,22 @@ std::shared_ptr<NSDictionary> readFilter(const fs::path& path, std::string& prob
     return filter;
 }
 
+// Neither file is read or mapped before it passes: an untrusted filter is not parsed,
+// an untrusted or incomplete library never reaches the dynamic linker.
 PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) {
     PluginLoadResult result;
     result.name = library.stem().string();
     fs::path filterPath = library;
     filterPath.replace_extension(".plist");
+    bool missing = false;
+    if (!PluginTrustedFile::open(filterPath, PluginTrustedFile::Kind::RegularFile, result.message,
+                                 &missing)
+             .isOpen()) {
+        if (missing) {
+            result.message = "no filter " + filterPath.filename().string();
+        }
+        return result;
+    }
     std::shared_ptr<NSDictionary> filter = readFilter(filterPath, result.message);
     if (!filter) {
         return result;
@@ -94,10 +108,13 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
         }
         return result;
     }
-    // A pipe or a device in the library's place would hold the loader forever.
-    NSFileError notRegular;
-    if (!NSFileManager::isRegularFileAtHostPath(library.string(), &notRegular)) {
-        result.message = notRegular.description;
+    PluginTrustedFile file =
+        PluginTrustedFile::open(library, PluginTrustedFile::Kind::RegularFile, result.message);
+    if (!file.isOpen()) {
+        return result;
+    }
+    if (std::string problem = ELFSharedObjectProblem(file.fd(), file.size()); !problem.empty()) {
+        result.message = library.string() + " " + problem;
         return result;
     }
     // Never closed: the plug-in's replacements stay installed until the process ends.
@@ -162,9 +179,19 @@ bool PluginLoader::filterMatches(const NSDictionary& filter, const PluginProcess
 }
 
 std::vector<PluginLoadResult> PluginLoader::loadPlugins(const std::string& folder,
-                                                        const PluginProcess& process) {
+                                                        const PluginProcess& process,
+                                                        std::string* folderProblem) {
     std::error_code error;
     fs::path absoluteFolder = fs::absolute(folder, error);
+    std::string problem;
+    bool missing = false;
+    if (!PluginTrustedFile::open(absoluteFolder, PluginTrustedFile::Kind::Folder, problem, &missing)
+             .isOpen()) {
+        if (folderProblem != nullptr) {
+            *folderProblem = missing ? std::string() : problem;
+        }
+        return {};
+    }
     std::vector<fs::path> libraries;
     // Every "*.dylib", whatever it is: one that is not a regular file is reported.
     for (fs::directory_iterator it(absoluteFolder, error), end; !error && it != end;

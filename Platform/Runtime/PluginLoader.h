@@ -9,6 +9,11 @@
 //   Classes      class names, one of which the runtime knows
 // Every list present must match, or any one of them when "Mode" is "Any". Plug-ins
 // load in file-name order and stay loaded until the process ends.
+//
+// Only code that nobody else could have replaced runs: the folder, each library and
+// each filter must be owned by root or by the user running the process and be
+// writable by nobody else, and a library must be a whole shared object for this
+// machine, checked before it is mapped. Anything else is skipped with the reason.
 #pragma once
 
 #include <memory>
@@ -32,9 +37,11 @@ struct PluginLoadResult {
 class PluginLoader {
   public:
     // One result for each "*.dylib" in `folder`, in load order. A folder that does
-    // not exist holds no plug-ins.
+    // not exist holds no plug-ins; one that cannot be trusted loads none, with the
+    // reason in `folderProblem`.
     static std::vector<PluginLoadResult> loadPlugins(const std::string& folder,
-                                                     const PluginProcess& process);
+                                                     const PluginProcess& process,
+                                                     std::string* folderProblem = nullptr);
 
     // The filter at `path` (a host path), read as every property-list file is read;
     // null with the reason in `problem` when it is missing, not a regular file, past

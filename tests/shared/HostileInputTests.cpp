@@ -3,88 +3,24 @@
 // own under a time and memory limit: a hang or a blow-up fails the row. What each row
 // cost is printed as figures, never asserted.
 #include "BinaryPropertyList.h"
+#include "LimitedRun.h"
 #include "TintPreferencesFixture.h"
 
 #include <CoreGraphics/CGImage.h>
 
-#include <chrono>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/resource.h>
+#include <cstring>
+#include <elf.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
+using namespace limitedrun;
 using namespace tintfixture;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Generous for a keyboard that takes tens of milliseconds and a few MiB (its whole
-// address space is under 200 MiB), fatal to one that expands a list or waits.
-constexpr rlim_t addressSpaceLimit = rlim_t{512} << 20;
-constexpr rlim_t cpuSecondsLimit = 2;
-constexpr auto wallClockLimit = std::chrono::seconds(10);
-
-struct LimitedRun {
-    int exitCode = -1; // -signal when killed by one
-    bool timedOut = false;
-    std::string standardOutput, standardError;
-    double cpuMilliseconds = 0, wallMilliseconds = 0;
-    long maxResidentKiB = 0;
-};
-
-// Runs `arguments` with standard output and error in files of `folder`, killed when it
-// outlives the wall-clock limit.
-LimitedRun runLimited(const std::vector<std::string>& arguments, const fs::path& folder) {
-    const fs::path out = folder / "stdout", err = folder / "stderr";
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer reserves terabytes of address space: cap what is resident.
-        setenv("ASAN_OPTIONS", "hard_rss_limit_mb=512", 1);
-#else
-        rlimit memory{addressSpaceLimit, addressSpaceLimit};
-        setrlimit(RLIMIT_AS, &memory);
-#endif
-        rlimit cpu{cpuSecondsLimit, cpuSecondsLimit};
-        setrlimit(RLIMIT_CPU, &cpu);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<char*> argv;
-        argv.reserve(arguments.size() + 1);
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    LimitedRun run;
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
-        if (std::chrono::steady_clock::now() - start > wallClockLimit) {
-            run.timedOut = true;
-            kill(pid, SIGKILL);
-            wait4(pid, &status, 0, &usage);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    auto milliseconds = [](timeval t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    run.wallMilliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.cpuMilliseconds = milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
-    run.maxResidentKiB = usage.ru_maxrss;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    run.standardOutput = testsupport::readFile(out);
-    run.standardError = testsupport::readFile(err);
-    return run;
-}
 
 std::string answer(int appearance, const std::string& background,
                    const std::string& plugins = "\"Prismkey\"") {
@@ -104,6 +40,7 @@ struct HostileRow {
     void (*prepare)(const fs::path& preferences, const fs::path& plugins);
     std::string standardOutput; // the keyboard's answer; unused for the settings screen
     const char* standardError;  // a part of what it says; "" for nothing at all, null: unread
+    int errorLines = -1;        // the lines it writes on standard error; -1: not counted
 };
 
 void PrintTo(const HostileRow& row, std::ostream* os) {
@@ -150,9 +87,11 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
 TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
     const HostileRow& row = GetParam();
     row.prepare(hostFile(), plugins);
+    if (IsSkipped()) {
+        return;
+    }
     LimitedRun result = run(row.program);
-    std::printf("[ figures  ] %-30s %8.1f ms CPU %8.1f ms wall %8ld KiB max resident\n", row.name,
-                result.cpuMilliseconds, result.wallMilliseconds, result.maxResidentKiB);
+    printFigures(row.name, result);
     ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
     if (row.program == Program::KeyboardQuery) {
@@ -162,6 +101,11 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
         const CGPixel bar = pixel({100, 50}), swatch = pixel({43, 452});
         EXPECT_EQ(std::vector<int>({bar.r, bar.g, bar.b}), std::vector<int>({209, 238, 252}));
         EXPECT_EQ(std::vector<int>({swatch.r, swatch.g, swatch.b}), std::vector<int>({255, 0, 0}));
+    }
+    if (row.errorLines >= 0) {
+        EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'),
+                  row.errorLines)
+            << result.standardError;
     }
     if (row.standardError == nullptr) {
         return;
@@ -174,6 +118,33 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
     }
 }
 
+const std::string noPlugins = answer(0, "null", "");
+
+void addPermissions(const fs::path& path, fs::perms perms) {
+    fs::permissions(path, perms, fs::perm_options::add);
+}
+
+// The library cut to `length` bytes, as an interrupted copy leaves it.
+void cutLibrary(const fs::path& plugins, std::uintmax_t length) {
+    fs::resize_file(plugins / "Prismkey.dylib", length);
+}
+
+// Halfway through the library's last loadable segment, wherever the build put it.
+std::uintmax_t insideLastLoadableSegment(const fs::path& library) {
+    const std::string bytes = testsupport::readFile(library);
+    Elf64_Ehdr header{};
+    std::memcpy(&header, bytes.data(), sizeof header);
+    std::uintmax_t cut = 0;
+    for (unsigned i = 0; i < header.e_phnum; ++i) {
+        Elf64_Phdr segment{};
+        std::memcpy(&segment, bytes.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+        if (segment.p_type == PT_LOAD && segment.p_filesz > 1) {
+            cut = segment.p_offset + segment.p_filesz / 2;
+        }
+    }
+    return cut;
+}
+
 std::string savedColor(const std::vector<std::string>& components) {
     std::vector<std::string> elements = {"UIDeviceRGBColorSpace"};
     elements.insert(elements.end(), components.begin(), components.end());
@@ -184,89 +155,128 @@ const auto keyboard = Program::KeyboardQuery;
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Hostile,
-    ::testing::Values(HostileRow{"TheAppsOwnFile", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, onWithFive);
-                                 },
-                                 answer(1, "[0.2,0.4,0.6,1]"), ""},
-                      HostileRow{"SharedReferences20Levels", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::doublingList(20));
-                                 },
-                                 untouched, ""},
-                      HostileRow{"SharedReferences28Levels", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::doublingList(28));
-                                 },
-                                 untouched, ""},
-                      HostileRow{"Cycle", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::cycle());
-                                 },
-                                 untouched, ""},
-                      HostileRow{"ChainAtTheNestingLimit", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::chain(128));
-                                 },
-                                 answer(1, "null"), ""},
-                      HostileRow{"ChainPastTheNestingLimit", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::chain(129));
-                                 },
-                                 untouched, ""},
-                      HostileRow{"OffsetPastTheEnd", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, binaryplist::offsetPastTheEnd());
-                                 },
-                                 untouched, ""},
-                      HostileRow{"PipeAsThePreferencesFile", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
-                                 },
-                                 untouched, ""},
-                      HostileRow{
-                          "PipeAsTheLoaderFilter", keyboard,
-                          [](const fs::path& file, const fs::path& plugins) {
-                              writeTo(file, onWithFive);
-                              fs::remove(plugins / "Prismkey.plist");
-                              ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644), 0);
-                          },
-                          answer(0, "null", ""), "Prismkey.plist is a pipe, not a regular file"},
-                      HostileRow{"LinkToDevZero", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     fs::create_symlink("/dev/zero", file);
-                                 },
-                                 untouched, ""},
-                      HostileRow{"OneByteOver64KiB", keyboard,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, onWithFive +
-                                                       std::string(
-                                                           64 * 1024 + 1 - onWithFive.size(), ' '));
-                                 },
-                                 untouched, ""},
-                      HostileRow{"EmptyFile", keyboard,
-                                 [](const fs::path& file, const fs::path&) { writeTo(file, ""); },
-                                 untouched, ""},
-                      HostileRow{"ClashingIsOpen", keyboard,
-                                 [](const fs::path& file, const fs::path& plugins) {
-                                     writeTo(file, onWithFive);
-                                     fs::copy_file(CLASHING_IS_OPEN_PLUGIN,
-                                                   plugins / "AaaClashingIsOpen.dylib");
-                                     fs::copy_file(plugins / "Prismkey.plist",
-                                                   plugins / "AaaClashingIsOpen.plist");
-                                 },
-                                 answer(0, "null", "\"AaaClashingIsOpen\",\"Prismkey\""),
-                                 "UIPeripheralHostView already has isOpen"},
-                      HostileRow{"SettingsWithColourMinusOne", Program::SettingsScreen,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, savedColor({"-1", "0", "0", "1"}));
-                                 },
-                                 "", nullptr},
-                      HostileRow{"SettingsWithColour1e39", Program::SettingsScreen,
-                                 [](const fs::path& file, const fs::path&) {
-                                     writeTo(file, savedColor({"1e39", "0.5", "0.5", "1"}));
-                                 },
-                                 "", nullptr}),
+    ::testing::
+        Values(
+            HostileRow{"TheAppsOwnFile", keyboard,
+                       [](const fs::path& file, const fs::path&) { writeTo(file, onWithFive); },
+                       answer(1, "[0.2,0.4,0.6,1]"), ""},
+            HostileRow{"SharedReferences20Levels", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, binaryplist::doublingList(20));
+                       },
+                       untouched, ""},
+            HostileRow{"SharedReferences28Levels", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, binaryplist::doublingList(28));
+                       },
+                       untouched, ""},
+            HostileRow{
+                "Cycle", keyboard,
+                [](const fs::path& file, const fs::path&) { writeTo(file, binaryplist::cycle()); },
+                untouched, ""},
+            HostileRow{"ChainAtTheNestingLimit", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, binaryplist::chain(128));
+                       },
+                       answer(1, "null"), ""},
+            HostileRow{"ChainPastTheNestingLimit", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, binaryplist::chain(129));
+                       },
+                       untouched, ""},
+            HostileRow{"OffsetPastTheEnd", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, binaryplist::offsetPastTheEnd());
+                       },
+                       untouched, ""},
+            HostileRow{"PipeAsThePreferencesFile", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+                       },
+                       untouched, ""},
+            HostileRow{"PipeAsTheLoaderFilter", keyboard,
+                       [](const fs::path& file, const fs::path& plugins) {
+                           writeTo(file, onWithFive);
+                           fs::remove(plugins / "Prismkey.plist");
+                           ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644), 0);
+                       },
+                       answer(0, "null", ""), "Prismkey.plist is a pipe, not a regular file"},
+            HostileRow{"LinkToDevZero", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           fs::create_symlink("/dev/zero", file);
+                       },
+                       untouched, ""},
+            HostileRow{"OneByteOver64KiB", keyboard,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, onWithFive +
+                                             std::string(64 * 1024 + 1 - onWithFive.size(), ' '));
+                       },
+                       untouched, ""},
+            HostileRow{"EmptyFile", keyboard,
+                       [](const fs::path& file, const fs::path&) { writeTo(file, ""); }, untouched,
+                       ""},
+            HostileRow{"ClashingIsOpen", keyboard,
+                       [](const fs::path& file, const fs::path& plugins) {
+                           writeTo(file, onWithFive);
+                           fs::copy_file(CLASHING_IS_OPEN_PLUGIN,
+                                         plugins / "AaaClashingIsOpen.dylib");
+                           fs::copy_file(plugins / "Prismkey.plist",
+                                         plugins / "AaaClashingIsOpen.plist");
+                       },
+                       answer(0, "null", "\"AaaClashingIsOpen\",\"Prismkey\""),
+                       "UIPeripheralHostView already has isOpen"},
+            HostileRow{"PluginFolderWritableByEveryone", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           addPermissions(plugins, fs::perms::others_write);
+                       },
+                       noPlugins, "DynamicLibraries is writable by everyone", 1},
+            HostileRow{"LibraryWritableByEveryone", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           addPermissions(plugins / "Prismkey.dylib", fs::perms::others_write);
+                       },
+                       noPlugins, "Prismkey.dylib is writable by everyone", 1},
+            HostileRow{"FilterWritableByEveryone", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           addPermissions(plugins / "Prismkey.plist", fs::perms::others_write);
+                       },
+                       noPlugins, "Prismkey.plist is writable by everyone", 1},
+            HostileRow{"LibraryWritableByItsGroup", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           addPermissions(plugins / "Prismkey.dylib", fs::perms::group_write);
+                       },
+                       noPlugins, "Prismkey.dylib is writable by its group", 1},
+            HostileRow{"LibraryOwnedByAnotherUser", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           if (geteuid() != 0) {
+                               GTEST_SKIP() << "giving a file to another user needs root";
+                           }
+                           ASSERT_EQ(chown((plugins / "Prismkey.dylib").c_str(), 65534, 65534), 0);
+                       },
+                       noPlugins, "Prismkey.dylib is owned by user 65534", 1},
+            HostileRow{"LibraryCutInItsELFHeader", keyboard,
+                       [](const fs::path&, const fs::path& plugins) { cutLibrary(plugins, 40); },
+                       noPlugins, "Prismkey.dylib is cut short inside its ELF header", 1},
+            HostileRow{"LibraryCutInItsProgramHeaders", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           cutLibrary(plugins, sizeof(Elf64_Ehdr) + 20);
+                       },
+                       noPlugins, "Prismkey.dylib is cut short inside its program headers", 1},
+            HostileRow{"LibraryCutInALoadableSegment", keyboard,
+                       [](const fs::path&, const fs::path& plugins) {
+                           cutLibrary(plugins,
+                                      insideLastLoadableSegment(plugins / "Prismkey.dylib"));
+                       },
+                       noPlugins, "Prismkey.dylib is cut short inside a loadable segment", 1},
+            HostileRow{"SettingsWithColourMinusOne", Program::SettingsScreen,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, savedColor({"-1", "0", "0", "1"}));
+                       },
+                       "", nullptr},
+            HostileRow{"SettingsWithColour1e39", Program::SettingsScreen,
+                       [](const fs::path& file, const fs::path&) {
+                           writeTo(file, savedColor({"1e39", "0.5", "0.5", "1"}));
+                       },
+                       "", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -70,22 +70,32 @@ TEST_P(EventScriptErrors, NameTheLineAndTheProblem) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EventScript, EventScriptErrors,
-                         ::testing::Values(BadLine{"tap 1 2\ntapp 1 2\n", 2,
-                                                   "unknown command \"tapp\""},
-                                           BadLine{"# c\n\ntap 1\n", 3, "missing an argument"},
-                                           BadLine{"tap 1 x\n", 1, "\"x\" is not a number"},
-                                           BadLine{"tap 1e3 2\n", 1, "\"1e3\" is not a number"},
-                                           BadLine{"tap nan 2\n", 1, "not a number"},
-                                           BadLine{"tap 1 2 3\n", 1, "too many arguments"},
-                                           BadLine{"cancel now\n", 1, "too many arguments"},
-                                           BadLine{"drag 1 2 3 4 0\n", 1, "whole number"},
-                                           BadLine{"drag 1 2 3 4 2.5\n", 1, "whole number"},
-                                           BadLine{"rotate sideways\n", 1, "portrait|landscape"},
-                                           BadLine{"wait -5\n", 1, "0 or more"},
-                                           BadLine{"wait\n", 1, "missing an argument"},
-                                           BadLine{"alert\n", 1, "needs text"},
-                                           BadLine{"screenshot   \n", 1, "needs text"}));
+INSTANTIATE_TEST_SUITE_P(
+    EventScript, EventScriptErrors,
+    ::testing::Values(
+        BadLine{"tap 1 2\ntapp 1 2\n", 2, "unknown command \"tapp\""},
+        BadLine{"# c\n\ntap 1\n", 3, "missing an argument"},
+        BadLine{"tap 1 x\n", 1, "\"x\" is not a number"},
+        BadLine{"tap 1e3 2\n", 1, "\"1e3\" is not a number"},
+        BadLine{"tap nan 2\n", 1, "not a number"}, BadLine{"tap 1 2 3\n", 1, "too many arguments"},
+        BadLine{"cancel now\n", 1, "too many arguments"},
+        BadLine{"drag 1 2 3 4 0\n", 1, "whole number"},
+        BadLine{"drag 1 2 3 4 2.5\n", 1, "whole number"},
+        BadLine{"rotate sideways\n", 1, "portrait|landscape"}, BadLine{"wait -5\n", 1, "0 or more"},
+        BadLine{"wait\n", 1, "missing an argument"}, BadLine{"alert\n", 1, "needs text"},
+        BadLine{"screenshot   \n", 1, "needs text"},
+        BadLine{"tap 1 2\nalert " + std::string(4091, 'x'), 2, "longer than 4096 bytes"},
+        BadLine{std::string(5000, 'y'), 1, "\"" + std::string(80, 'y') + "...\""},
+        BadLine{"tap " + std::string(100, '7') + "x 1\n", 1,
+                std::string(80, '7') + "...\" is not"}));
+
+// A line is refused as soon as it passes the limit; one at the limit is read whole.
+TEST(EventScript, LinesUpToTheLimitAreRead) {
+    const std::string title(maximumScriptLineLength - 6, 't');
+    auto commands = parse("alert " + title + "\nquit");
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].text, title);
+}
 
 TEST(EventScript, ATrailingPointIsStillANumber) {
     double value = 0;

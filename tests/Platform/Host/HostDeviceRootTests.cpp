@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -83,6 +84,20 @@ TEST_F(DeviceRoot, InstalledPluginsAreCopiesOfTheShippedFiles) {
     fs::remove_all(root());
     EXPECT_TRUE(HostPrepareDeviceRoot(folder.path() / "nothing shipped").installedPlugins.empty());
     EXPECT_TRUE(fs::is_directory(plugins()));
+}
+
+// The loader trusts only what nobody but the owner can write, whatever the user's umask.
+TEST_F(DeviceRoot, ANewPluginFolderAndItsPluginsAreWritableByTheOwnerOnly) {
+    const mode_t previous = ::umask(002);
+    HostDeviceRootPreparation prepared = HostPrepareDeviceRoot(shipped());
+    ::umask(previous);
+    ASSERT_EQ(prepared.installedPlugins, (std::vector<std::string>{"A", "B"}));
+    for (const fs::path& path : {plugins(), plugins() / "A.dylib", plugins() / "A.plist"}) {
+        const fs::perms perms = fs::status(path).permissions();
+        EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write), fs::perms::none)
+            << path;
+        EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none) << path;
+    }
 }
 
 TEST_F(DeviceRoot, ARootThatCannotBeMadeNamesTheFolderAndWhy) {

@@ -208,4 +208,60 @@ TEST_F(Loader, WhatIsNotARegularFileOrPastTheBudgetIsRefusedWithTheReason) {
     EXPECT_EQ(PluginLoader::loadedNames(results), std::vector<std::string>{"ZzLoadsAfterThem"});
 }
 
+// A link is as trusted as the folder holding its target: whoever may write that folder
+// could swap the target between the check and the load. (Untrusted and cut files are
+// rows of the hostile table, run in keyboard-host.)
+TEST_F(Loader, ALinkIsAsTrustedAsTheFolderOfItsTarget) {
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    fs::create_directory(folder.path() / "open");
+    fs::permissions(folder.path() / "open", fs::perms::all);
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& library);
+        const char* reason; // "": loads
+    } rows[] = {
+        {"LinkIntoAnOpenFolder",
+         [](const fs::path& library) {
+             fs::rename(library, library.parent_path() / "open" / "target.dylib");
+             fs::create_symlink(library.parent_path() / "open" / "target.dylib", library);
+         },
+         "which is writable by everyone"},
+        {"LinkIntoATrustedFolder",
+         [](const fs::path& library) {
+             fs::remove(library);
+             fs::create_symlink(RUNTIME_TEST_PLUGIN, library);
+         },
+         ""},
+    };
+    for (const auto& row : rows) {
+        addPlugin(row.name, uikit);
+        row.make(folder.path() / (std::string(row.name) + ".dylib"));
+    }
+    std::vector<PluginLoadResult> results = load();
+    ASSERT_EQ(results.size(), std::size(rows));
+    for (const auto& row : rows) {
+        auto found = std::find_if(results.begin(), results.end(),
+                                  [&](auto& r) { return r.name == row.name; });
+        ASSERT_NE(found, results.end()) << row.name;
+        const bool loads = std::string(row.reason).empty();
+        EXPECT_EQ(found->outcome == PluginLoadResult::Outcome::Loaded, loads) << row.name;
+        if (!loads) {
+            EXPECT_NE(found->message.find(row.reason), std::string::npos)
+                << row.name << ": " << found->message;
+        }
+    }
+}
+
+TEST_F(Loader, AFolderOthersCanWriteLoadsNothingAndSaysWhy) {
+    addPlugin("InAnOpenFolder",
+              filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>"));
+    fs::permissions(folder.path(), fs::perms::group_write, fs::perm_options::add);
+    std::string problem;
+    EXPECT_TRUE(
+        PluginLoader::loadPlugins(folder.path().string(), keyboardProcess, &problem).empty());
+    EXPECT_EQ(problem, folder.path().string() + " is writable by its group");
+    EXPECT_EQ(objc_getClass("Loaded_InAnOpenFolder"), nullptr);
+}
+
 } // namespace

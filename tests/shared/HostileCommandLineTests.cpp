@@ -1,0 +1,119 @@
+// Command input built to hang a reader or make it read without end, given to
+// keyboard-host in a limited child process (see LimitedRun.h).
+#include "LimitedRun.h"
+#include "TintPreferencesFixture.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+using namespace limitedrun;
+using namespace tintfixture;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Command input built to hang a reader or make it read without end: each is refused at
+// once with exit status 2 and one short line that quotes at most 80 characters of it.
+enum class StandardInput { None, PipeFedOneLongLine, DevZero };
+
+struct HostileCommandRow {
+    const char* name;
+    std::vector<std::string> (*arguments)(const fs::path& folder); // may put things in place
+    StandardInput input;
+    std::string standardError; // a part of the one line
+};
+
+void PrintTo(const HostileCommandRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+// 10 MB with no newline into the pipe, until the reader has gone.
+void feedOneLongLine(const fs::path& pipe) {
+    int fd = open(pipe.c_str(), O_WRONLY);
+    const std::string chunk(64 * 1024, 'x');
+    for (std::size_t sent = 0; fd >= 0 && sent < 10'000'000; sent += chunk.size()) {
+        if (write(fd, chunk.data(), chunk.size()) < 0) {
+            break;
+        }
+    }
+    close(fd);
+}
+
+class HostileCommandLine : public PreferencesFile,
+                           public ::testing::WithParamInterface<HostileCommandRow> {};
+
+TEST_P(HostileCommandLine, RefusedAtOnceInOneShortLine) {
+    const HostileCommandRow& row = GetParam();
+    std::vector<std::string> arguments = {
+        (testsupport::buildDirectory() / "bin" / "keyboard-host").string(), "--headless", "--root",
+        root.path().string()};
+    for (std::string& argument : row.arguments(root.path())) {
+        arguments.push_back(std::move(argument));
+    }
+    fs::path input = row.input == StandardInput::DevZero ? fs::path("/dev/zero") : fs::path();
+    std::thread feeder;
+    if (row.input == StandardInput::PipeFedOneLongLine) {
+        std::signal(SIGPIPE, SIG_IGN); // the reader stops long before the end
+        input = root.path() / "pipe";
+        ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
+        feeder = std::thread(feedOneLongLine, input);
+    }
+    LimitedRun result = runLimited(arguments, root.path(), input);
+    if (feeder.joinable()) {
+        feeder.join();
+    }
+    printFigures(row.name, result);
+    ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
+    EXPECT_EQ(result.exitCode, 2) << result.standardError;
+    const std::string& said = result.standardError;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_LT(said.size(), 200u) << said;
+    EXPECT_NE(said.find(row.standardError), std::string::npos) << said;
+}
+
+std::vector<std::string> eventsFrom(const fs::path& folder, const char* name) {
+    return {"--events", (folder / name).string()};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostileCommandLine,
+    ::testing::Values(
+        HostileCommandRow{"EventsNamesAFolder",
+                          [](const fs::path& folder) {
+                              fs::create_directory(folder / "scripts");
+                              return eventsFrom(folder, "scripts");
+                          },
+                          StandardInput::None, "scripts is a folder, not a regular file"},
+        HostileCommandRow{"EventsNamesDevZero",
+                          [](const fs::path&) {
+                              return std::vector<std::string>{"--events", "/dev/zero"};
+                          },
+                          StandardInput::None, "/dev/zero is a character device"},
+        HostileCommandRow{"EventsNamesAPipe",
+                          [](const fs::path& folder) {
+                              EXPECT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+                              return eventsFrom(folder, "fifo");
+                          },
+                          StandardInput::None, "fifo is a pipe, not a regular file"},
+        HostileCommandRow{"TenMegabyteLineOnAPipe",
+                          [](const fs::path&) {
+                              return std::vector<std::string>{"--events", "-"};
+                          },
+                          StandardInput::PipeFedOneLongLine,
+                          "<stdin>, line 1: longer than 4096 bytes: \"" + std::string(80, 'x') +
+                              "...\"\n"},
+        HostileCommandRow{"DevZeroOnStandardInput",
+                          [](const fs::path&) {
+                              return std::vector<std::string>{"--events", "-"};
+                          },
+                          StandardInput::DevZero,
+                          "line 1: longer than 4096 bytes: \"" + std::string(80, '?') + "...\"\n"},
+        HostileCommandRow{"PluginsNamesAMissingFolder",
+                          [](const fs::path& folder) {
+                              return std::vector<std::string>{"--query", "--plugins",
+                                                              (folder / "missing").string()};
+                          },
+                          StandardInput::None, "no plug-in folder "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
