@@ -159,7 +159,8 @@ UIViewController* visibleViewController(UIWindow* window) {
 
 } // namespace
 
-bool UIApplication::sendAction(const std::string& action, id target, id sender, UIEvent* event) {
+bool UIApplication::sendAction(const std::string& action, id target, id sender,
+                               UIEvent* event) const {
     (void)event;
     UIResponder* performer = nullptr;
     if (target != nullptr) {
