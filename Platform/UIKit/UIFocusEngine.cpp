@@ -127,11 +127,22 @@ UIView* preferredButton(UIAlertView* alert) {
     return alert->buttonAtIndex(index);
 }
 
+// Kept on the screen, so that an element at (or past) its edge shows all its ring.
+CGRect keptOnScreen(CGRect r) {
+    CGFloat margin = kRingEdgeWidth / 2 + 0.5f;
+    CGRect screen = CGRectInset(UIScreen::mainScreen()->bounds(), margin, margin);
+    CGFloat left = std::max(CGRectGetMinX(r), CGRectGetMinX(screen));
+    CGFloat top = std::max(CGRectGetMinY(r), CGRectGetMinY(screen));
+    CGFloat right = std::min(CGRectGetMaxX(r), CGRectGetMaxX(screen));
+    CGFloat bottom = std::min(CGRectGetMaxY(r), CGRectGetMaxY(screen));
+    return right > left && bottom > top ? CGRectMake(left, top, right - left, bottom - top) : r;
+}
+
 CGPathRef ringPath(UIView* view) {
     if (CGPathRef outline = view->accessibilityPath()) {
         return outline;
     }
-    CGRect r = CGRectInset(view->accessibilityFrame(), -kRingOutset, -kRingOutset);
+    CGRect r = keptOnScreen(CGRectInset(view->accessibilityFrame(), -kRingOutset, -kRingOutset));
     CGFloat radius = std::min({kRingRadius, r.size.width / 2, r.size.height / 2});
     CGFloat left = r.origin.x, top = r.origin.y;
     CGFloat right = left + r.size.width, bottom = top + r.size.height;

@@ -271,6 +271,19 @@ TEST_F(Accessibility, TheRingIsOnTopAroundTheFocusOnlyOnceTheKeyboardMovedIt) {
     }
 }
 
+TEST_F(Accessibility, TheRingOfAnElementPastTheScreensEdgeStaysOnTheScreen) {
+    button("Wide", CGRectMake(250, 300, 100, 40)); // 30 points past the right edge
+    UIFocusEngine& focus = UIFocusEngine::shared();
+    focus.moveFocus(UIFocusHeading::next);
+    focus.updateFocusRing();
+    CGImageRef image = frame(1);
+    ASSERT_TRUE(image);
+    // The ring's right side runs 3 points inside the edge: core 316..318, edge to 319.5.
+    EXPECT_EQ(CGImageGetPixel(image, 316, 320), (CGPixel{255, 255, 255, 255}));
+    CGPixel edge = CGImageGetPixel(image, 318, 320);
+    EXPECT_LT(edge.r + edge.g + edge.b, 200);
+}
+
 TEST_F(Accessibility, PasteboardKeepsTheTextOrHandsItToTheDesktop) {
     const UIPasteboardRef& board = UIPasteboard::generalPasteboard();
     board->setString("#0000FF");
