@@ -4,11 +4,14 @@
 #include "TintPreferences.h"
 #include "UIColor-Utilities.h"
 
+#include <cstdio>
+
 #include <Foundation/NSLog.h>
 #include <UIKit/UIDevice.h>
 #include <UIKit/UINavigationBar.h>
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UINavigationItem.h>
+#include <UIKit/UIPasteboard.h>
 #include <UIKit/UIScreen.h>
 
 namespace {
@@ -133,4 +136,20 @@ void HVDefaultColorViewController::pickerChanged(HVColorPicker* picker) {
     if (delegate_ != nullptr) {
         delegate_->defaultColorControllerDidChangeColor(this, picker->selectedColor());
     }
+}
+
+bool HVDefaultColorViewController::canPerformAction(const std::string& action, id sender) const {
+    (void)sender;
+    return action == "copy:" && UIColor_Utilities::canProvideRGBComponents(selectedColor_);
+}
+
+void HVDefaultColorViewController::copy(id sender) {
+    if (!canPerformAction("copy:", sender)) {
+        return;
+    }
+    // Six digits whatever the alpha: what a colour field elsewhere takes.
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "#%06X",
+                  static_cast<unsigned>(UIColor_Utilities::rgbHex(selectedColor_)));
+    UIPasteboard::generalPasteboard()->setString(hex);
 }

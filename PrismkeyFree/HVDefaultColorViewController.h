@@ -43,6 +43,10 @@ class HVDefaultColorViewController : public UIViewController, public UIAlertView
     CGSize contentSizeForViewInPopover() const override { return {320, 416}; }
     bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation) override { return true; }
 
+    // Copy (Ctrl+C) puts the picked colour's hex form, "#0000FF", on the pasteboard.
+    bool canPerformAction(const std::string& action, id sender) const override;
+    void copy(id sender) override;
+
     // For tests and the bar: the two buttons once the view is built.
     UIBarButtonItem* saveButton() const { return saveButton_.get(); }
     UIBarButtonItem* toggleButton() const { return toggleButton_.get(); }

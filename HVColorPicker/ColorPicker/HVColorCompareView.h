@@ -6,6 +6,10 @@
 #include "HVColorCompareGeometry.h"
 #include "HVColorPatchControl.h"
 
+#include <UIKit/UIAccessibilityElement.h>
+
+#include <vector>
+
 class HVColorCompareView;
 using HVColorCompareViewRef = std::shared_ptr<HVColorCompareView>;
 
@@ -21,8 +25,15 @@ class HVColorCompareView : public HVColorPatchControl {
 
     // Draws the whole control from the bounds, whatever `rect` asks for.
     void drawRect(CGRect rect) override;
-    // Gives the highlight the shape of the old half; nothing else.
+    // Gives the highlight the shape of the old half, and places the two halves'
+    // elements.
     void layoutSublayersOfLayer(CALayer* layer) override;
+
+    // Two elements, the halves: "Original color" and "New color", each valued by
+    // its colour as spoken; a tap on either brings the original back.
+    std::vector<UIView*> accessibilityElements() const override;
+    UIAccessibilityElement* oldColorElement() const { return oldColorElement_.get(); }
+    UIAccessibilityElement* newColorElement() const { return newColorElement_.get(); }
 
     // New paths one point inside `rect`, owned by the caller: closed and rounded at
     // all four corners; rounded on the left only, open on the right; and the mirror.
@@ -31,6 +42,10 @@ class HVColorCompareView : public HVColorPatchControl {
     static CGMutablePathRef newRightRoundRectPathForBoundingRect(CGRect rect, CGFloat radius);
 
   private:
+    void placeAccessibilityElements();
+
     UIColorRef oldColor_;
     UIColorRef currentColor_;
+    UIAccessibilityElementRef oldColorElement_;
+    UIAccessibilityElementRef newColorElement_;
 };

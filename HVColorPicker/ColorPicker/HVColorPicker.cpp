@@ -70,6 +70,7 @@ void HVColorPicker::addSwatches() {
         swatch->setColor(UIColor::colorWithHue(hue, 1, 1, 1));
         swatch->addTarget(this, "swatchAction:", &HVColorPicker::swatchAction,
                           UIControlEventTouchUpInside);
+        swatch->setFocusGroupIdentifier("HVColorPickerSwatches"); // the arrows move among them
         addSubview(swatch);
         swatches_->addObject(swatch);
     }
@@ -87,6 +88,10 @@ void HVColorPicker::addMoreAppsButton() {
     button->setTitle("-->More apps by me", UIControlStateNormal);
     button->setTitleColor(UIColor::greenColor(), UIControlStateNormal);
     button->addTarget(this, "morebyme", &HVColorPicker::morebyme, UIControlEventTouchDown);
+    // It opens a web page: a link, named without the drawn arrow.
+    button->setAccessibilityTraits(UIAccessibilityTraitLink);
+    button->setAccessibilityLabel("More apps by me");
+    moreAppsButton_ = button.get();
     addSubview(button);
 }
 
@@ -102,7 +107,33 @@ void HVColorPicker::setSelectedColor(UIColorRef color) {
     brightnessSlider_->setKeyColor(UIColor::colorWithHue(hsv.h, hsv.s, 1, 1));
     alphaSlider_->setKeyColor(UIColor::colorWithHue(hsv.h, hsv.s, hsv.v, 1));
     currentColorView_->setCurrentColor(selectedColor_);
+    markChosenSwatch();
     sendActionsForControlEvents(UIControlEventValueChanged);
+}
+
+// The swatch showing the picked colour, by the hex forms, is the chosen one.
+void HVColorPicker::markChosenSwatch() {
+    std::size_t count = swatches_ ? swatches_->count() : 0;
+    bool rgb = UIColor_Utilities::canProvideRGBComponents(selectedColor_);
+    for (std::size_t i = 0; i < count; ++i) {
+        auto swatch = ns_cast<HVColorPickerSwatchView>(swatches_->objectAtIndex(i));
+        swatch->setChosen(rgb && UIColor_Utilities::canProvideRGBComponents(swatch->color()) &&
+                          UIColor_Utilities::rgbaHex(swatch->color()) ==
+                              UIColor_Utilities::rgbaHex(selectedColor_));
+    }
+}
+
+std::vector<UIView*> HVColorPicker::accessibilityElements() const {
+    std::vector<UIView*> elements{colorWheel_.get()};
+    std::size_t count = swatches_ ? swatches_->count() : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        elements.push_back(ns_cast<HVColorPickerSwatchView>(swatches_->objectAtIndex(i)).get());
+    }
+    elements.push_back(currentColorView_.get());
+    if (moreAppsButton_ != nullptr) {
+        elements.push_back(moreAppsButton_);
+    }
+    return elements;
 }
 
 void HVColorPicker::setSelectedColor(UIColorRef color, bool animated) {

@@ -45,6 +45,10 @@ class HVColorPicker : public UIControl, public UIAlertViewDelegate {
     void fixLocations();
     void layoutSubviews() override;
 
+    // Read, and tabbed through, as the eye goes: the wheel, the swatches, the
+    // comparison patch, the more-apps link.
+    std::vector<UIView*> accessibilityElements() const override;
+
     // Actions, by their selector names in the event wiring.
     void colorWheelColorChanged(id sender);
     void brightnessChanged(id sender);
@@ -82,6 +86,7 @@ class HVColorPicker : public UIControl, public UIAlertViewDelegate {
     void addSwatches();
     void addGradientBackground();
     void addMoreAppsButton();
+    void markChosenSwatch();
 
     UIColorRef selectedColor_;
     UIColorRef oldColor_;
@@ -90,4 +95,5 @@ class HVColorPicker : public UIControl, public UIAlertViewDelegate {
     std::shared_ptr<HVColorPickerAlphaSlider> alphaSlider_;
     HVColorCompareViewRef currentColorView_;
     std::shared_ptr<NSMutableArray> swatches_;
+    UIView* moreAppsButton_ = nullptr; // held by the view tree
 };

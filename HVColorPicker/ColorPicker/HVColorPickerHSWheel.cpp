@@ -1,6 +1,7 @@
 #include "HVColorPickerHSWheel.h"
 
 #include "HVColorPickerHSWheelGeometry.h"
+#include "UIColor-Utilities.h"
 
 #include <UIKit/UITouch.h>
 
@@ -22,7 +23,11 @@ HVColorPickerHSWheel::HVColorPickerHSWheel(CGPoint origin)
 }
 
 void HVColorPickerHSWheel::setCurrentHSV(HSVType hsv) {
+    bool moved = hsv.h != currentHSV_.h || hsv.s != currentHSV_.s;
     currentHSV_ = HSVTypeMake(hsv.h, hsv.s, 1);
+    if (moved) {
+        UIAccessibilityPostNotification(UIAccessibilityNotification::valueChanged, this);
+    }
     wheelKnobView_->setCenter(HVColorPickerHSWheelKnobCenter(
         currentHSV_.h, currentHSV_.s, wheelImageView_->bounds().size,
         wheelImageView_->frame().origin, wheelKnobView_->bounds().size));
@@ -52,4 +57,28 @@ bool HVColorPickerHSWheel::continueTrackingWithTouch(UITouch* touch, UIEvent* ev
 
 void HVColorPickerHSWheel::endTrackingWithTouch(UITouch* touch, UIEvent* event) {
     continueTrackingWithTouch(touch, event);
+}
+
+bool HVColorPickerHSWheel::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(true);
+}
+
+std::string HVColorPickerHSWheel::accessibilityLabel() const {
+    return accessibilitySettings().label.value_or("Hue and saturation");
+}
+
+std::string HVColorPickerHSWheel::accessibilityValue() const {
+    return accessibilitySettings().value.value_or(UIColor_Utilities::spokenDescription(
+        UIColor::colorWithHue(currentHSV_.h, currentHSV_.s, 1, 1)));
+}
+
+UIAccessibilityTraits HVColorPickerHSWheel::accessibilityTraits() const {
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitAdjustable) |
+           accessibilityStateTraits();
+}
+
+// A circle round the wheel image, a little outside its rim.
+CGPathRef HVColorPickerHSWheel::accessibilityPath() const {
+    CGRect rim = wheelImageView_->convertRectToView(wheelImageView_->bounds(), nullptr);
+    return CGPathCreateWithEllipseInRect(CGRectInset(rim, -4, -4), nullptr);
 }

@@ -38,6 +38,14 @@ class HVColorPickerHSWheel : public UIControl {
     bool continueTrackingWithTouch(UITouch* touch, UIEvent* event) override;
     void endTrackingWithTouch(UITouch* touch, UIEvent* event) override;
 
+    // "Hue and saturation", adjustable, valued by the colour the knob shows; the
+    // focus ring follows the wheel's rim.
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    std::string accessibilityValue() const override;
+    UIAccessibilityTraits accessibilityTraits() const override;
+    CGPathRef accessibilityPath() const override;
+
   private:
     UIImageViewRef wheelImageView_;
     UIImageViewRef wheelKnobView_;

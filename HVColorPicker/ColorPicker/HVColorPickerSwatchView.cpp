@@ -1,6 +1,7 @@
 #include "HVColorPickerSwatchView.h"
 
 #include "HVRoundRectGeometry.h"
+#include "UIColor-Utilities.h"
 
 #include <Foundation/NSNumber.h>
 #include <QuartzCore/CATransaction.h>
@@ -27,6 +28,33 @@ HVColorPickerSwatchView::HVColorPickerSwatchView(CGRect frame) : HVColorPatchCon
 void HVColorPickerSwatchView::setColor(UIColorRef color) {
     color_ = std::move(color);
     setNeedsDisplay();
+    UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, this);
+}
+
+void HVColorPickerSwatchView::setChosen(bool chosen) {
+    if (chosen != chosen_) {
+        chosen_ = chosen;
+        UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, this);
+    }
+}
+
+bool HVColorPickerSwatchView::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(true);
+}
+
+std::string HVColorPickerSwatchView::accessibilityLabel() const {
+    if (accessibilitySettings().label) {
+        return *accessibilitySettings().label;
+    }
+    bool exact = false;
+    std::string name = UIColor_Utilities::nearestColorName(color_, &exact);
+    return exact || name.empty() ? name : "near " + name;
+}
+
+UIAccessibilityTraits HVColorPickerSwatchView::accessibilityTraits() const {
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton) |
+           accessibilityStateTraits() |
+           (chosen_ ? UIAccessibilityTraitSelected : UIAccessibilityTraitNone);
 }
 
 void HVColorPickerSwatchView::setSelected(bool selected) {

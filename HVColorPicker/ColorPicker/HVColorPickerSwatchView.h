@@ -39,6 +39,16 @@ class HVColorPickerSwatchView : public HVColorPatchControl {
     // Shapes the highlight and places the checkmark; nothing else.
     void layoutSublayersOfLayer(CALayer* layer) override;
 
+    // The preset that the picker's colour is (the picker says so; nothing is
+    // drawn for it): tools read it as selected.
+    bool isChosen() const { return chosen_; }
+    void setChosen(bool chosen);
+
+    // A button labelled by its colour's name ("red", "near royalblue").
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    UIAccessibilityTraits accessibilityTraits() const override;
+
     // A new closed rounded rectangle one point inside `rect`.
     static CGMutablePathRef newRoundRectPathForBoundingRect(CGRect rect, CGFloat radius);
 
@@ -48,4 +58,5 @@ class HVColorPickerSwatchView : public HVColorPatchControl {
     CGFloat cornerRadius_ = 6.0f;
     bool hasShadow_ = true;
     CALayer* checkmarkLayer_ = nullptr;
+    bool chosen_ = false;
 };

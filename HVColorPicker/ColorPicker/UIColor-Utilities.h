@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class UIColor_Utilities {
   public:
@@ -95,6 +96,17 @@ class UIColor_Utilities {
     // process, so each name is searched once. A null name gives nil and is not cached.
     static UIColorRef colorWithName(const NSStringRef& name);
     static UIColorRef colorWithName(const char* name);
+
+    // ---- spoken forms, for assistive tools ----
+    // The name of the table's colour nearest to the colour's red, green and blue
+    // (each clamped to 0..1), Euclidean in OKLab; of names that share a value, the
+    // last in the table. `exact` tells whether the two hex forms are equal. Empty
+    // for colours that cannot give RGB components.
+    static std::string nearestColorName(const UIColorRef& color, bool* exact = nullptr);
+    // "blue, #0000FF", "near royalblue, #4365DD", "white, #FFFFFF, 50% opaque": the
+    // nearest name ("near" unless exact), the six-digit hex form, and the opacity
+    // when below 1 as a whole percentage. Empty where nearestColorName is.
+    static std::string spokenDescription(const UIColorRef& color);
 };
 
 // The named-colour table and its cache, behind colorWithName.

@@ -204,7 +204,7 @@ std::vector<ScriptCommandSyntax> standardScriptCommands() {
          "press KEY",
          {},
          "a key of the computer's keyboard: a letter or digit, space, Return, Escape, Tab, "
-         "BackSpace"},
+         "BackSpace, Left/Right/Up/Down, with Shift+ or Ctrl+ before it"},
         {"rotate",
          {A::word},
          "rotate portrait|landscape",
@@ -212,6 +212,7 @@ std::vector<ScriptCommandSyntax> standardScriptCommands() {
          "turn the screen"},
         {"wait", {A::number}, "wait MS", {}, "let time pass; animations move on"},
         {"screenshot", {A::text}, "screenshot PATH", {}, "write the screen now as PNG"},
+        {"state", {}, "state", {}, "one JSON line on standard output: what assistive tools see"},
         {"quit", {}, "quit", {}, "end the run"},
     };
 }

@@ -13,6 +13,8 @@
 //   rotate portrait|landscape
 //   wait MS                  advance the clock; animations move on
 //   screenshot PATH          the screen now, as PNG
+//   state                    one JSON line on standard output: the focus, the alert,
+//                            the text, the accessibility elements
 //   quit
 //
 // Programs add commands of their own (keyboard-host's `key TEXT`).

@@ -186,8 +186,9 @@ std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages)
         text += optionColumn(option.name, option.valueName) + option.help + "\n";
     }
     text += "\nWithout --headless the program opens a window (a display is needed); the mouse\n"
-            "acts as a finger and the keyboard's keys work (Return and Escape answer an alert,\n"
-            "Ctrl+Q quits). An event script has one command a line; # starts a comment;\n"
+            "acts as a finger and the keyboard's keys work (Tab moves the focus, Space and\n"
+            "Return press what has it, Return and Escape answer an alert, Ctrl+C copies the\n"
+            "colour, Ctrl+Q quits). An event script has one command a line; # starts a comment;\n"
             "coordinates are screen points from the top-left, decimals allowed:\n";
     for (const std::string& line : scriptUsages) {
         text += "  " + line + "\n";

@@ -1,12 +1,14 @@
 #include <Host/HostSession.h>
 
+#include <Host/HostAccessibilityState.h>
 #include <Host/HostQuotedInput.h>
-
 #include <QuartzCore/CARenderer.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIApplication.h>
+#include <UIKit/UIFocusEngine.h>
 #include <UIKit/UIScreen.h>
 
+#include <cstdio>
 #include <system_error>
 
 namespace {
@@ -112,16 +114,16 @@ void HostSession::pressAlertButton(const std::string& title) {
     changed();
 }
 
-// The default button is the first that is not the cancel button; an alert with a
-// cancel button alone has that as its default too.
+// Return presses the focused button (at first the one drawn bold), Escape the
+// cancel button; held, each repeat answers the next alert.
 void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
     UIAlertView* alert = UIAlertView::visibleAlert();
     if (alert == nullptr) {
         return;
     }
     NSInteger index = alert->cancelButtonIndex();
-    if (kind == HostKey::Kind::returnKey && alert->firstOtherButtonIndex() >= 0) {
-        index = alert->firstOtherButtonIndex();
+    if (kind == HostKey::Kind::returnKey) {
+        index = alert->indexOfButton(UIFocusEngine::shared().focusedView());
     }
     if (index >= 0) {
         alert->pressButtonAtIndex(index);
@@ -129,9 +131,68 @@ void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
     }
 }
 
+namespace {
+
+std::optional<UIFocusHeading> headingOf(const HostKey& key) {
+    using K = HostKey::Kind;
+    switch (key.kind) {
+    case K::tab:
+        return key.has(HostKey::shift) ? UIFocusHeading::previous : UIFocusHeading::next;
+    case K::left:
+        return UIFocusHeading::left;
+    case K::right:
+        return UIFocusHeading::right;
+    case K::up:
+        return UIFocusHeading::up;
+    case K::down:
+        return UIFocusHeading::down;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool isActivation(const HostKey& key) {
+    return key.modifiers == 0 && (key.kind == HostKey::Kind::returnKey || key == HostKey::of(' '));
+}
+
+} // namespace
+
+// Keys of the platform's own: moving focus, Ctrl+C, Return and Escape on an alert,
+// Space and Return on the focused element. False for the keys left to the program.
+bool HostSession::focusKeyDown(HostKey key, HostKeyPress press) {
+    if (std::optional<UIFocusHeading> heading = headingOf(key)) {
+        if (UIFocusEngine::shared().moveFocus(*heading)) {
+            changed();
+        }
+        return true;
+    }
+    if (key.has(HostKey::control)) {
+        if (key == HostKey{HostKey::Kind::character, 'c', HostKey::control} &&
+            press == HostKeyPress::first) {
+            application().sendAction("copy:", nullptr, nullptr, nullptr);
+        }
+        return true;
+    }
+    bool returnOrEscape = key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape;
+    if (UIAlertView::visibleAlert() != nullptr) {
+        if (returnOrEscape) {
+            pressAlertButtonForKey(key.kind);
+        }
+        return returnOrEscape;
+    }
+    if (isActivation(key)) {
+        if (std::optional<CGPoint> point = UIFocusEngine::shared().activationPoint()) {
+            if (press == HostKeyPress::first) {
+                tap(*point); // the same touches as a tap there
+            }
+            return true;
+        }
+    }
+    return returnOrEscape;
+}
+
 void HostSession::keyDown(HostKey key, HostKeyPress press) {
-    if (key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape) {
-        pressAlertButtonForKey(key.kind);
+    if (focusKeyDown(key, press)) {
         return;
     }
     if (press == HostKeyPress::repeat || key.kind != HostKey::Kind::character ||
@@ -172,6 +233,7 @@ bool HostSession::rotate(bool landscape) {
 }
 
 CGImageRef HostSession::renderFrame() const {
+    UIFocusEngine::shared().updateFocusRing();
     const UIScreenRef& screen = UIScreen::mainScreen();
     return CARenderLayerTree(screen->layer(), screen->bounds().size, scale_);
 }
@@ -264,6 +326,10 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
         } catch (const std::runtime_error& error) {
             throw HostFailure(command.line, error.what());
         }
+    } else if (name == "state") {
+        std::string line = HostAccessibilityStateJSON() + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
     } else if (name == "quit") {
         return Step::quit;
     } else {

@@ -61,12 +61,14 @@ class HostSession {
     // Down at `from`, `moves` evenly spaced moves ending at `to`, up at `to`.
     bool drag(CGPoint from, CGPoint to, int moves);
 
-    // The computer's keyboard. A character puts a finger on the program's key for it
-    // while the key is down, as a tap does (a press that cannot take the finger,
-    // because one is down already, does nothing); Return presses the topmost
-    // alert's default button, Escape its cancel button.
-    // A repeat (the key held) answers as a press does where a held key repeats, and
-    // does nothing elsewhere.
+    // The computer's keyboard. Tab and Shift+Tab move the focus, the arrows move it
+    // within a group; Space and Return tap the focused element's centre; Ctrl+C
+    // sends copy. With an alert up, Return presses its focused button (at first the
+    // one drawn bold) and Escape its cancel button. Any other character puts a
+    // finger on the program's key for it while the key is down, as a tap does (a
+    // press that cannot take the finger, because one is down already, does
+    // nothing). A repeat (the key held) moves focus and answers alerts again, one
+    // alert a repeat, and does nothing elsewhere.
     void keyDown(HostKey key, HostKeyPress press = HostKeyPress::first);
     void keyUp(HostKey key);
     void pressKey(HostKey key);
@@ -101,6 +103,7 @@ class HostSession {
     bool runTouchCommand(const ScriptCommand& command);
     void runProgramCommand(const ScriptCommand& command);
     void pressAlertButtonForKey(HostKey::Kind kind);
+    bool focusKeyDown(HostKey key, HostKeyPress press);
 
     CGFloat scale_;
     std::vector<HostScriptCommand> programCommands_;

@@ -2,6 +2,7 @@
 
 #include <Host/HostSession.h>
 #include <UIKit/UIApplication.h>
+#include <UIKit/UIPasteboard.h>
 
 #include <SDL2/SDL.h>
 
@@ -183,12 +184,26 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
         return nullptr;
     }
+    // While the window is open, the general pasteboard is the desktop's clipboard.
+    UIPasteboard::generalPasteboard()->setBackend(
+        {[](const std::string& text) { SDL_SetClipboardText(text.c_str()); },
+         []() -> std::optional<std::string> {
+             char* text = SDL_HasClipboardText() == SDL_TRUE ? SDL_GetClipboardText() : nullptr;
+             std::optional<std::string> copy;
+             if (text != nullptr) {
+                 copy = text;
+             }
+             SDL_free(text);
+             return copy;
+         }});
     return std::unique_ptr<HostWindow>(new HostWindow(std::move(impl)));
 }
 
 HostWindow::HostWindow(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-HostWindow::~HostWindow() = default;
+HostWindow::~HostWindow() {
+    UIPasteboard::generalPasteboard()->setBackend({});
+}
 
 int HostWindow::scale() const {
     return impl_->scale;

@@ -56,13 +56,13 @@ void collectElements(UIView& view, std::vector<UIAccessibilityNode>& into) {
         if (into.back().role != UIAccessibilityRole::dialog) {
             return;
         }
-        for (const UIViewRef& subview : view.subviews()) {
-            collectElements(*subview, into.back().children);
+        for (UIView* inside : view.accessibilityElements()) {
+            collectElements(*inside, into.back().children);
         }
         return;
     }
-    for (const UIViewRef& subview : view.subviews()) {
-        collectElements(*subview, into);
+    for (UIView* inside : view.accessibilityElements()) {
+        collectElements(*inside, into);
     }
 }
 
@@ -120,6 +120,8 @@ const char* UIAccessibilityRoleName(UIAccessibilityRole role) {
 }
 
 UIAccessibilityNode UIAccessibilityElementTree(const std::string& applicationName) {
+    // Frames as the next frame will show them.
+    UIApplication::sharedApplication()->layoutWindows();
     UIAccessibilityNode root;
     root.label = applicationName;
     for (UIWindow* window : UIApplication::sharedApplication()->windows()) {

@@ -1,5 +1,6 @@
 #include <UIKit/UIAlertPresenter.h>
 
+#include <UIKit/UIFocusEngine.h>
 #include <UIKit/UIScreen.h>
 
 UIAlertPresenter& UIAlertPresenter::shared() {
@@ -18,4 +19,5 @@ void UIAlertPresenter::present(const UIAlertViewRef& alert) {
     overlay->addSubview(alert);
     overlay->setHidden(false);
     overlay->layoutIfNeeded();
+    UIFocusEngine::shared().screenDidChange();
 }

@@ -2,6 +2,7 @@
 
 #include <UIKit/UIAlertPresenter.h>
 #include <UIKit/UIAlertViewButton.h>
+#include <UIKit/UIFocusEngine.h>
 #include <UIKit/UILabel.h>
 
 #include <algorithm>
@@ -36,6 +37,7 @@ UIAlertView::UIAlertView(std::string title, std::string message, id delegate,
         label->setNumberOfLines(0);
         addSubview(label);
     }
+    titleLabel_->setIsAccessibilityElement(false); // the dialog's own label
     if (!cancelButtonTitle.empty()) {
         cancelButtonIndex_ = 0;
         buttonTitles_.push_back(std::move(cancelButtonTitle));
@@ -76,6 +78,31 @@ UIButton* UIAlertView::buttonAtIndex(NSInteger index) const {
     return buttons_[static_cast<std::size_t>(index)].get();
 }
 
+NSInteger UIAlertView::indexOfButton(const UIView* button) const {
+    for (std::size_t index = 0; index < buttons_.size(); ++index) {
+        if (buttons_[index].get() == button) {
+            return static_cast<NSInteger>(index);
+        }
+    }
+    return -1;
+}
+
+bool UIAlertView::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(true);
+}
+
+std::string UIAlertView::accessibilityLabel() const {
+    return accessibilitySettings().label.value_or(title_);
+}
+
+std::vector<UIView*> UIAlertView::accessibilityElements() const {
+    std::vector<UIView*> elements{titleLabel_.get(), messageLabel_.get()};
+    for (NSInteger index : buttonOrder()) {
+        elements.push_back(buttons_[static_cast<std::size_t>(index)].get());
+    }
+    return elements;
+}
+
 void UIAlertView::rebuildButtons() {
     for (const auto& button : buttons_) {
         button->removeFromSuperview();
@@ -88,7 +115,8 @@ void UIAlertView::rebuildButtons() {
     for (NSInteger index = 0; index < numberOfButtons(); ++index) {
         auto button = std::make_shared<UIAlertViewButton>();
         button->setTitle(buttonTitles_[static_cast<std::size_t>(index)], UIControlStateNormal);
-        if (index == cancelButtonIndex_) {
+        button->setFocusGroupIdentifier("UIAlertView");
+        if (index == preferredButtonIndex()) {
             button->titleLabel()->setFont(UIFont::boldSystemFontOfSize(17));
         }
         button->addTarget(
@@ -251,6 +279,7 @@ void UIAlertView::dismissWithClickedButtonIndex(NSInteger index, bool animated) 
         next->comeUp();
     } else if (alerts.overlay) {
         alerts.overlay->setHidden(true);
+        UIFocusEngine::shared().screenDidChange();
     }
     if (UIAlertViewDelegate* d = alertDelegate()) {
         d->alertViewDidDismissWithButtonIndex(this, index);

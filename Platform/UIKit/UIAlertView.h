@@ -71,7 +71,12 @@ class UIAlertView : public UIView {
     NSInteger indexOfButtonWithTitle(const std::string& title) const;
     NSInteger cancelButtonIndex() const { return cancelButtonIndex_; }
     NSInteger firstOtherButtonIndex() const;
+    // The button drawn bold, which the keyboard's Return presses until focus moves:
+    // the cancel button; -1 when there is none.
+    NSInteger preferredButtonIndex() const { return cancelButtonIndex_; }
     UIButton* buttonAtIndex(NSInteger index) const;
+    // -1 when `button` is none of this alert's.
+    NSInteger indexOfButton(const UIView* button) const;
 
     // Shows the alert now, or queues it behind the one that is up. Showing an alert
     // that is already up or queued does nothing more. Needs the alert to be owned
@@ -90,6 +95,12 @@ class UIAlertView : public UIView {
 
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
+
+    // A dialog labelled by its title, holding its message and then its buttons as
+    // they are drawn.
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    std::vector<UIView*> accessibilityElements() const override;
 
   private:
     UIAlertViewDelegate* alertDelegate() const;

@@ -1,7 +1,10 @@
 #include <UIKit/UIApplication.h>
 
 #include <QuartzCore/CAMediaTiming.h>
+#include <UIKit/UIAccessibility.h>
 #include <UIKit/UIEvent.h>
+#include <UIKit/UIFocusEngine.h>
+#include <UIKit/UINavigationController.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIViewController.h>
 #include <UIKit/UIWindow.h>
@@ -120,6 +123,7 @@ bool UIApplication::rotateToInterfaceOrientation(UIInterfaceOrientation orientat
     }
     UIScreen::mainScreen()->setLandscape(UIInterfaceOrientationIsLandscape(orientation));
     layoutWindows();
+    UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, nullptr);
     if (root != nullptr) {
         root->didRotateFromInterfaceOrientation(previous);
     }
@@ -132,6 +136,49 @@ void UIApplication::setStatusBarClockText(const std::string& text) {
 
 std::string UIApplication::statusBarClockText() const {
     return UIScreen::mainScreen()->statusBarClockText();
+}
+
+namespace {
+
+UIResponder* performerAlong(UIResponder* responder, const std::string& action, id sender) {
+    for (; responder != nullptr; responder = responder->nextResponder()) {
+        if (responder->canPerformAction(action, sender)) {
+            return responder;
+        }
+    }
+    return nullptr;
+}
+
+UIViewController* visibleViewController(UIWindow* window) {
+    UIViewController* root = window ? window->rootViewController().get() : nullptr;
+    if (auto* navigation = dynamic_cast<UINavigationController*>(root)) {
+        return navigation->visibleViewController();
+    }
+    return root;
+}
+
+} // namespace
+
+bool UIApplication::sendAction(const std::string& action, id target, id sender,
+                               UIEvent* event) const {
+    (void)event;
+    UIResponder* performer = nullptr;
+    if (target != nullptr) {
+        performer = dynamic_cast<UIResponder*>(target);
+    } else {
+        performer = performerAlong(UIFocusEngine::shared().focusedView(), action, sender);
+        if (performer == nullptr) {
+            performer = performerAlong(visibleViewController(keyWindow()), action, sender);
+        }
+    }
+    if (performer == nullptr || !performer->canPerformAction(action, sender)) {
+        return false;
+    }
+    if (action == "copy:") {
+        performer->copy(sender);
+        return true;
+    }
+    return false;
 }
 
 void UIApplication::layoutWindows() {

@@ -88,6 +88,11 @@ class UIApplication : public UIResponder {
     // Lays out every visible window: what the renderer also does before a frame.
     void layoutWindows();
 
+    // Sends an edit action ("copy:") to `target`, or with none to the first
+    // responder that can perform it: along the chain from the focused element, then
+    // from the key window's visible view controller. False when nobody could.
+    bool sendAction(const std::string& action, id target, id sender, UIEvent* event) const;
+
   private:
     std::shared_ptr<UIApplicationDelegate> delegate_;
     std::weak_ptr<NSObject> keyWindow_;

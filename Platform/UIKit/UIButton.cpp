@@ -38,6 +38,19 @@ UIColorRef UIButton::defaultTintColor() {
     return tint;
 }
 
+bool UIButton::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(true);
+}
+
+std::string UIButton::accessibilityLabel() const {
+    return accessibilitySettings().label.value_or(currentTitle());
+}
+
+UIAccessibilityTraits UIButton::accessibilityTraits() const {
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton) |
+           accessibilityStateTraits();
+}
+
 void UIButton::setTitle(std::string title, UIControlState state) {
     titles_[state] = std::move(title);
     updateTitle();

@@ -39,6 +39,11 @@ class UIButton : public UIControl {
     // The tint of rounded buttons and bar buttons.
     static UIColorRef defaultTintColor();
 
+    // An element labelled by its current title, a button.
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    UIAccessibilityTraits accessibilityTraits() const override;
+
   protected:
     void stateDidChange() override;
 

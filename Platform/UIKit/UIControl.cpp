@@ -84,6 +84,7 @@ void UIControl::setEnabled(bool enabled) {
     }
     enabled_ = enabled;
     stateDidChange();
+    UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, this);
 }
 
 void UIControl::setSelected(bool selected) {
@@ -92,6 +93,7 @@ void UIControl::setSelected(bool selected) {
     }
     selected_ = selected;
     stateDidChange();
+    UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, this);
 }
 
 void UIControl::setHighlighted(bool highlighted) {
@@ -100,6 +102,15 @@ void UIControl::setHighlighted(bool highlighted) {
     }
     highlighted_ = highlighted;
     stateDidChange();
+}
+
+UIAccessibilityTraits UIControl::accessibilityStateTraits() const {
+    return (enabled_ ? UIAccessibilityTraitNone : UIAccessibilityTraitNotEnabled) |
+           (selected_ ? UIAccessibilityTraitSelected : UIAccessibilityTraitNone);
+}
+
+UIAccessibilityTraits UIControl::accessibilityTraits() const {
+    return UIView::accessibilityTraits() | accessibilityStateTraits();
 }
 
 UIControlState UIControl::state() const {

@@ -91,6 +91,10 @@ class UIControl : public UIView {
     bool isHighlighted() const { return highlighted_; }
     virtual void setHighlighted(bool highlighted);
     UIControlState state() const;
+
+    // Accessibility: the state's traits (not enabled, selected) are added to what
+    // the control, or a value set on it, answers.
+    UIAccessibilityTraits accessibilityTraits() const override;
     bool isTracking() const { return tracking_; }
     bool isTouchInside() const { return touchInside_; }
 
@@ -110,6 +114,8 @@ class UIControl : public UIView {
   protected:
     // Called after a state change so subclasses can restyle.
     virtual void stateDidChange() {}
+    // Not enabled, selected: what the state adds to the traits.
+    UIAccessibilityTraits accessibilityStateTraits() const;
 
   private:
     struct TargetAction {

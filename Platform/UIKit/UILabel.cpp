@@ -14,6 +14,18 @@ UILabel::UILabel(CGRect frame)
     update();
 }
 
+bool UILabel::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(!text_.empty());
+}
+
+std::string UILabel::accessibilityLabel() const {
+    return accessibilitySettings().label.value_or(text_);
+}
+
+UIAccessibilityTraits UILabel::accessibilityTraits() const {
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitStaticText);
+}
+
 void UILabel::setText(std::string text) {
     if (text == text_) {
         return;

@@ -38,6 +38,11 @@ class UILabel : public UIView {
     void layoutSubviews() override;
     CATextLayer* textLayer() const { return textLayer_.get(); }
 
+    // An element (while it has text) labelled by its text, static text.
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    UIAccessibilityTraits accessibilityTraits() const override;
+
   private:
     void update();
 

@@ -19,6 +19,8 @@ UINavigationBar::UINavigationBar(CGRect frame)
     setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     titleLabel_->setFont(UIFont::boldSystemFontOfSize(titleFontSize));
     titleLabel_->setTextAlignment(NSTextAlignmentCenter);
+    titleLabel_->setAccessibilityTraits(UIAccessibilityTraitStaticText |
+                                        UIAccessibilityTraitHeader);
     addSubview(titleLabel_);
     hairline_->setBackgroundColor(UIColor::colorWithWhite(0.7f, 1));
     hairline_->setUserInteractionEnabled(false);
@@ -138,6 +140,18 @@ void UINavigationBar::refresh() {
     leftButton_ = buttonFor(left, leftButton_);
     rightButton_ = buttonFor(item ? item->rightBarButtonItem() : nullptr, rightButton_);
     setNeedsLayout();
+}
+
+std::vector<UIView*> UINavigationBar::accessibilityElements() const {
+    std::vector<UIView*> elements;
+    for (UIView* view :
+         {static_cast<UIView*>(leftButton_.get()), static_cast<UIView*>(titleLabel_.get()),
+          static_cast<UIView*>(rightButton_.get())}) {
+        if (view != nullptr) {
+            elements.push_back(view);
+        }
+    }
+    return elements;
 }
 
 void UINavigationBar::layoutSubviews() {

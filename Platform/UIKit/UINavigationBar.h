@@ -48,6 +48,8 @@ class UINavigationBar : public UIView {
     UILabel* titleLabel() const { return titleLabel_.get(); }
 
     void layoutSubviews() override;
+    // Read as the bar shows them: the left button, the title, the right button.
+    std::vector<UIView*> accessibilityElements() const override;
 
   private:
     void showTopItem();

@@ -21,12 +21,30 @@ void UINavigationButton::setTintColor(UIColorRef color) {
 }
 
 void UINavigationButton::update() {
+    bool retitled = titleLabel_->text() != item_->title();
     titleLabel_->setText(item_->title());
+    if (retitled) {
+        // Its name changed: tools read the element again.
+        UIAccessibilityPostNotification(UIAccessibilityNotification::layoutChanged, this);
+    }
     bool bold = item_->style() == UIBarButtonItemStyleDone;
     titleLabel_->setFont(bold ? UIFont::boldSystemFontOfSize(fontSize)
                               : UIFont::systemFontOfSize(fontSize));
     setEnabled(item_->isEnabled());
     stateDidChange();
+}
+
+bool UINavigationButton::isAccessibilityElement() const {
+    return accessibilitySettings().element.value_or(true);
+}
+
+std::string UINavigationButton::accessibilityLabel() const {
+    return accessibilitySettings().label.value_or(item_->title());
+}
+
+UIAccessibilityTraits UINavigationButton::accessibilityTraits() const {
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton) |
+           accessibilityStateTraits();
 }
 
 void UINavigationButton::stateDidChange() {

@@ -25,6 +25,11 @@ class UINavigationButton : public UIControl {
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
 
+    // An element labelled by the item's title, a button.
+    bool isAccessibilityElement() const override;
+    std::string accessibilityLabel() const override;
+    UIAccessibilityTraits accessibilityTraits() const override;
+
   protected:
     void stateDidChange() override;
 

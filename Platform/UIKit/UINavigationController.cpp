@@ -1,5 +1,7 @@
 #include <UIKit/UINavigationController.h>
 
+#include <algorithm>
+
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
 
@@ -11,6 +13,14 @@ class NavigationContainerView : public UIView {
     NavigationContainerView(CGRect frame, UINavigationController* owner)
         : UIView(frame), owner_(owner) {}
     void layoutSubviews() override { owner_->layoutContainer(); }
+    // The bar is read first: it is on top of the screen, though drawn over the view.
+    std::vector<UIView*> accessibilityElements() const override {
+        std::vector<UIView*> elements = UIView::accessibilityElements();
+        std::stable_partition(elements.begin(), elements.end(), [](UIView* view) {
+            return dynamic_cast<UINavigationBar*>(view) != nullptr;
+        });
+        return elements;
+    }
 
   private:
     UINavigationController* owner_;

@@ -5,6 +5,7 @@
 
 #include <Foundation/NSObject.h>
 
+#include <string>
 #include <vector>
 
 class UITouch;
@@ -21,4 +22,13 @@ class UIResponder : public NSObject {
     virtual void touchesMoved(const UITouchSet& touches, UIEvent* event);
     virtual void touchesEnded(const UITouchSet& touches, UIEvent* event);
     virtual void touchesCancelled(const UITouchSet& touches, UIEvent* event);
+
+    // Edit actions by selector name ("copy:"), which the keyboard's shortcuts send
+    // to the first responder that can perform them (UIApplication::sendAction).
+    virtual bool canPerformAction(const std::string& action, id sender) const {
+        (void)action;
+        (void)sender;
+        return false;
+    }
+    virtual void copy(id sender) { (void)sender; }
 };

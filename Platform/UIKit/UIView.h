@@ -5,6 +5,7 @@
 #pragma once
 
 #include <CoreGraphics/CGGeometry.h>
+#include <CoreGraphics/CGPath.h>
 #include <QuartzCore/CALayer.h>
 #include <UIKit/UIAccessibility.h>
 #include <UIKit/UIColor.h>
@@ -170,11 +171,23 @@ class UIView : public UIResponder, public CALayerDelegate {
     void setAccessibilityTraits(UIAccessibilityTraits traits) { accessibility_.traits = traits; }
     // In screen points.
     virtual CGRect accessibilityFrame() const;
+    // The element's outline in screen points, for an element that is not a
+    // rectangle (the focus ring follows it); nullptr: the frame.
+    virtual CGPathRef accessibilityPath() const { return nullptr; }
     // Does what the element is for, as a tool asks; false when the element has
     // nothing of its own to do (the caller then taps at the frame's centre).
     virtual bool accessibilityActivate() { return false; }
     // Text that the user edits (a text field): a tool reads and shows it as such.
     virtual bool isAccessibilityTextEntry() const { return false; }
+    // The views whose elements this one contains, in reading order: the subviews
+    // unless a container orders them otherwise.
+    virtual std::vector<UIView*> accessibilityElements() const;
+    // Elements of one focus group (the swatches of a palette, an alert's buttons):
+    // the arrow keys move among them. Empty: no group.
+    const std::string& focusGroupIdentifier() const { return focusGroupIdentifier_; }
+    void setFocusGroupIdentifier(std::string identifier) {
+        focusGroupIdentifier_ = std::move(identifier);
+    }
 
   protected:
     // What was set on this view, for subclasses that answer otherwise by default.
@@ -221,6 +234,7 @@ class UIView : public UIResponder, public CALayerDelegate {
     // False once the base `drawRect` ran: the view draws nothing of its own.
     bool drawsContent_ = true;
     AccessibilitySettings accessibility_;
+    std::string focusGroupIdentifier_;
 };
 
 // Proportional share of a change in the superview's size for one axis of an

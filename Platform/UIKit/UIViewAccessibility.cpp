@@ -24,3 +24,12 @@ UIAccessibilityTraits UIView::accessibilityTraits() const {
 CGRect UIView::accessibilityFrame() const {
     return convertRectToView(bounds(), nullptr);
 }
+
+std::vector<UIView*> UIView::accessibilityElements() const {
+    std::vector<UIView*> views;
+    views.reserve(subviews_.size());
+    for (const UIViewRef& subview : subviews_) {
+        views.push_back(subview.get());
+    }
+    return views;
+}

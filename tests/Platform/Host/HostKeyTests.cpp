@@ -6,6 +6,7 @@
 #include <Host/HostKey.h>
 #include <Host/HostSession.h>
 #include <QuartzCore/CAMediaTiming.h>
+#include <UIKit/UIFocusEngine.h>
 
 #include <gtest/gtest.h>
 
@@ -124,9 +125,14 @@ TEST_F(SceneKeys, ReturnAndEscapeAnswerTheAlertOtherKeysDoNot) {
         bool alertStaysUp;
     };
     const std::vector<Row> rows = {
-        {true, {"Return"}, {"alert OK"}, false},
+        // Return presses the button drawn bold (Cancel), until Tab moves the focus.
+        {true, {"Return"}, {"alert Cancel"}, false},
+        {true, {"Tab", "Return"}, {"alert OK"}, false},
+        {true, {"Shift+Tab", "Return"}, {"alert OK"}, false},
+        {true, {"Tab", "Tab", "Return"}, {"alert Cancel"}, false},
+        {true, {"Right", "Return"}, {"alert OK"}, false},
         {true, {"Escape"}, {"alert Cancel"}, false},
-        {true, {"Tab", "BackSpace", "space", "a", "7"}, {}, true},
+        {true, {"Tab", "BackSpace", "space", "a", "7", "Ctrl+c"}, {}, true},
         {false, {"Return", "Escape"}, {}, false},
     };
     for (const Row& row : rows) {
@@ -143,6 +149,40 @@ TEST_F(SceneKeys, ReturnAndEscapeAnswerTheAlertOtherKeysDoNot) {
         EXPECT_EQ(UIAlertView::visibleAlert() != nullptr, row.alertStaysUp) << row.keys.front();
         TearDown();
     }
+}
+
+// Held, Return taps the focused button once, then answers one alert a repeat; it
+// never taps again while held, so holding it cannot raise alert after alert.
+TEST_F(SceneKeys, HeldReturnTapsOnceThenAnswersOneAlertARepeat) {
+    UIFocusEngine::shared().reset();
+    const HostKey returnKey = *HostKeyNamed("Return");
+    EXPECT_EQ(logDuring([&] { session.pressKey(returnKey); }), std::vector<std::string>{})
+        << "nothing holds focus before Tab";
+    session.pressKey(*HostKeyNamed("Tab"));
+    session.pressKey(*HostKeyNamed("Tab"));
+    ASSERT_EQ(UIFocusEngine::shared().focusedView()->accessibilityLabel(), "Show Alert");
+    struct Row {
+        HostKeyPress press;
+        std::vector<std::string> logged;
+        bool alertUp;
+    };
+    const Row rows[] = {
+        {HostKeyPress::first, {"show alert"}, true},
+        {HostKeyPress::repeat, {"alert Cancel"}, false},
+        {HostKeyPress::repeat, {}, false},
+        {HostKeyPress::repeat, {}, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(logDuring([&] { session.keyDown(returnKey, row.press); }), row.logged);
+        EXPECT_EQ(UIAlertView::visibleAlert() != nullptr, row.alertUp);
+    }
+    session.keyUp(returnKey);
+    EXPECT_EQ(logDuring([&] { session.pressKey(HostKey::of(' ')); }),
+              std::vector<std::string>{"show alert"})
+        << "Space taps the focused button too";
+    EXPECT_EQ(logDuring([&] { session.keyDown(*HostKeyNamed("Escape"), HostKeyPress::repeat); }),
+              std::vector<std::string>{"alert Cancel"});
+    UIFocusEngine::shared().reset();
 }
 
 TEST_F(SceneKeys, ACharacterKeyHoldsAFingerOnItsPlaceUntilReleased) {

@@ -9,6 +9,7 @@
 #include <Host/HostSession.h>
 #include <Host/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
+#include <UIKit/UIPasteboard.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -122,8 +123,11 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     HostSession session(1);
     window->present(session);
 
+    // Return presses the button drawn bold: the cancel button here.
     const std::vector<std::pair<SDL_Keycode, std::string>> answers = {
-        {SDLK_RETURN, "alert OK"}, {SDLK_KP_ENTER, "alert OK"}, {SDLK_ESCAPE, "alert Cancel"}};
+        {SDLK_RETURN, "alert Cancel"},
+        {SDLK_KP_ENTER, "alert Cancel"},
+        {SDLK_ESCAPE, "alert Cancel"}};
     for (const auto& [key, logged] : answers) {
         pushMouse(SDL_MOUSEBUTTONDOWN, 85, 106);
         pushMouse(SDL_MOUSEBUTTONUP, 85, 106);
@@ -142,6 +146,24 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
     EXPECT_FALSE(window->processEvents(session, 100)) << "Ctrl+Q closes the window";
     UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
+// While a window is open the general pasteboard is the desktop's clipboard.
+TEST_F(WindowBackend, ThePasteboardIsTheClipboardWhileTheWindowIsOpen) {
+    const UIPasteboardRef& board = UIPasteboard::generalPasteboard();
+    {
+        std::string error;
+        std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+        ASSERT_NE(window, nullptr) << error;
+        board->setString("#0000FF");
+        char* text = SDL_GetClipboardText();
+        EXPECT_STREQ(text, "#0000FF");
+        SDL_free(text);
+        ASSERT_EQ(SDL_SetClipboardText("pasted elsewhere"), 0) << SDL_GetError();
+        EXPECT_EQ(board->string(), "pasted elsewhere");
+    }
+    board->setString("kept");
+    EXPECT_EQ(board->string(), "kept") << "closed: the pasteboard keeps its own text";
 }
 
 TEST_F(WindowBackend, ClosingTheWindowEndsTheRun) {
