@@ -1,6 +1,7 @@
 #include <Host/HostProgram.h>
 
 #include <Foundation/NSFileManager.h>
+#include <Host/HostAccessibilityBridge.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
 #include <Host/HostWindow.h>
@@ -153,6 +154,30 @@ int runHeadless(HostSession& session, const StartRequest& request) {
     return 0;
 }
 
+// The desktop bridge where an accessibility bus runs: it works through the window's
+// loop, placing elements by the window and tapping through the session.
+std::unique_ptr<HostAccessibilityBridge> startBridge(const std::string& name, HostWindow& window,
+                                                     HostSession& session) {
+    HostAccessibilityBridgeHooks hooks;
+    hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
+    hooks.desktopRect = [&window](CGRect points) {
+        CGRect rect = window.windowRectOf(points);
+        CGPoint origin = window.desktopOrigin();
+        rect.origin.x += origin.x;
+        rect.origin.y += origin.y;
+        return rect;
+    };
+    hooks.tap = [&session](CGPoint point) { session.tap(point); };
+    std::unique_ptr<HostAccessibilityBridge> bridge =
+        HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
+    if (bridge) {
+        window.setIdleHandler([bridge = bridge.get()](bool& changedScreen) {
+            return bridge->service(changedScreen);
+        });
+    }
+    return bridge;
+}
+
 // The screen's scale and the clock, the launch, then the window or the script.
 int launchAndRun(const StartRequest& request, const HostProgram& program, HostWindow* window) {
     int scale = window ? window->scale() : request.settings.scale.value_or(1);
@@ -167,7 +192,11 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     HostSession session(static_cast<CGFloat>(scale), program.commands);
     session.setCharacterKeys(program.characterKeys);
     if (window) {
-        return window->run(session, request.script, scriptName(request.settings));
+        std::unique_ptr<HostAccessibilityBridge> bridge =
+            startBridge(request.name, *window, session);
+        int status = window->run(session, request.script, scriptName(request.settings));
+        window->setIdleHandler({});
+        return status;
     }
     return runHeadless(session, request);
 }

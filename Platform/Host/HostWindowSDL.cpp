@@ -134,6 +134,7 @@ struct HostWindow::Impl {
     bool mouseDown = false;
     Uint32 lastFrame = 0;
     std::string lastClock;
+    std::function<int(bool&)> idle;
 
     CGPoint toPoints(int x, int y) const {
         return {static_cast<CGFloat>(x) / static_cast<CGFloat>(scale),
@@ -196,6 +197,22 @@ int HostWindow::scale() const {
 
 std::string HostWindow::title() const {
     return SDL_GetWindowTitle(impl_->window.get());
+}
+
+void HostWindow::setIdleHandler(std::function<int(bool& changedScreen)> handler) {
+    impl_->idle = std::move(handler);
+}
+
+CGPoint HostWindow::desktopOrigin() const {
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(impl_->window.get(), &x, &y);
+    return {static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
+}
+
+CGRect HostWindow::windowRectOf(CGRect points) const {
+    auto scale = static_cast<CGFloat>(impl_->scale);
+    return {{points.origin.x * scale, points.origin.y * scale},
+            {points.size.width * scale, points.size.height * scale}};
 }
 
 void HostWindow::Impl::refreshClock() {
@@ -366,6 +383,9 @@ int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& scri
             }
             present(session);
         }
+        bool idleChanged = false;
+        int idleWait = impl_->idle ? impl_->idle(idleChanged) : 1000;
+        impl_->dirty = impl_->dirty || idleChanged;
         Uint32 now = SDL_GetTicks();
         int timeout = 1000; // the status bar clock moves on
         if (impl_->dirty || session.isAnimating()) {
@@ -376,7 +396,7 @@ int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& scri
             timeout =
                 SDL_TICKS_PASSED(now, due) ? 0 : std::min(timeout, static_cast<int>(due - now));
         }
-        if (!processEvents(session, timeout)) {
+        if (!processEvents(session, std::min(timeout, idleWait))) {
             return 0;
         }
     }

@@ -1,0 +1,37 @@
+// Whether the X server's root window names an accessibility bus (the AT_SPI_BUS
+// property that the desktop's bus launcher sets). All Xlib calls live here.
+#include <Host/HostAccessibilityBridge.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+
+bool HostX11RootHasAccessibilityBus() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        return false;
+    }
+    Display* display = XOpenDisplay(name);
+    if (!display) {
+        return false;
+    }
+    bool found = false;
+    // Only if it exists: a server where nobody set the property has no such atom.
+    Atom property = XInternAtom(display, "AT_SPI_BUS", True);
+    if (property != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1024, False,
+                               XA_STRING, &type, &format, &items, &remaining, &data) == Success) {
+            found = data != nullptr && items > 0;
+        }
+        if (data) {
+            XFree(data);
+        }
+    }
+    XCloseDisplay(display);
+    return found;
+}
