@@ -40,12 +40,12 @@ const UIAccessibilityNode* findNode(const UIAccessibilityNode& node, const UIVie
 
 } // namespace
 
-bool HostAccessibilityBusRuns() {
+bool HostAccessibilityBusRuns(void* x11Display) {
     const char* disabled = std::getenv("NO_AT_BRIDGE");
     if (disabled && std::strcmp(disabled, "1") == 0) {
         return false;
     }
-    return HostAtkSessionBusHasAccessibilityBus() || HostX11RootHasAccessibilityBus();
+    return HostAtkSessionBusHasAccessibilityBus() || HostX11RootHasAccessibilityBus(x11Display);
 }
 
 struct HostAccessibilityBridge::Impl {
@@ -79,7 +79,7 @@ HostAccessibilityBridge::~HostAccessibilityBridge() {
 std::unique_ptr<HostAccessibilityBridge>
 HostAccessibilityBridge::startIfBusRuns(const std::string& applicationName,
                                         HostAccessibilityBridgeHooks hooks) {
-    if (!HostAccessibilityBusRuns()) {
+    if (!HostAccessibilityBusRuns(hooks.x11Display)) {
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();

@@ -17,12 +17,15 @@ struct HostAccessibilityBridgeHooks {
     // A tap at a point in screen points: how an element that does not activate
     // itself is activated.
     std::function<void(CGPoint)> tap;
+    // The window's X connection (an Xlib Display), or nullptr on Wayland.
+    void* x11Display = nullptr;
 };
 
 // Whether an accessibility bus runs: the session bus has an owner for
-// org.a11y.Bus, or the X root window carries AT_SPI_BUS. NO_AT_BRIDGE=1 says no.
-bool HostAccessibilityBusRuns();
-bool HostX11RootHasAccessibilityBus();
+// org.a11y.Bus, or the root window of `x11Display` (an Xlib Display, may be
+// nullptr) carries AT_SPI_BUS. NO_AT_BRIDGE=1 says no.
+bool HostAccessibilityBusRuns(void* x11Display);
+bool HostX11RootHasAccessibilityBus(void* x11Display);
 
 class HostAccessibilityBridge {
   public:

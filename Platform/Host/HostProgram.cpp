@@ -155,9 +155,10 @@ int runHeadless(HostSession& session, const StartRequest& request) {
 }
 
 // The desktop bridge where an accessibility bus runs: it works through the window's
-// loop, placing elements by the window and tapping through the session.
-std::unique_ptr<HostAccessibilityBridge> startBridge(const std::string& name, HostWindow& window,
-                                                     HostSession& session) {
+// loop, placing elements by the window and tapping through the session. It looks
+// for the bus only once the first frame is up, so that the look costs start-up
+// nothing; where there is none, the loop carries on as if it had never looked.
+void attachBridge(const std::string& name, HostWindow& window, HostSession& session) {
     HostAccessibilityBridgeHooks hooks;
     hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
     hooks.desktopRect = [&window](CGRect points) {
@@ -168,14 +169,22 @@ std::unique_ptr<HostAccessibilityBridge> startBridge(const std::string& name, Ho
         return rect;
     };
     hooks.tap = [&session](CGPoint point) { session.tap(point); };
-    std::unique_ptr<HostAccessibilityBridge> bridge =
-        HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
-    if (bridge) {
-        window.setIdleHandler([bridge = bridge.get()](bool& changedScreen) {
-            return bridge->service(changedScreen);
-        });
-    }
-    return bridge;
+    hooks.x11Display = window.x11Display();
+    struct Deferred {
+        int turns = 0;
+        std::unique_ptr<HostAccessibilityBridge> bridge;
+    };
+    auto deferred = std::make_shared<Deferred>();
+    window.setIdleHandler([deferred, name, hooks](bool& changedScreen) mutable {
+        if (deferred->bridge) {
+            return deferred->bridge->service(changedScreen);
+        }
+        // The first turn draws the first frame; the second looks for the bus.
+        if (++deferred->turns == 2) {
+            deferred->bridge = HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
+        }
+        return deferred->turns < 2 ? 0 : 1000;
+    });
 }
 
 // The screen's scale and the clock, the launch, then the window or the script.
@@ -192,10 +201,9 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     HostSession session(static_cast<CGFloat>(scale), program.commands);
     session.setCharacterKeys(program.characterKeys);
     if (window) {
-        std::unique_ptr<HostAccessibilityBridge> bridge =
-            startBridge(request.name, *window, session);
+        attachBridge(request.name, *window, session);
         int status = window->run(session, request.script, scriptName(request.settings));
-        window->setIdleHandler({});
+        window->setIdleHandler({}); // the bridge goes before the session
         return status;
     }
     return runHeadless(session, request);

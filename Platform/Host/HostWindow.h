@@ -50,6 +50,8 @@ class HostWindow {
     // rectangle of screen points in the window's pixels.
     CGPoint desktopOrigin() const;
     CGRect windowRectOf(CGRect points) const;
+    // The window's X connection (an Xlib Display), or nullptr when it is not on X11.
+    void* x11Display() const;
 
   private:
     struct Impl;

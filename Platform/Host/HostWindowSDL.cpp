@@ -4,6 +4,7 @@
 #include <UIKit/UIApplication.h>
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <chrono>
 #include <cstdio>
@@ -213,6 +214,16 @@ CGRect HostWindow::windowRectOf(CGRect points) const {
     auto scale = static_cast<CGFloat>(impl_->scale);
     return {{points.origin.x * scale, points.origin.y * scale},
             {points.size.width * scale, points.size.height * scale}};
+}
+
+void* HostWindow::x11Display() const {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(impl_->window.get(), &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return info.info.x11.display;
 }
 
 void HostWindow::Impl::refreshClock() {
