@@ -256,6 +256,7 @@ bool HostAtkJoinBus() {
 
 void HostAtkStop() {
     atk_bridge_adaptor_cleanup();
+    state().model = nullptr; // the application object has no children from now on
 }
 
 void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
