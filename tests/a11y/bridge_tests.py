@@ -225,8 +225,11 @@ class PrismkeyFreeTests(unittest.TestCase):
         save = element(self.frame, "Save", "push button")
         self.assertTrue(wait_for(lambda: "enabled" in states(save)))
         click(save)
-        self.assertIsNotNone(wait_for(lambda: next(
-            (c for c in descendants(self.frame) if c.getRoleName() == "dialog"), None)))
+        dialog = wait_for(lambda: next(
+            (c for c in descendants(self.frame) if c.getRoleName() == "dialog"), None))
+        self.assertIsNotNone(dialog)
+        self.assertTrue(dialog.name)  # the alert's title
+        self.assertTrue(any(c.getRoleName() == "push button" for c in dialog))
         self.assertIn("saveColor", self.app.preferences())
 
     def test_tab_moves_focus_through_the_controls_with_focus_events(self):
@@ -250,6 +253,11 @@ class KeyboardHostTests(unittest.TestCase):
                 self.assertTrue(wait_for(lambda: text.getText(0, -1) == "hello"))
                 self.assertEqual(text.characterCount, 5)
                 self.assertIn("editable", states(entry))
+                with Events("object:text-changed:insert") as events:
+                    host.keys("x")
+                    inserted = wait_for(lambda: events.of("object:text-changed:insert"))
+                self.assertEqual([(e.detail1, e.detail2, e.any_data) for e in inserted],
+                                 [(5, 1, "x")])
 
 
 if __name__ == "__main__":
