@@ -22,14 +22,8 @@ bool sameFrame(const CGRect& a, const CGRect& b) {
 }
 
 UIAccessibilityNode withoutChildren(const UIAccessibilityNode& node) {
-    UIAccessibilityNode copy;
-    copy.view = node.view;
-    copy.role = node.role;
-    copy.label = node.label;
-    copy.value = node.value;
-    copy.hint = node.hint;
-    copy.traits = node.traits;
-    copy.frame = node.frame;
+    UIAccessibilityNode copy = node; // whatever else a node comes to carry
+    copy.children.clear();
     return copy;
 }
 
