@@ -38,6 +38,9 @@ void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
 // Dispatches what is pending in GLib's default main context, without waiting; true
 // when there was something.
 bool HostAtkIterate();
+// Waits up to `timeoutMs` for the bus, or for `alsoFd` (the window's connection, -1
+// for none) to be readable, then dispatches what came.
+void HostAtkWait(int timeoutMs, int alsoFd);
 
 // The objects for one element (in HostAccessibleAtk.cpp): `parent` is the parent's
 // object (the application object for the root). Returns an owned reference.

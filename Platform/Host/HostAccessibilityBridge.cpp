@@ -15,8 +15,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// While a tool is talking the loop turns quickly, so that a walk of the tree is not
-// paced by the loop; once it has been quiet a while, it turns ten times a second.
+// While a tool is talking the bridge waits for the bus and the window's connection
+// together, a millisecond at a time, so that neither waits for the other; once the
+// tool has been quiet a while, the loop turns the bridge ten times a second.
 constexpr auto busyFor = std::chrono::seconds(1);
 constexpr int busyWaitMs = 1;
 constexpr int quietWaitMs = 100;
@@ -55,6 +56,7 @@ struct HostAccessibilityBridge::Impl {
     // Elements a tool asked to activate, by view and role (checked again before use).
     std::vector<std::pair<UIView*, UIAccessibilityRole>> activations;
     bool dirty = true;
+    int windowFd = -1;
     Clock::time_point lastSync{};
     Clock::time_point lastRequest{};
 
@@ -84,6 +86,7 @@ HostAccessibilityBridge::startIfBusRuns(const std::string& applicationName,
     }
     auto impl = std::make_unique<Impl>();
     impl->applicationName = applicationName;
+    impl->windowFd = HostX11ConnectionFd(hooks.x11Display);
     impl->hooks = std::move(hooks);
     Impl* state = impl.get();
     HostAtkCallbacks callbacks;
@@ -137,8 +140,12 @@ int HostAccessibilityBridge::service(bool& changedScreen) {
     if (impl_->dirty || now - impl_->lastSync >= syncInterval) {
         impl_->sync();
     }
-    if (handled == iterationsPerTurn) {
+    if (handled == iterationsPerTurn || changedScreen) {
         return 0;
     }
-    return now - impl_->lastRequest < busyFor ? busyWaitMs : quietWaitMs;
+    if (now - impl_->lastRequest < busyFor) {
+        HostAtkWait(busyWaitMs, impl_->windowFd);
+        return 0;
+    }
+    return quietWaitMs;
 }

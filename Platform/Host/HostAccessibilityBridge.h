@@ -26,6 +26,8 @@ struct HostAccessibilityBridgeHooks {
 // nullptr) carries AT_SPI_BUS. NO_AT_BRIDGE=1 says no.
 bool HostAccessibilityBusRuns(void* x11Display);
 bool HostX11RootHasAccessibilityBus(void* x11Display);
+// The connection's file descriptor, or -1 for none.
+int HostX11ConnectionFd(void* x11Display);
 
 class HostAccessibilityBridge {
   public:

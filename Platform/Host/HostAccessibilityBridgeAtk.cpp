@@ -8,8 +8,10 @@
 #include <atk/atk.h>
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -276,4 +278,31 @@ void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
 
 bool HostAtkIterate() {
     return g_main_context_iteration(nullptr, FALSE) != FALSE;
+}
+
+void HostAtkWait(int timeoutMs, int alsoFd) {
+    GMainContext* context = g_main_context_default();
+    if (!g_main_context_acquire(context)) {
+        return;
+    }
+    gint priority = 0;
+    g_main_context_prepare(context, &priority);
+    std::vector<GPollFD> fds(8);
+    gint timeout = -1;
+    gint count = 0;
+    while ((count = g_main_context_query(context, priority, &timeout, fds.data(),
+                                         static_cast<gint>(fds.size()))) >
+           static_cast<gint>(fds.size())) {
+        fds.resize(static_cast<std::size_t>(count));
+    }
+    fds.resize(static_cast<std::size_t>(count));
+    if (alsoFd >= 0) {
+        fds.push_back({alsoFd, G_IO_IN, 0});
+    }
+    g_poll(fds.data(), static_cast<guint>(fds.size()),
+           timeout < 0 ? timeoutMs : std::min(timeout, timeoutMs));
+    if (g_main_context_check(context, priority, fds.data(), count)) {
+        g_main_context_dispatch(context);
+    }
+    g_main_context_release(context);
 }

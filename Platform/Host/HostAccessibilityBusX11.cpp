@@ -30,3 +30,7 @@ bool HostX11RootHasAccessibilityBus(void* x11Display) {
     }
     return found;
 }
+
+int HostX11ConnectionFd(void* x11Display) {
+    return x11Display ? ConnectionNumber(static_cast<Display*>(x11Display)) : -1;
+}

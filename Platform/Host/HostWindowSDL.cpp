@@ -145,6 +145,7 @@ struct HostWindow::Impl {
     void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
     void refreshClock();
+    bool waitEvent(SDL_Event& event, int timeoutMs);
 };
 
 std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::optional<int> scale,
@@ -352,9 +353,30 @@ CGImageRef HostWindow::windowPixels() const {
     return CGImageCreateWithPixels(width, height, static_cast<CGFloat>(impl_->scale), pixels);
 }
 
+// Waits up to `timeoutMs` for an event, turning the idle work as often as it asks
+// meanwhile; stops early when that work changed the screen. True with an event.
+bool HostWindow::Impl::waitEvent(SDL_Event& event, int timeoutMs) {
+    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
+    while (true) {
+        int remaining = static_cast<int>(end - SDL_GetTicks());
+        bool changed = false;
+        int slice = idle ? std::min(std::max(remaining, 0), idle(changed)) : remaining;
+        if (changed) {
+            dirty = true;
+            return false;
+        }
+        if (SDL_WaitEventTimeout(&event, std::max(slice, 0)) != 0) {
+            return true;
+        }
+        if (!idle || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
+            return false;
+        }
+    }
+}
+
 bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, std::max(timeoutMs, 0)) != 0) {
+    if (impl_->waitEvent(event, timeoutMs)) {
         impl_->handle(event, session);
         while (SDL_PollEvent(&event) != 0) {
             impl_->handle(event, session);
@@ -394,9 +416,6 @@ int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& scri
             }
             present(session);
         }
-        bool idleChanged = false;
-        int idleWait = impl_->idle ? impl_->idle(idleChanged) : 1000;
-        impl_->dirty = impl_->dirty || idleChanged;
         Uint32 now = SDL_GetTicks();
         int timeout = 1000; // the status bar clock moves on
         if (impl_->dirty || session.isAnimating()) {
@@ -407,7 +426,7 @@ int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& scri
             timeout =
                 SDL_TICKS_PASSED(now, due) ? 0 : std::min(timeout, static_cast<int>(due - now));
         }
-        if (!processEvents(session, std::min(timeout, idleWait))) {
+        if (!processEvents(session, timeout)) {
             return 0;
         }
     }
