@@ -1,6 +1,7 @@
 #include <Host/HostProgram.h>
 
 #include <Foundation/NSFileManager.h>
+#include <Host/HostAccessibilityBridge.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
 #include <Host/HostQuotedInput.h>
@@ -179,6 +180,39 @@ int runHeadless(HostSession& session, const StartRequest& request) {
     return 0;
 }
 
+// The desktop bridge where an accessibility bus runs: it works through the window's
+// loop, placing elements by the window and tapping through the session. It looks
+// for the bus only once the first frame is up, so that the look costs start-up
+// nothing; where there is none, the loop carries on as if it had never looked.
+void attachBridge(const std::string& name, HostWindow& window, HostSession& session) {
+    HostAccessibilityBridgeHooks hooks;
+    hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
+    hooks.desktopRect = [&window](CGRect points) {
+        CGRect rect = window.windowRectOf(points);
+        CGPoint origin = window.desktopOrigin();
+        rect.origin.x += origin.x;
+        rect.origin.y += origin.y;
+        return rect;
+    };
+    hooks.tap = [&session](CGPoint point) { session.tap(point); };
+    hooks.x11Display = window.x11Display();
+    struct Deferred {
+        int turns = 0;
+        std::unique_ptr<HostAccessibilityBridge> bridge;
+    };
+    auto deferred = std::make_shared<Deferred>();
+    window.setIdleHandler([deferred, name, hooks](bool& changedScreen) mutable {
+        if (deferred->bridge) {
+            return deferred->bridge->service(changedScreen);
+        }
+        // The first turn draws the first frame; the second looks for the bus.
+        if (++deferred->turns == 2) {
+            deferred->bridge = HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
+        }
+        return deferred->turns < 2 ? 0 : 1000;
+    });
+}
+
 // The screen's scale and the clock, the launch, then the window or the script.
 int launchAndRun(const StartRequest& request, const HostProgram& program, HostWindow* window) {
     int scale = window ? window->scale() : request.settings.scale.value_or(1);
@@ -193,7 +227,10 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     HostSession session(static_cast<CGFloat>(scale), program.commands);
     session.setCharacterKeys(program.characterKeys);
     if (window) {
-        return window->run(session, request.script, scriptName(request.settings));
+        attachBridge(request.name, *window, session);
+        int status = window->run(session, request.script, scriptName(request.settings));
+        window->setIdleHandler({}); // the bridge goes before the session
+        return status;
     }
     return runHeadless(session, request);
 }

@@ -7,6 +7,7 @@
 #include <CoreGraphics/CGImage.h>
 #include <Host/EventScript.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,17 @@ class HostWindow {
     // What the window shows: its pixels, as last presented.
     CGImageRef windowPixels() const;
     std::string title() const;
+
+    // Work the loop does besides the window's own (the accessibility bridge), on its
+    // thread: called on each turn, it returns how long the loop may wait before the
+    // next turn (ms) and sets its argument when it changed the screen.
+    void setIdleHandler(std::function<int(bool& changedScreen)> handler);
+    // For assistive tools: the window's top-left on the desktop, in pixels, and a
+    // rectangle of screen points in the window's pixels.
+    CGPoint desktopOrigin() const;
+    CGRect windowRectOf(CGRect points) const;
+    // The window's X connection (an Xlib Display), or nullptr when it is not on X11.
+    void* x11Display() const;
 
   private:
     struct Impl;

@@ -5,6 +5,7 @@
 #include <UIKit/UIPasteboard.h>
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <chrono>
 #include <cstdio>
@@ -135,6 +136,7 @@ struct HostWindow::Impl {
     bool mouseDown = false;
     Uint32 lastFrame = 0;
     std::string lastClock;
+    std::function<int(bool&)> idle;
 
     CGPoint toPoints(int x, int y) const {
         return {static_cast<CGFloat>(x) / static_cast<CGFloat>(scale),
@@ -144,6 +146,7 @@ struct HostWindow::Impl {
     void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
     void refreshClock();
+    bool waitEvent(SDL_Event& event, int timeoutMs);
 };
 
 std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::optional<int> scale,
@@ -211,6 +214,32 @@ int HostWindow::scale() const {
 
 std::string HostWindow::title() const {
     return SDL_GetWindowTitle(impl_->window.get());
+}
+
+void HostWindow::setIdleHandler(std::function<int(bool& changedScreen)> handler) {
+    impl_->idle = std::move(handler);
+}
+
+CGPoint HostWindow::desktopOrigin() const {
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(impl_->window.get(), &x, &y);
+    return {static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
+}
+
+CGRect HostWindow::windowRectOf(CGRect points) const {
+    auto scale = static_cast<CGFloat>(impl_->scale);
+    return {{points.origin.x * scale, points.origin.y * scale},
+            {points.size.width * scale, points.size.height * scale}};
+}
+
+void* HostWindow::x11Display() const {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(impl_->window.get(), &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return info.info.x11.display;
 }
 
 void HostWindow::Impl::refreshClock() {
@@ -339,9 +368,30 @@ CGImageRef HostWindow::windowPixels() const {
     return CGImageCreateWithPixels(width, height, static_cast<CGFloat>(impl_->scale), pixels);
 }
 
+// Waits up to `timeoutMs` for an event, turning the idle work as often as it asks
+// meanwhile; stops early when that work changed the screen. True with an event.
+bool HostWindow::Impl::waitEvent(SDL_Event& event, int timeoutMs) {
+    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
+    while (true) {
+        int remaining = static_cast<int>(end - SDL_GetTicks());
+        bool changed = false;
+        int slice = idle ? std::min(std::max(remaining, 0), idle(changed)) : remaining;
+        if (changed) {
+            dirty = true;
+            return false;
+        }
+        if (SDL_WaitEventTimeout(&event, std::max(slice, 0)) != 0) {
+            return true;
+        }
+        if (!idle || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
+            return false;
+        }
+    }
+}
+
 bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, std::max(timeoutMs, 0)) != 0) {
+    if (impl_->waitEvent(event, timeoutMs)) {
         impl_->handle(event, session);
         while (SDL_PollEvent(&event) != 0) {
             impl_->handle(event, session);

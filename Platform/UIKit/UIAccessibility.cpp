@@ -14,6 +14,11 @@ UIAccessibilityObserver& observer() {
     return instance;
 }
 
+UIView*& focusedElement() {
+    static UIView* element = nullptr;
+    return element;
+}
+
 UIAccessibilityRole roleOf(const UIView& view, UIAccessibilityTraits traits) {
     if (dynamic_cast<const UIAlertView*>(&view) != nullptr) {
         return UIAccessibilityRole::dialog;
@@ -90,6 +95,9 @@ std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits)
 }
 
 void UIAccessibilityPostNotification(UIAccessibilityNotification notification, UIView* element) {
+    if (notification == UIAccessibilityNotification::focusChanged) {
+        focusedElement() = element;
+    }
     if (observer()) {
         observer()(notification, element);
     }
@@ -97,6 +105,10 @@ void UIAccessibilityPostNotification(UIAccessibilityNotification notification, U
 
 void UIAccessibilitySetObserver(UIAccessibilityObserver newObserver) {
     observer() = std::move(newObserver);
+}
+
+UIView* UIAccessibilityFocusedElement() {
+    return focusedElement();
 }
 
 const char* UIAccessibilityRoleName(UIAccessibilityRole role) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -76,11 +77,19 @@ void TestSceneViewController::loadView() {
     button->addTarget(this, "showAlert:", &TestSceneViewController::showAlert,
                       UIControlEventTouchUpInside);
     view->addSubview(button);
+    // Elements for the desktop bridge's tests, whatever the controls' own defaults.
+    button->setIsAccessibilityElement(true);
+    button->setAccessibilityLabel("Show Alert");
+    button->setAccessibilityTraits(UIAccessibilityTraitButton);
 
     slider_ = std::make_shared<TestSlider>(CGRectMake(20, 90, 280, 40));
     slider_->addTarget(this, "sliderChanged:", &TestSceneViewController::sliderChanged,
                        UIControlEventValueChanged);
     view->addSubview(slider_);
+    slider_->setIsAccessibilityElement(true);
+    slider_->setAccessibilityLabel("Level");
+    slider_->setAccessibilityHint("Drag to set the level");
+    slider_->setAccessibilityTraits(UIAccessibilityTraitAdjustable);
 
     box_ = std::make_shared<UIView>(CGRectMake(boxLeft, 160, 60, 60));
     box_->setBackgroundColor(UIColor::redColor());
@@ -89,6 +98,9 @@ void TestSceneViewController::loadView() {
     status_ = std::make_shared<UILabel>(CGRectMake(20, 240, 280, 30));
     status_->setText("Ready");
     view->addSubview(status_);
+    status_->setIsAccessibilityElement(true);
+    status_->setAccessibilityLabel("Ready");
+    status_->setAccessibilityTraits(UIAccessibilityTraitStaticText);
 }
 
 bool TestSceneViewController::shouldAutorotateToInterfaceOrientation(
@@ -100,18 +112,23 @@ bool TestSceneViewController::shouldAutorotateToInterfaceOrientation(
 void TestSceneViewController::record(const std::string& line) {
     log_.push_back(line);
     status_->setText(line);
+    status_->setAccessibilityLabel(line);
     NSLog("%s", line.c_str());
 }
 
 void TestSceneViewController::showAlert(id sender) {
     (void)sender;
     record("show alert");
-    UIAlertView::initWithTitle("Hello", "From the test scene", this, "Cancel", {"OK"})->show();
+    auto alert = UIAlertView::initWithTitle("Hello", "From the test scene", this, "Cancel", {"OK"});
+    alert->setIsAccessibilityElement(true);
+    alert->setAccessibilityLabel("Hello");
+    alert->show();
 }
 
 void TestSceneViewController::sliderChanged(TestSlider* slider) {
     char text[32];
     std::snprintf(text, sizeof text, "slider %.2f", static_cast<double>(slider->value()));
+    slider->setAccessibilityValue(text + std::strlen("slider "));
     record(text);
 }
 

@@ -1,0 +1,50 @@
+// The desktop bridge: the element tree (`UIAccessibilityElementTree`) on the
+// desktop's accessibility bus, where screen readers and test tools read it and
+// activate its elements. It starts only where a bus runs and is serviced from the
+// program's own loop, on its thread; activations run there too, between turns.
+#pragma once
+
+#include <CoreGraphics/CGGeometry.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+struct HostAccessibilityBridgeHooks {
+    // A rectangle of screen points in pixels: on the desktop, and within the window.
+    std::function<CGRect(CGRect)> desktopRect;
+    std::function<CGRect(CGRect)> windowRect;
+    // A tap at a point in screen points: how an element that does not activate
+    // itself is activated.
+    std::function<void(CGPoint)> tap;
+    // The window's X connection (an Xlib Display), or nullptr on Wayland.
+    void* x11Display = nullptr;
+};
+
+// Whether an accessibility bus runs: the session bus has an owner for
+// org.a11y.Bus, or the root window of `x11Display` (an Xlib Display, may be
+// nullptr) carries AT_SPI_BUS. NO_AT_BRIDGE=1 says no.
+bool HostAccessibilityBusRuns(void* x11Display);
+bool HostX11RootHasAccessibilityBus(void* x11Display);
+// The connection's file descriptor, or -1 for none.
+int HostX11ConnectionFd(void* x11Display);
+
+class HostAccessibilityBridge {
+  public:
+    // Joins the bus when one runs; otherwise nullptr, having started nothing.
+    static std::unique_ptr<HostAccessibilityBridge>
+    startIfBusRuns(const std::string& applicationName, HostAccessibilityBridgeHooks hooks);
+    ~HostAccessibilityBridge();
+    HostAccessibilityBridge(const HostAccessibilityBridge&) = delete;
+    HostAccessibilityBridge& operator=(const HostAccessibilityBridge&) = delete;
+
+    // One turn: the bus's pending requests, the activations they asked for, the
+    // tree's changes told to the bus. Returns how long the loop may wait before the
+    // next turn (ms); `changedScreen` is set when an activation changed the screen.
+    int service(bool& changedScreen);
+
+  private:
+    struct Impl;
+    explicit HostAccessibilityBridge(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,72 @@
+// The element tree as the desktop bridge last published it. Each sync with a fresh
+// `UIAccessibilityElementTree` keeps an element (and the toolkit object that shows it)
+// for as long as the same view keeps the same role, and says what changed, so that
+// assistive tools hear only the differences. Views are compared, never dereferenced.
+#pragma once
+
+#include <UIKit/UIAccessibility.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct HostAccessibleElement {
+    UIAccessibilityNode node; // without its children
+    HostAccessibleElement* parent = nullptr;
+    std::vector<HostAccessibleElement*> children;
+    bool focused = false;
+    void* peer = nullptr; // the toolkit's object for this element, owned by the bridge
+
+    bool isEnabled() const { return (node.traits & UIAccessibilityTraitNotEnabled) == 0; }
+    bool isSelected() const { return (node.traits & UIAccessibilityTraitSelected) != 0; }
+    // Keyboard focus can reach it: an enabled control.
+    bool isFocusable() const;
+    int indexInParent() const;
+};
+
+struct HostAccessibilityChange {
+    enum class Kind {
+        added,   // element joined parent at index
+        removed, // element left parent (index was its place)
+        label,   // accessible name
+        hint,    // description
+        value,   // value or text
+        enabled, // enabled and sensitive
+        selected,
+        focused, // element.focused says which way
+        frame,
+    };
+    Kind kind = Kind::added;
+    HostAccessibleElement* element = nullptr;
+    HostAccessibleElement* parent = nullptr;
+    int index = 0;
+    std::string previousValue; // for value: what it was
+};
+
+class HostAccessibilityModel {
+  public:
+    // Brings the model to `tree`, the element `focus` holding focus. Removed
+    // elements stay alive until the next sync so that the changes can name them.
+    std::vector<HostAccessibilityChange> sync(const UIAccessibilityNode& tree, UIView* focus);
+    HostAccessibleElement* root() const { return root_; }
+    // The element showing `view` now, or nullptr.
+    HostAccessibleElement* find(const UIView* view) const;
+    // Elements that the last sync removed.
+    const std::vector<std::unique_ptr<HostAccessibleElement>>& removed() const { return removed_; }
+
+  private:
+    using Key = std::pair<const UIView*, UIAccessibilityRole>;
+    HostAccessibleElement* place(const UIAccessibilityNode& node, HostAccessibleElement* parent,
+                                 UIView* focus, std::map<Key, HostAccessibleElement*>& seen,
+                                 std::vector<HostAccessibilityChange>& changes);
+    void compare(HostAccessibleElement& element, const UIAccessibilityNode& node, bool focused,
+                 std::vector<HostAccessibilityChange>& changes);
+
+    std::map<Key, std::unique_ptr<HostAccessibleElement>> elements_;
+    std::vector<std::unique_ptr<HostAccessibleElement>> removed_;
+    // Each element's parent and index before the sync under way.
+    std::map<const HostAccessibleElement*, std::pair<HostAccessibleElement*, int>> before_;
+    HostAccessibleElement* root_ = nullptr;
+};
