@@ -2,6 +2,7 @@
 
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIApplication.h>
+#include <UIKit/UIFocusEngine.h>
 #include <UIKit/UIView.h>
 #include <UIKit/UIWindow.h>
 
@@ -12,11 +13,6 @@ namespace {
 UIAccessibilityObserver& observer() {
     static UIAccessibilityObserver instance;
     return instance;
-}
-
-UIView*& focusedElement() {
-    static UIView* element = nullptr;
-    return element;
 }
 
 UIAccessibilityRole roleOf(const UIView& view, UIAccessibilityTraits traits) {
@@ -95,9 +91,6 @@ std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits)
 }
 
 void UIAccessibilityPostNotification(UIAccessibilityNotification notification, UIView* element) {
-    if (notification == UIAccessibilityNotification::focusChanged) {
-        focusedElement() = element;
-    }
     if (observer()) {
         observer()(notification, element);
     }
@@ -107,8 +100,10 @@ void UIAccessibilitySetObserver(UIAccessibilityObserver newObserver) {
     observer() = std::move(newObserver);
 }
 
+// The focus engine's answer, not the last notification's argument: that view may
+// be gone since.
 UIView* UIAccessibilityFocusedElement() {
-    return focusedElement();
+    return UIFocusEngine::shared().focusedView();
 }
 
 const char* UIAccessibilityRoleName(UIAccessibilityRole role) {

@@ -41,8 +41,7 @@ void UIAccessibilityPostNotification(UIAccessibilityNotification notification, U
 // One observer (the desktop bridge); an empty function removes it.
 using UIAccessibilityObserver = std::function<void(UIAccessibilityNotification, UIView*)>;
 void UIAccessibilitySetObserver(UIAccessibilityObserver observer);
-// The element that the last focusChanged notification named (nullptr: none yet, or
-// focus left the elements). Compare it with the tree's views; it may be gone.
+// The element that holds the keyboard focus now, or nullptr.
 UIView* UIAccessibilityFocusedElement();
 
 // What an element is to assistive tools, derived from its view and traits.
