@@ -3,6 +3,7 @@
 #include <Foundation/NSFileManager.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
+#include <Host/HostSingleInstance.h>
 #include <Host/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIImage.h>
@@ -63,6 +64,7 @@ std::string lineError(const std::string& script, std::size_t line, const char* w
 // What the command line asked for, with the script read and checked.
 struct StartRequest {
     std::string name;
+    HostWindowIdentity identity;
     HostSettings settings;
     std::vector<ScriptCommand> script;
 };
@@ -97,7 +99,7 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
 }
 
 // The device root and the application's images; false when the root cannot be used.
-bool prepareFiles(const StartRequest& request) {
+bool prepareFiles(StartRequest& request) {
     NSFileManager::setDeviceRoot(request.settings.root ? *request.settings.root
                                                        : NSFileManager::defaultDeviceRoot());
     HostInstallation installation = HostInstallation::current();
@@ -117,7 +119,27 @@ bool prepareFiles(const StartRequest& request) {
         report(request.name, problem);
     }
     UIImage::setResourceDirectory(installation.resources);
+    request.identity.icon = request.identity.applicationId.empty()
+                                ? std::filesystem::path()
+                                : installation.icons / "hicolor" / "64x64" / "apps" /
+                                      (request.identity.applicationId + ".png");
     return true;
+}
+
+// A second window of a single-window program in the same device root: the first is
+// asked to come to the front and this run ends (status 0).
+std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgram& program,
+                                   std::unique_ptr<HostSingleInstance>& instance) {
+    if (!program.singleWindow || request.settings.headless) {
+        return std::nullopt;
+    }
+    HostSingleInstance::Claim claim = HostSingleInstance::Claim::unknown;
+    instance = HostSingleInstance::claim(NSFileManager::hostPath("/"), request.name, claim);
+    if (claim == HostSingleInstance::Claim::another) {
+        report(request.name, "already open for this device root; brought its window to the front");
+        return 0;
+    }
+    return std::nullopt;
 }
 
 // Opens the window unless the run is headless; a status when there is no display.
@@ -126,10 +148,14 @@ std::optional<int> openWindow(const StartRequest& request, std::unique_ptr<HostW
         return std::nullopt;
     }
     std::string error;
-    window = HostWindow::open(request.name, request.settings.scale, error);
+    std::string warning;
+    window = HostWindow::open(request.identity, request.settings.scale, error, &warning);
     if (!window) {
         report(request.name, error);
         return 2;
+    }
+    if (!warning.empty()) {
+        report(request.name, warning);
     }
     return std::nullopt;
 }
@@ -166,6 +192,7 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     }
     HostSession session(static_cast<CGFloat>(scale), program.commands);
     session.setCharacterKeys(program.characterKeys);
+    session.setFocusHandler(program.focused);
     if (window) {
         return window->run(session, request.script, scriptName(request.settings));
     }
@@ -180,6 +207,8 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (request.name.empty()) {
         request.name = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "program";
     }
+    request.identity.title = program.title.empty() ? request.name : program.title;
+    request.identity.applicationId = program.applicationId;
     if (std::optional<int> status = readStartRequest(argc, argv, program, request)) {
         return *status;
     }
@@ -193,9 +222,21 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
             return *status;
         }
     }
+    std::unique_ptr<HostSingleInstance> instance;
+    if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {
+        return *status;
+    }
     std::unique_ptr<HostWindow> window;
     if (std::optional<int> status = openWindow(request, window)) {
         return *status;
     }
-    return launchAndRun(request, program, window.get());
+    if (instance) {
+        HostWindow* shown = window.get();
+        instance->setRaiseHandler([shown] { shown->requestRaise(); });
+    }
+    int status = launchAndRun(request, program, window.get());
+    if (instance) {
+        instance->setRaiseHandler(nullptr);
+    }
+    return status;
 }

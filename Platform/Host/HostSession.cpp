@@ -25,6 +25,7 @@ HostSession::HostSession(CGFloat scale, std::vector<HostScriptCommand> programCo
 
 std::vector<ScriptCommandSyntax> HostSession::scriptSyntax() const {
     std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
+    syntax.push_back({"focus", {}, "focus", {}, "the window gains focus (as when switched to)"});
     for (const HostScriptCommand& command : programCommands_) {
         syntax.push_back(command.syntax);
     }
@@ -161,6 +162,14 @@ void HostSession::releaseKeys() {
     }
 }
 
+void HostSession::focus() {
+    application().becomeActive();
+    if (focusHandler_) {
+        focusHandler_();
+    }
+    changed();
+}
+
 bool HostSession::rotate(bool landscape) {
     bool turned = application().rotateToInterfaceOrientation(
         landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
@@ -260,6 +269,8 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
         } catch (const std::runtime_error& error) {
             throw HostFailure(command.line, error.what());
         }
+    } else if (name == "focus") {
+        focus();
     } else if (name == "quit") {
         return Step::quit;
     } else {

@@ -1,54 +1,18 @@
-#include <Host/HostWindow.h>
+// Opening the window: its names and icon, its scale and size, and what it shows.
+#include <Host/HostWindowImpl.h>
 
-#include <Host/HostSession.h>
-#include <UIKit/UIApplication.h>
-
-#include <SDL2/SDL.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <cstring>
 
 namespace {
 
-struct WindowDeleter {
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
+constexpr CGSize portraitScreen{320, 480};
+
 struct SurfaceDeleter {
     void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 };
-using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-// SDL's video subsystem for as long as a window is open.
-struct VideoSubsystem {
-    VideoSubsystem() = default;
-    VideoSubsystem(const VideoSubsystem&) = delete;
-    VideoSubsystem& operator=(const VideoSubsystem&) = delete;
-    ~VideoSubsystem() {
-        if (started) {
-            // SDL_Quit, not only the video subsystem: it also closes SDL's D-Bus
-            // connection, which would otherwise stay allocated until exit.
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            SDL_Quit();
-        }
-    }
-    bool started = false;
-};
-
-constexpr Uint32 frameIntervalMs = 16; // 60 frames a second at most
-constexpr int portraitWidth = 320;
-constexpr int portraitHeight = 480;
-
-std::string clockText() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
-    return text;
-}
 
 bool displayIsNamed() {
     const char* x11 = std::getenv("DISPLAY");
@@ -56,66 +20,98 @@ bool displayIsNamed() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-// The key a keyboard event names, whatever the modifiers.
-std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
-    SDL_Keycode code = keysym.sym;
-    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
-        code == SDLK_SPACE) {
-        return HostKey::of(static_cast<char>(code));
+// SDL reads the window class (X11) and app id (Wayland) from the environment as its
+// video starts; ours are set for that moment only, so that children do not inherit them.
+class ApplicationIdEnvironment {
+  public:
+    explicit ApplicationIdEnvironment(const std::string& id) {
+        if (!id.empty()) {
+            setenv("SDL_VIDEO_X11_WMCLASS", id.c_str(), 1);
+            setenv("SDL_VIDEO_WAYLAND_WMCLASS", id.c_str(), 1);
+            set_ = true;
+        }
     }
-    switch (code) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return HostKey{HostKey::Kind::returnKey, 0};
-    case SDLK_ESCAPE:
-        return HostKey{HostKey::Kind::escape, 0};
-    case SDLK_TAB:
-        return HostKey{HostKey::Kind::tab, 0};
-    case SDLK_BACKSPACE:
-        return HostKey{HostKey::Kind::backSpace, 0};
-    default:
-        return std::nullopt;
+    ~ApplicationIdEnvironment() {
+        if (set_) {
+            unsetenv("SDL_VIDEO_X11_WMCLASS");
+            unsetenv("SDL_VIDEO_WAYLAND_WMCLASS");
+        }
+    }
+    ApplicationIdEnvironment(const ApplicationIdEnvironment&) = delete;
+    ApplicationIdEnvironment& operator=(const ApplicationIdEnvironment&) = delete;
+
+  private:
+    bool set_ = false;
+};
+
+void setIcon(SDL_Window* window, const std::filesystem::path& path) {
+    if (path.empty()) {
+        return;
+    }
+    CGImageRef icon = CGImageCreateWithPNGFile(path);
+    if (!icon) {
+        return;
+    }
+    // CGImage rows are premultiplied ARGB in native order, as SDL's ARGB8888.
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(icon->bytes()), static_cast<int>(icon->width()),
+        static_cast<int>(icon->height()), 32, static_cast<int>(icon->bytesPerRow()),
+        SDL_PIXELFORMAT_ARGB8888));
+    if (surface) {
+        SDL_SetWindowIcon(window, surface.get());
     }
 }
 
-constexpr Uint16 shortcutModifiers = KMOD_CTRL | KMOD_ALT | KMOD_GUI;
-
-bool isQuitShortcut(const SDL_Keysym& keysym) {
-    return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "wayland") == 0;
 }
 
-// A key pressed with Ctrl, Alt or the system key is a shortcut, not typing.
-std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
-    if (event.repeat != 0 || (event.keysym.mod & shortcutModifiers) != 0) {
+// Pixels per window coordinate of a window already shown: Wayland's output scale.
+std::optional<int> waylandOutputScale(SDL_Window* window) {
+    if (!onWayland()) {
         return std::nullopt;
     }
-    return hostKeyOf(event.keysym);
+    int w = 0, h = 0, pw = 0, ph = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GetWindowSizeInPixels(window, &pw, &ph);
+    return w > 0 && pw >= w ? std::optional<int>(pw / w) : std::nullopt;
+}
+
+int desktopScale(SDL_Window* window) {
+    if (std::optional<int> output = waylandOutputScale(window)) {
+        return HostDesktopScale(output, nullptr, std::nullopt);
+    }
+    const char* gdk = std::getenv("GDK_SCALE");
+    if (gdk && *gdk) {
+        return HostDesktopScale(std::nullopt, gdk, std::nullopt);
+    }
+    return HostDesktopScale(std::nullopt, nullptr, onWayland() ? std::nullopt : HostXftDpi());
+}
+
+// PRISMKEY_WINDOW_POSITION=X,Y places the window (scripts/run puts the two programs
+// side by side with it); otherwise it is centred.
+void windowPosition(int& x, int& y) {
+    x = y = SDL_WINDOWPOS_CENTERED;
+    if (const char* position = std::getenv("PRISMKEY_WINDOW_POSITION")) {
+        int px = 0, py = 0;
+        if (std::sscanf(position, "%d,%d", &px, &py) == 2) {
+            x = px;
+            y = py;
+        }
+    }
 }
 
 } // namespace
 
-struct HostWindow::Impl {
-    VideoSubsystem video;
-    WindowPtr window;
-    int scale = 2;
-    bool dirty = true;
-    bool closed = false;
-    bool mouseDown = false;
-    Uint32 lastFrame = 0;
-    std::string lastClock;
-
-    CGPoint toPoints(int x, int y) const {
-        return {static_cast<CGFloat>(x) / static_cast<CGFloat>(scale),
-                static_cast<CGFloat>(y) / static_cast<CGFloat>(scale)};
-    }
-    void handle(const SDL_Event& event, HostSession& session);
-    void handleMouse(const SDL_Event& event, HostSession& session);
-    void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
-    void refreshClock();
-};
-
 std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::optional<int> scale,
                                              std::string& error) {
+    return open(HostWindowIdentity{title, {}, {}}, scale, error);
+}
+
+std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
+                                             std::optional<int> scale, std::string& error,
+                                             std::string* warning) {
     if (!displayIsNamed()) {
         error = "no display available (neither DISPLAY nor WAYLAND_DISPLAY is set); "
                 "use --headless with --events to run without one";
@@ -124,34 +120,51 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
     auto impl = std::make_unique<Impl>();
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = std::string("no display available (") + SDL_GetError() +
-                "); use --headless with --events to run without one";
-        return nullptr;
-    }
-    impl->video.started = true;
-    impl->scale = scale.value_or(2);
-    SDL_Rect usable{};
-    if (!scale && SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0 &&
-        usable.h < portraitHeight * 2) {
-        impl->scale = 1; // a small display: the doubled screen would not fit
-    }
-    // PRISMKEY_WINDOW_POSITION=X,Y places the window, so that scripts/run can put the
-    // two programs side by side; otherwise it is centred.
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-    if (const char* position = std::getenv("PRISMKEY_WINDOW_POSITION")) {
-        int px = 0, py = 0;
-        if (std::sscanf(position, "%d,%d", &px, &py) == 2) {
-            x = px;
-            y = py;
+    {
+        ApplicationIdEnvironment id(identity.applicationId);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            error = std::string("no display available (") + SDL_GetError() +
+                    "); use --headless with --events to run without one";
+            return nullptr;
         }
     }
-    impl->window.reset(SDL_CreateWindow(title.c_str(), x, y, portraitWidth * impl->scale,
-                                        portraitHeight * impl->scale, SDL_WINDOW_SHOWN));
+    impl->video.started = true;
+    impl->raiseEvent = SDL_RegisterEvents(1);
+    int x = 0, y = 0;
+    windowPosition(x, y);
+    // Hidden until it has its final size, so that the desktop never shows it twice.
+    impl->window.reset(
+        SDL_CreateWindow(identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
+                         static_cast<int>(portraitScreen.height),
+                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
     if (!impl->window) {
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
         return nullptr;
     }
+    SDL_Window* window = impl->window.get();
+    setIcon(window, identity.icon);
+    int outputScale = waylandOutputScale(window).value_or(1);
+    SDL_Rect usable{};
+    bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
+    HostWindowScale chosen =
+        HostChooseWindowScale(scale, desktopScale(window), static_cast<int>(portraitScreen.width),
+                              static_cast<int>(portraitScreen.height),
+                              known ? std::optional<int>(usable.w * outputScale) : std::nullopt,
+                              known ? std::optional<int>(usable.h * outputScale) : std::nullopt);
+    if (chosen.warning && warning) {
+        *warning = *chosen.warning;
+    }
+    impl->scale = chosen.scale;
+    SDL_SetWindowSize(window, static_cast<int>(portraitScreen.width) * impl->scale / outputScale,
+                      static_cast<int>(portraitScreen.height) * impl->scale / outputScale);
+    if (x == SDL_WINDOWPOS_CENTERED) {
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) {
+        impl->frameIntervalMs = static_cast<Uint32>(1000 / mode.refresh_rate);
+    }
+    SDL_ShowWindow(window);
     return std::unique_ptr<HostWindow>(new HostWindow(std::move(impl)));
 }
 
@@ -163,110 +176,39 @@ int HostWindow::scale() const {
     return impl_->scale;
 }
 
+std::string HostWindow::driver() const {
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
 std::string HostWindow::title() const {
     return SDL_GetWindowTitle(impl_->window.get());
 }
 
-void HostWindow::Impl::refreshClock() {
-    std::string text = clockText();
-    if (text != lastClock) {
-        lastClock = text;
-        UIApplication::sharedApplication()->setStatusBarClockText(text);
-        dirty = true;
-    }
+std::size_t HostWindow::framesPresented() const {
+    return impl_->frames;
 }
 
-void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
-    switch (event.type) {
-    case SDL_QUIT:
-        closed = true;
-        break;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-            closed = true;
-        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            if (mouseDown) {
-                mouseDown = false;
-                SDL_CaptureMouse(SDL_FALSE);
-                session.touchCancel();
-            }
-            session.releaseKeys();
-        }
-        dirty = true;
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONUP:
-        handleMouse(event, session);
-        break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        handleKey(event.key, session);
-        break;
-    default:
-        break;
-    }
+void HostWindow::requestRaise() {
+    SDL_Event event{};
+    event.type = impl_->raiseEvent;
+    SDL_PushEvent(&event);
 }
 
-void HostWindow::Impl::handleMouse(const SDL_Event& event, HostSession& session) {
-    if (event.type == SDL_MOUSEBUTTONDOWN) {
-        // A key that holds the finger keeps it: the mouse then does nothing.
-        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
-            session.touchDown(toPoints(event.button.x, event.button.y))) {
-            mouseDown = true;
-            SDL_CaptureMouse(SDL_TRUE);
-            dirty = true;
-        }
-    } else if (event.type == SDL_MOUSEMOTION) {
-        if (mouseDown) {
-            session.touchMove(toPoints(event.motion.x, event.motion.y));
-            dirty = true;
-        }
-    } else if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
-        mouseDown = false;
-        SDL_CaptureMouse(SDL_FALSE);
-        session.touchUp(toPoints(event.button.x, event.button.y));
-        dirty = true;
-    }
+void HostWindow::resize(int width, int height) {
+    SDL_SetWindowSize(impl_->window.get(), width, height);
 }
 
-void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& session) {
-    if (event.type == SDL_KEYUP) {
-        if (std::optional<HostKey> key = hostKeyOf(event.keysym)) {
-            session.keyUp(*key);
-            dirty = true;
-        }
-    } else if (isQuitShortcut(event.keysym)) {
-        closed = true;
-    } else if (std::optional<HostKey> key = pressedKey(event)) {
-        session.keyDown(*key);
-        dirty = true;
-    }
+double HostWindow::Impl::pixelRatio() const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.get(), &w, &h);
+    SDL_Surface* surface = SDL_GetWindowSurface(window.get());
+    return surface && w > 0 ? static_cast<double>(surface->w) / w : 1.0;
 }
 
-void HostWindow::present(HostSession& session) {
-    CGImageRef frame = session.renderFrame();
-    if (!frame) {
-        return;
-    }
-    SDL_Window* window = impl_->window.get();
-    int width = static_cast<int>(frame->width()), height = static_cast<int>(frame->height());
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
-    if (windowWidth != width || windowHeight != height) {
-        SDL_SetWindowSize(window, width, height); // the screen turned
-    }
-    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(frame->bytes()), width, height, 32,
-        static_cast<int>(frame->bytesPerRow()), SDL_PIXELFORMAT_ARGB8888));
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    if (!source || !target) {
-        return;
-    }
-    SDL_BlitSurface(source.get(), nullptr, target, nullptr);
-    SDL_UpdateWindowSurface(window);
-    impl_->dirty = false;
-    impl_->lastFrame = SDL_GetTicks();
+CGPoint HostWindow::Impl::toPoints(int x, int y) const {
+    double ratio = pixelRatio();
+    return viewport.toPoints(x * ratio, y * ratio);
 }
 
 CGImageRef HostWindow::windowPixels() const {
@@ -290,63 +232,5 @@ CGImageRef HostWindow::windowPixels() const {
         }
     }
     SDL_UnlockSurface(converted.get());
-    return CGImageCreateWithPixels(width, height, static_cast<CGFloat>(impl_->scale), pixels);
-}
-
-bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, std::max(timeoutMs, 0)) != 0) {
-        impl_->handle(event, session);
-        while (SDL_PollEvent(&event) != 0) {
-            impl_->handle(event, session);
-        }
-    }
-    impl_->refreshClock();
-    if (!impl_->closed && (impl_->dirty || session.isAnimating())) {
-        present(session);
-    }
-    return !impl_->closed;
-}
-
-int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& script,
-                    const std::string& scriptName) {
-    session.setChangeHandler([this] { impl_->dirty = true; });
-    std::size_t next = 0;
-    Uint32 due = SDL_GetTicks();
-    while (true) {
-        while (next < script.size() && SDL_TICKS_PASSED(SDL_GetTicks(), due)) {
-            const ScriptCommand& command = script[next++];
-            if (command.name == "wait") {
-                due = SDL_GetTicks() + static_cast<Uint32>(command.numbers[0]);
-                continue;
-            }
-            try {
-                if (session.run(command) == HostSession::Step::quit) {
-                    return 0;
-                }
-            } catch (const ScriptError& error) {
-                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
-                             scriptName.c_str(), error.line(), error.what());
-                return 2;
-            } catch (const HostFailure& failure) {
-                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
-                             scriptName.c_str(), failure.line(), failure.what());
-                return 1;
-            }
-            present(session);
-        }
-        Uint32 now = SDL_GetTicks();
-        int timeout = 1000; // the status bar clock moves on
-        if (impl_->dirty || session.isAnimating()) {
-            Uint32 sinceFrame = now - impl_->lastFrame;
-            timeout =
-                sinceFrame >= frameIntervalMs ? 0 : static_cast<int>(frameIntervalMs - sinceFrame);
-        } else if (next < script.size()) {
-            timeout =
-                SDL_TICKS_PASSED(now, due) ? 0 : std::min(timeout, static_cast<int>(due - now));
-        }
-        if (!processEvents(session, timeout)) {
-            return 0;
-        }
-    }
+    return CGImageCreateWithPixels(width, height, impl_->viewport.scale, pixels);
 }

@@ -1,0 +1,317 @@
+// The window's loop: events in, frames out, at most one frame a display refresh and
+// only when the pixels change.
+#include <Host/HostWindowImpl.h>
+
+#include <Host/HostSession.h>
+#include <QuartzCore/CARenderer.h>
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIScreen.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+constexpr Uint32 letterboxGrey = 0x20;
+
+std::string clockText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
+    return text;
+}
+
+// The key a keyboard event names, whatever the modifiers.
+std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
+    SDL_Keycode code = keysym.sym;
+    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
+        code == SDLK_SPACE) {
+        return HostKey::of(static_cast<char>(code));
+    }
+    switch (code) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return HostKey{HostKey::Kind::returnKey, 0};
+    case SDLK_ESCAPE:
+        return HostKey{HostKey::Kind::escape, 0};
+    case SDLK_TAB:
+        return HostKey{HostKey::Kind::tab, 0};
+    case SDLK_BACKSPACE:
+        return HostKey{HostKey::Kind::backSpace, 0};
+    default:
+        return std::nullopt;
+    }
+}
+
+constexpr Uint16 shortcutModifiers = KMOD_CTRL | KMOD_ALT | KMOD_GUI;
+
+bool isQuitShortcut(const SDL_Keysym& keysym) {
+    return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
+}
+
+// A key pressed with Ctrl, Alt or the system key is a shortcut, not typing.
+std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
+    if (event.repeat != 0 || (event.keysym.mod & shortcutModifiers) != 0) {
+        return std::nullopt;
+    }
+    return hostKeyOf(event.keysym);
+}
+
+bool sameBytes(const std::vector<std::uint8_t>& shown, const CGImageRef& frame) {
+    std::size_t size = frame->bytesPerRow() * frame->height();
+    return shown.size() == size && std::memcmp(shown.data(), frame->bytes(), size) == 0;
+}
+
+void writePNG(const CGImageRef& image, const std::filesystem::path& path, std::size_t line) {
+    std::error_code error;
+    if (path.has_parent_path()) {
+        std::filesystem::create_directories(path.parent_path(), error);
+        if (error) {
+            throw HostFailure(line, "cannot make the folder " + path.parent_path().string() + ": " +
+                                        error.message());
+        }
+    }
+    if (!image || !CGImageWritePNG(image, path)) {
+        throw HostFailure(line, "cannot write the screenshot " + path.string());
+    }
+}
+
+} // namespace
+
+void HostWindow::Impl::refreshClock() {
+    std::string text = clockText();
+    if (text != lastClock) {
+        lastClock = text;
+        UIApplication::sharedApplication()->setStatusBarClockText(text);
+        dirty = true;
+    }
+}
+
+void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
+    if (event.type == raiseEvent) {
+        SDL_RaiseWindow(window.get());
+        return;
+    }
+    switch (event.type) {
+    case SDL_QUIT:
+        closed = true;
+        break;
+    case SDL_WINDOWEVENT:
+        handleWindowEvent(event.window, session);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONUP:
+        handleMouse(event, session);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        flushMotion(session);
+        handleKey(event.key, session);
+        break;
+    default:
+        break;
+    }
+}
+
+void HostWindow::Impl::handleWindowEvent(const SDL_WindowEvent& event, HostSession& session) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        closed = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        flushMotion(session);
+        if (mouseDown) {
+            mouseDown = false;
+            SDL_CaptureMouse(SDL_FALSE);
+            session.touchCancel();
+        }
+        session.releaseKeys();
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        session.focus();
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // The window's surface is new: the last frame must be drawn into it again.
+        shownFrame.clear();
+        break;
+    default:
+        return;
+    }
+    dirty = true;
+}
+
+void HostWindow::Impl::flushMotion(HostSession& session) {
+    if (pendingMotion) {
+        session.touchMove(*pendingMotion);
+        pendingMotion.reset();
+        dirty = true;
+    }
+}
+
+void HostWindow::Impl::handleMouse(const SDL_Event& event, HostSession& session) {
+    if (event.type == SDL_MOUSEMOTION) {
+        if (mouseDown) {
+            pendingMotion = toPoints(event.motion.x, event.motion.y);
+        }
+        return;
+    }
+    flushMotion(session);
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        // A key that holds the finger keeps it: the mouse then does nothing.
+        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
+            session.touchDown(toPoints(event.button.x, event.button.y))) {
+            mouseDown = true;
+            SDL_CaptureMouse(SDL_TRUE);
+            dirty = true;
+        }
+    } else if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
+        mouseDown = false;
+        SDL_CaptureMouse(SDL_FALSE);
+        session.touchUp(toPoints(event.button.x, event.button.y));
+        dirty = true;
+    }
+}
+
+void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& session) {
+    if (event.type == SDL_KEYUP) {
+        if (std::optional<HostKey> key = hostKeyOf(event.keysym)) {
+            session.keyUp(*key);
+            dirty = true;
+        }
+    } else if (isQuitShortcut(event.keysym)) {
+        closed = true;
+    } else if (std::optional<HostKey> key = pressedKey(event)) {
+        session.keyDown(*key);
+        dirty = true;
+    }
+}
+
+bool HostWindow::Impl::frameDue() const {
+    return frames == 0 || SDL_GetTicks() - lastFrame >= frameIntervalMs;
+}
+
+void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
+    SDL_Event event;
+    while (!closed && !frameDue()) {
+        Uint32 left = frameIntervalMs - (SDL_GetTicks() - lastFrame);
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(left)) != 0) {
+            handle(event, session);
+        }
+    }
+}
+
+void HostWindow::present(HostSession& /*session: the screen it drives is drawn*/) {
+    Impl& impl = *impl_;
+    SDL_Window* window = impl.window.get();
+    const UIScreenRef& screen = UIScreen::mainScreen();
+    CGSize points = screen->bounds().size;
+    if (impl.screenPoints.width > 0 &&
+        (points.width != impl.screenPoints.width || points.height != impl.screenPoints.height)) {
+        // The screen turned: so does the window, at the scale it shows the screen.
+        SDL_SetWindowSize(window, static_cast<int>(points.width * impl.viewport.scale),
+                          static_cast<int>(points.height * impl.viewport.scale));
+    }
+    impl.screenPoints = points;
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (!target) {
+        return;
+    }
+    impl.viewport = HostViewport::fit(points, target->w, target->h);
+    CGImageRef frame = CARenderLayerTree(screen->layer(), points, impl.viewport.scale);
+    impl.dirty = false;
+    if (!frame || sameBytes(impl.shownFrame, frame)) {
+        return; // nothing on screen changed
+    }
+    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(frame->bytes()), static_cast<int>(frame->width()),
+        static_cast<int>(frame->height()), 32, static_cast<int>(frame->bytesPerRow()),
+        SDL_PIXELFORMAT_ARGB8888));
+    if (!source) {
+        return;
+    }
+    SDL_FillRect(target, nullptr,
+                 SDL_MapRGB(target->format, letterboxGrey, letterboxGrey, letterboxGrey));
+    SDL_Rect from{0, 0, impl.viewport.width, impl.viewport.height};
+    SDL_Rect to{impl.viewport.x, impl.viewport.y, impl.viewport.width, impl.viewport.height};
+    SDL_BlitSurface(source.get(), &from, target, &to);
+    SDL_UpdateWindowSurface(window);
+    impl.shownFrame.assign(frame->bytes(), frame->bytes() + frame->bytesPerRow() * frame->height());
+    ++impl.frames;
+    impl.lastFrame = SDL_GetTicks();
+}
+
+bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, std::max(timeoutMs, 0)) != 0) {
+        impl_->handle(event, session);
+        while (SDL_PollEvent(&event) != 0) {
+            impl_->handle(event, session);
+        }
+    }
+    impl_->refreshClock();
+    if (impl_->dirty || impl_->pendingMotion || session.isAnimating()) {
+        impl_->collectUntilFrameDue(session);
+        impl_->flushMotion(session);
+    }
+    if (!impl_->closed && (impl_->dirty || session.isAnimating())) {
+        present(session);
+    }
+    return !impl_->closed;
+}
+
+int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& script,
+                    const std::string& scriptName) {
+    session.setChangeHandler([this] { impl_->dirty = true; });
+    std::size_t next = 0;
+    Uint32 due = SDL_GetTicks();
+    while (true) {
+        while (next < script.size() && SDL_TICKS_PASSED(SDL_GetTicks(), due)) {
+            const ScriptCommand& command = script[next++];
+            if (command.name == "wait") {
+                due = SDL_GetTicks() + static_cast<Uint32>(command.numbers[0]);
+                continue;
+            }
+            try {
+                if (command.name == "screenshot") {
+                    present(session);
+                    writePNG(windowPixels(), command.text, command.line);
+                    continue;
+                }
+                if (session.run(command) == HostSession::Step::quit) {
+                    return 0;
+                }
+            } catch (const ScriptError& error) {
+                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
+                             scriptName.c_str(), error.line(), error.what());
+                return 2;
+            } catch (const HostFailure& failure) {
+                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
+                             scriptName.c_str(), failure.line(), failure.what());
+                return 1;
+            }
+            present(session);
+        }
+        Uint32 now = SDL_GetTicks();
+        int timeout = 1000; // the status bar clock moves on
+        if (impl_->dirty || session.isAnimating()) {
+            timeout = 0;
+        } else if (next < script.size()) {
+            timeout =
+                SDL_TICKS_PASSED(now, due) ? 0 : std::min(timeout, static_cast<int>(due - now));
+        }
+        if (!processEvents(session, timeout)) {
+            return 0;
+        }
+    }
+}
