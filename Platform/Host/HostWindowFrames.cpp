@@ -202,12 +202,14 @@ bool HostWindow::Impl::frameDue() const {
 }
 
 void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
+    // Sleeping until the frame is due, then taking what came meanwhile in one go,
+    // wakes the process once a frame instead of once an event.
+    if (!frameDue()) {
+        SDL_Delay(frameIntervalMs - (SDL_GetTicks() - lastFrame));
+    }
     SDL_Event event;
-    while (!closed && !frameDue()) {
-        Uint32 left = frameIntervalMs - (SDL_GetTicks() - lastFrame);
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(left)) != 0) {
-            handle(event, session);
-        }
+    while (!closed && SDL_PollEvent(&event) != 0) {
+        handle(event, session);
     }
 }
 
@@ -227,9 +229,19 @@ void HostWindow::present(HostSession& /*session: the screen it drives is drawn*/
     if (!target) {
         return;
     }
-    impl.viewport = HostViewport::fit(points, target->w, target->h);
-    CGImageRef frame = CARenderLayerTree(screen->layer(), points, impl.viewport.scale);
+    HostViewport viewport = HostViewport::fit(points, target->w, target->h);
+    bool animating = CARendererHasRunningAnimations(screen->layer());
     impl.dirty = false;
+    // No layer changed since the last frame, which showed no animation's middle: the
+    // render would draw the same pixels.
+    if (!impl.shownFrame.empty() && viewport.scale == impl.viewport.scale &&
+        impl.renderedChanges == CALayerChangeCount() && !animating && !impl.renderedAnimation) {
+        return;
+    }
+    impl.viewport = viewport;
+    CGImageRef frame = CARenderLayerTree(screen->layer(), points, impl.viewport.scale);
+    impl.renderedChanges = CALayerChangeCount();
+    impl.renderedAnimation = animating;
     if (!frame || sameBytes(impl.shownFrame, frame)) {
         return; // nothing on screen changed
     }

@@ -46,6 +46,9 @@ struct HostWindow::Impl {
     CGSize screenPoints{0, 0};
     std::vector<std::uint8_t> shownFrame; // the last frame presented, to skip repeats
     std::size_t frames = 0;
+    // The layers' change count after the last render, and whether an animation ran in it.
+    std::uint64_t renderedChanges = 0;
+    bool renderedAnimation = false;
 
     bool dirty = true;
     bool closed = false;
