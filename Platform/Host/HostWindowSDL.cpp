@@ -67,26 +67,18 @@ bool onWayland() {
     return driver && std::strcmp(driver, "wayland") == 0;
 }
 
-// Pixels per window coordinate of a window already shown: Wayland's output scale.
-std::optional<int> waylandOutputScale(SDL_Window* window) {
-    if (!onWayland()) {
-        return std::nullopt;
-    }
-    int w = 0, h = 0, pw = 0, ph = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    SDL_GetWindowSizeInPixels(window, &pw, &ph);
-    return w > 0 && pw >= w ? std::optional<int>(pw / w) : std::nullopt;
-}
-
-int desktopScale(SDL_Window* window) {
-    if (std::optional<int> output = waylandOutputScale(window)) {
-        return HostDesktopScale(output, nullptr, std::nullopt);
+// On Wayland the compositor applies the output's scale to the whole window (SDL
+// 2.26 gives a window surface in the output's logical pixels), so one logical pixel
+// a point already shows the screen at the output's scale.
+int desktopScale() {
+    if (onWayland()) {
+        return HostDesktopScale(1, nullptr, std::nullopt);
     }
     const char* gdk = std::getenv("GDK_SCALE");
     if (gdk && *gdk) {
         return HostDesktopScale(std::nullopt, gdk, std::nullopt);
     }
-    return HostDesktopScale(std::nullopt, nullptr, onWayland() ? std::nullopt : HostXftDpi());
+    return HostDesktopScale(std::nullopt, nullptr, HostXftDpi());
 }
 
 // PRISMKEY_WINDOW_POSITION=X,Y places the window (scripts/run puts the two programs
@@ -133,30 +125,28 @@ std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
     int x = 0, y = 0;
     windowPosition(x, y);
     // Hidden until it has its final size, so that the desktop never shows it twice.
-    impl->window.reset(
-        SDL_CreateWindow(identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
-                         static_cast<int>(portraitScreen.height),
-                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
+    impl->window.reset(SDL_CreateWindow(
+        identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
+        static_cast<int>(portraitScreen.height), SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
     if (!impl->window) {
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
         return nullptr;
     }
     SDL_Window* window = impl->window.get();
     setIcon(window, identity.icon);
-    int outputScale = waylandOutputScale(window).value_or(1);
     SDL_Rect usable{};
     bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
     HostWindowScale chosen =
-        HostChooseWindowScale(scale, desktopScale(window), static_cast<int>(portraitScreen.width),
+        HostChooseWindowScale(scale, desktopScale(), static_cast<int>(portraitScreen.width),
                               static_cast<int>(portraitScreen.height),
-                              known ? std::optional<int>(usable.w * outputScale) : std::nullopt,
-                              known ? std::optional<int>(usable.h * outputScale) : std::nullopt);
+                              known ? std::optional<int>(usable.w) : std::nullopt,
+                              known ? std::optional<int>(usable.h) : std::nullopt);
     if (chosen.warning && warning) {
         *warning = *chosen.warning;
     }
     impl->scale = chosen.scale;
-    SDL_SetWindowSize(window, static_cast<int>(portraitScreen.width) * impl->scale / outputScale,
-                      static_cast<int>(portraitScreen.height) * impl->scale / outputScale);
+    SDL_SetWindowSize(window, static_cast<int>(portraitScreen.width) * impl->scale,
+                      static_cast<int>(portraitScreen.height) * impl->scale);
     if (x == SDL_WINDOWPOS_CENTERED) {
         SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
