@@ -4,7 +4,7 @@
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
 #include <Host/HostSingleInstance.h>
-#include <Host/HostWindow.h>
+#include <Host/HostWindowModule.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIImage.h>
 #include <UIKit/UIScreen.h>
@@ -142,15 +142,44 @@ std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgra
     return std::nullopt;
 }
 
+// The window, from the window library, closed when this goes.
+class OpenWindow {
+  public:
+    OpenWindow() = default;
+    OpenWindow(const OpenWindow&) = delete;
+    OpenWindow& operator=(const OpenWindow&) = delete;
+    ~OpenWindow() {
+        if (window_) {
+            module_->close(window_);
+        }
+    }
+    bool open(const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
+              std::string& warning) {
+        module_ = HostLoadWindowModule(error);
+        window_ = module_ ? module_->open(identity, scale, error, &warning) : nullptr;
+        return window_ != nullptr;
+    }
+    explicit operator bool() const { return window_ != nullptr; }
+    int scale() const { return module_->scale(window_); }
+    int run(HostSession& session, const std::vector<ScriptCommand>& script,
+            const std::string& name) {
+        return module_->run(window_, session, script, name);
+    }
+    void requestRaise() { module_->requestRaise(window_); }
+
+  private:
+    const HostWindowModule* module_ = nullptr;
+    HostWindow* window_ = nullptr;
+};
+
 // Opens the window unless the run is headless; a status when there is no display.
-std::optional<int> openWindow(const StartRequest& request, std::unique_ptr<HostWindow>& window) {
+std::optional<int> openWindow(const StartRequest& request, OpenWindow& window) {
     if (request.settings.headless) {
         return std::nullopt;
     }
     std::string error;
     std::string warning;
-    window = HostWindow::open(request.identity, request.settings.scale, error, &warning);
-    if (!window) {
+    if (!window.open(request.identity, request.settings.scale, error, warning)) {
         report(request.name, error);
         return 2;
     }
@@ -180,8 +209,8 @@ int runHeadless(HostSession& session, const StartRequest& request) {
 }
 
 // The screen's scale and the clock, the launch, then the window or the script.
-int launchAndRun(const StartRequest& request, const HostProgram& program, HostWindow* window) {
-    int scale = window ? window->scale() : request.settings.scale.value_or(1);
+int launchAndRun(const StartRequest& request, const HostProgram& program, OpenWindow& window) {
+    int scale = window ? window.scale() : request.settings.scale.value_or(1);
     if (window) {
         CAMediaTimeUseRealClock();
     }
@@ -194,7 +223,7 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     session.setCharacterKeys(program.characterKeys);
     session.setFocusHandler(program.focused);
     if (window) {
-        return window->run(session, request.script, scriptName(request.settings));
+        return window.run(session, request.script, scriptName(request.settings));
     }
     return runHeadless(session, request);
 }
@@ -226,15 +255,14 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {
         return *status;
     }
-    std::unique_ptr<HostWindow> window;
+    OpenWindow window;
     if (std::optional<int> status = openWindow(request, window)) {
         return *status;
     }
     if (instance) {
-        HostWindow* shown = window.get();
-        instance->setRaiseHandler([shown] { shown->requestRaise(); });
+        instance->setRaiseHandler([&window] { window.requestRaise(); });
     }
-    int status = launchAndRun(request, program, window.get());
+    int status = launchAndRun(request, program, window);
     if (instance) {
         instance->setRaiseHandler(nullptr);
     }
