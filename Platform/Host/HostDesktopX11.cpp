@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-std::optional<double> HostXftDpi() {
-    Display* display = XOpenDisplay(nullptr);
+std::optional<double> HostXftDpi(void* xDisplay) {
+    auto* display = static_cast<Display*>(xDisplay);
     if (!display) {
         return std::nullopt;
     }
@@ -23,6 +23,5 @@ std::optional<double> HostXftDpi() {
             }
         }
     }
-    XCloseDisplay(display);
     return dpi;
 }

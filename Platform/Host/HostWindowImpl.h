@@ -72,5 +72,6 @@ struct HostWindow::Impl {
     void collectUntilFrameDue(HostSession& session);
 };
 
-// The X server's Xft.dpi resource, when one is set (HostDesktopX11.cpp).
-std::optional<double> HostXftDpi();
+// The Xft.dpi resource of the X server behind `xDisplay` (an Xlib Display, SDL's own
+// connection), when one is set (HostDesktopX11.cpp).
+std::optional<double> HostXftDpi(void* xDisplay);

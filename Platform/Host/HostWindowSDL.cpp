@@ -1,6 +1,8 @@
 // Opening the window: its names and icon, its scale and size, and what it shows.
 #include <Host/HostWindowImpl.h>
 
+#include <SDL2/SDL_syswm.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,7 +72,7 @@ bool onWayland() {
 // On Wayland the compositor applies the output's scale to the whole window (SDL
 // 2.26 gives a window surface in the output's logical pixels), so one logical pixel
 // a point already shows the screen at the output's scale.
-int desktopScale() {
+int desktopScale(SDL_Window* window) {
     if (onWayland()) {
         return HostDesktopScale(1, nullptr, std::nullopt);
     }
@@ -78,7 +80,12 @@ int desktopScale() {
     if (gdk && *gdk) {
         return HostDesktopScale(std::nullopt, gdk, std::nullopt);
     }
-    return HostDesktopScale(std::nullopt, nullptr, HostXftDpi());
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    void* display = SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11
+                        ? static_cast<void*>(info.info.x11.display)
+                        : nullptr;
+    return HostDesktopScale(std::nullopt, nullptr, HostXftDpi(display));
 }
 
 // PRISMKEY_WINDOW_POSITION=X,Y places the window (scripts/run puts the two programs
@@ -137,7 +144,7 @@ std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
     SDL_Rect usable{};
     bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
     HostWindowScale chosen =
-        HostChooseWindowScale(scale, desktopScale(), static_cast<int>(portraitScreen.width),
+        HostChooseWindowScale(scale, desktopScale(window), static_cast<int>(portraitScreen.width),
                               static_cast<int>(portraitScreen.height),
                               known ? std::optional<int>(usable.w) : std::nullopt,
                               known ? std::optional<int>(usable.h) : std::nullopt);
