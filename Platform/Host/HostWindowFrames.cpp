@@ -236,6 +236,7 @@ void HostWindow::present(HostSession& /*session: the screen it drives is drawn*/
     // render would draw the same pixels.
     if (!impl.shownFrame.empty() && viewport.scale == impl.viewport.scale &&
         impl.renderedChanges == CALayerChangeCount() && !animating && !impl.renderedAnimation) {
+        impl.lastFrame = SDL_GetTicks(); // input keeps to the frame rhythm all the same
         return;
     }
     impl.viewport = viewport;
