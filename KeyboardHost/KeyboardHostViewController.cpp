@@ -32,3 +32,10 @@ std::optional<CGPoint> KeyboardHostViewController::screenPointOfKey(char charact
     CGRect bounds = key->bounds();
     return key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
 }
+
+void KeyboardHostViewController::keyboardShown() {
+    if (hostView_) {
+        hostView_->setNeedsLayout();
+        hostView_->layoutIfNeeded();
+    }
+}

@@ -18,6 +18,10 @@ class KeyboardHostViewController : public UIViewController {
     UIPeripheralHostView* hostView() const { return hostView_.get(); }
     // Types `character` as if its key had been tapped.
     void typeCharacter(char character);
+    // The keyboard is shown again (the window gained focus): its host view lays
+    // itself out again, as a keyboard coming on screen does, so a tint saved
+    // meanwhile shows without typing.
+    void keyboardShown();
     // The centre of the key that types `character`, in screen points; none when the
     // keyboard has no such key.
     std::optional<CGPoint> screenPointOfKey(char character) const;

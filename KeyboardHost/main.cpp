@@ -104,6 +104,9 @@ void choosePluginFolder(const std::string& folder) {
 HostProgram keyboardHostProgram() {
     HostProgram program;
     program.name = "keyboard-host";
+    // As io.prismkey.KeyboardHost.desktop names it.
+    program.title = "Prismkey Keyboard Host";
+    program.applicationId = "io.prismkey.KeyboardHost";
     program.summary = "the keyboard-hosting process: a text field and the keyboard, with the "
                       "device root's plug-ins loaded";
     program.options.push_back({"--plugins", "DIR",
@@ -123,6 +126,11 @@ HostProgram keyboardHostProgram() {
     program.characterKeys = keyPoint;
     program.beforeRun = beforeRun;
     program.launch = launch;
+    program.focused = [] {
+        if (state().controller) {
+            state().controller->keyboardShown();
+        }
+    };
     return program;
 }
 

@@ -10,6 +10,7 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication*,
                                                            const std::shared_ptr<NSDictionary>&) {
     setWindow(std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds()));
     auto settings = std::make_shared<HVDefaultColorViewController>();
+    settings_ = settings;
     auto navigation = UINavigationController::initWithRootViewController(settings);
     window_->setRootViewController(navigation);
     // The screen must hold its start colour before it builds its view, which happens
@@ -18,4 +19,10 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication*,
     window_->setBackgroundColor(UIColor::whiteColor());
     window_->makeKeyAndVisible();
     return true;
+}
+
+void AppDelegate::applicationDidBecomeActive(UIApplication*) {
+    if (std::shared_ptr<HVDefaultColorViewController> settings = settings_.lock()) {
+        settings->refreshFromPreferences();
+    }
 }

@@ -93,6 +93,12 @@ void HVDefaultColorViewController::showOnState(bool on) {
     saveButton_->setEnabled(on);
 }
 
+void HVDefaultColorViewController::refreshFromPreferences() {
+    if (toggleButton_) {
+        showOnState(TintPreferences::isOpen());
+    }
+}
+
 void HVDefaultColorViewController::swithButton() {
     TintPreferences::ToggleResult result = TintPreferences::toggleOpen();
     if (!result.write.succeeded()) {

@@ -39,6 +39,9 @@ class HVDefaultColorViewController : public UIViewController, public UIAlertView
     void saveSetting();
     void showTips();
     void pickerChanged(HVColorPicker* picker);
+    // Reads the preferences file again and shows its on/off state (another window of
+    // the device may have changed it). Nothing before the view is built.
+    void refreshFromPreferences();
 
     CGSize contentSizeForViewInPopover() const override { return {320, 416}; }
     bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation) override { return true; }

@@ -15,7 +15,7 @@ include_guard(GLOBAL)
 
 set(PRISMKEY_INSTALL_LIBDIR lib/prismkey)
 set(PRISMKEY_PLATFORM_LIBRARIES PlatformRuntime PlatformSubstrateLoader PlatformFoundation
-  PlatformCoreGraphics PlatformQuartzCore PlatformUIKit PlatformHost)
+  PlatformCoreGraphics PlatformQuartzCore PlatformUIKit PlatformHost PlatformHostWindow)
 
 install(TARGETS PrismkeyFree keyboard-host RUNTIME DESTINATION bin)
 install(TARGETS ${PRISMKEY_PLATFORM_LIBRARIES} LIBRARY DESTINATION ${PRISMKEY_INSTALL_LIBDIR})

@@ -6,7 +6,7 @@
 namespace {
 
 int runApplication(int argc, char** argv, const UIApplicationLaunch& launch) {
-    HostProgram program;
+    HostProgram program = HostApplicationProgram();
     program.launch = launch;
     return HostRun(argc, argv, program);
 }
@@ -17,3 +17,8 @@ int runApplication(int argc, char** argv, const UIApplicationLaunch& launch) {
 }();
 
 } // namespace
+
+HostProgram& HostApplicationProgram() {
+    static HostProgram program;
+    return program;
+}

@@ -84,8 +84,12 @@ void applyRoot(HostSettings& settings, const std::string& value) {
 }
 
 void applyScale(HostSettings& settings, const std::string& value) {
+    if (value == "auto") {
+        settings.scale.reset(); // the desktop's, in a window; 1 headless
+        return;
+    }
     if (value != "1" && value != "2") {
-        throw HostUsageError("--scale must be 1 or 2, not " + HostQuotedInput(value));
+        throw HostUsageError("--scale must be 1 or 2 (or auto), not " + HostQuotedInput(value));
     }
     settings.scale = value == "1" ? 1 : 2;
 }
@@ -100,7 +104,9 @@ void applyEvents(HostSettings& settings, const std::string& value) {
 constexpr SharedOption sharedOptions[] = {
     {"--root", "DIR", "device root (default ${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device)",
      applyRoot},
-    {"--scale", "N", "1 or 2 pixels per point (default 2 in a window, 1 headless)", applyScale},
+    {"--scale", "N",
+     "auto, 1 or 2 pixels per point (default auto in a window: the desktop's; 1 headless)",
+     applyScale},
     {"--headless", "", "no window: run the event script on a virtual clock, then exit",
      [](HostSettings& settings, const std::string&) { settings.headless = true; }},
     {"--events", "FILE", "event script, one command a line (\"-\" for standard input)",

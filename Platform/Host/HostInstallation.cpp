@@ -7,9 +7,9 @@ HostInstallation HostInstallation::forProgram(const std::filesystem::path& progr
     std::error_code error;
     if (std::filesystem::is_directory(top / "share" / "prismkey", error)) {
         return {top / "share" / "prismkey" / "Resources",
-                top / "lib" / "prismkey" / "DynamicLibraries"};
+                top / "lib" / "prismkey" / "DynamicLibraries", top / "share" / "icons"};
     }
-    return {top / "Resources", top / "DynamicLibraries"};
+    return {top / "Resources", top / "DynamicLibraries", top / "icons"};
 }
 
 HostInstallation HostInstallation::current() {

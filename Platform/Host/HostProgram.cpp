@@ -1,11 +1,11 @@
 #include <Host/HostProgram.h>
 
 #include <Foundation/NSFileManager.h>
-#include <Host/HostAccessibilityBridge.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
 #include <Host/HostQuotedInput.h>
-#include <Host/HostWindow.h>
+#include <Host/HostSingleInstance.h>
+#include <Host/HostWindowModule.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIImage.h>
 #include <UIKit/UIScreen.h>
@@ -90,6 +90,7 @@ std::string lineError(const std::string& script, std::size_t line, const char* w
 // What the command line asked for, with the script read and checked.
 struct StartRequest {
     std::string name;
+    HostWindowIdentity identity;
     HostSettings settings;
     std::vector<ScriptCommand> script;
 };
@@ -124,7 +125,7 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
 }
 
 // The device root and the application's images; false when the root cannot be used.
-bool prepareFiles(const StartRequest& request) {
+bool prepareFiles(StartRequest& request) {
     NSFileManager::setDeviceRoot(request.settings.root ? *request.settings.root
                                                        : NSFileManager::defaultDeviceRoot());
     HostInstallation installation = HostInstallation::current();
@@ -144,19 +145,72 @@ bool prepareFiles(const StartRequest& request) {
         report(request.name, problem);
     }
     UIImage::setResourceDirectory(installation.resources);
+    request.identity.icon = request.identity.applicationId.empty()
+                                ? std::filesystem::path()
+                                : installation.icons / "hicolor" / "64x64" / "apps" /
+                                      (request.identity.applicationId + ".png");
     return true;
 }
 
+// A second window of a single-window program in the same device root: the first is
+// asked to come to the front and this run ends (status 0).
+std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgram& program,
+                                   std::unique_ptr<HostSingleInstance>& instance) {
+    if (!program.singleWindow || request.settings.headless) {
+        return std::nullopt;
+    }
+    HostSingleInstance::Claim claim = HostSingleInstance::Claim::unknown;
+    instance = HostSingleInstance::claim(NSFileManager::hostPath("/"), request.name, claim);
+    if (claim == HostSingleInstance::Claim::another) {
+        report(request.name, "already open for this device root; brought its window to the front");
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// The window, from the window library, closed when this goes.
+class OpenWindow {
+  public:
+    OpenWindow() = default;
+    OpenWindow(const OpenWindow&) = delete;
+    OpenWindow& operator=(const OpenWindow&) = delete;
+    ~OpenWindow() {
+        if (window_) {
+            module_->close(window_);
+        }
+    }
+    bool open(const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
+              std::string& warning) {
+        module_ = HostLoadWindowModule(error);
+        window_ = module_ ? module_->open(identity, scale, error, &warning) : nullptr;
+        return window_ != nullptr;
+    }
+    explicit operator bool() const { return window_ != nullptr; }
+    int scale() const { return module_->scale(window_); }
+    int run(HostSession& session, const std::vector<ScriptCommand>& script,
+            const std::string& scriptName, const std::string& applicationName) {
+        return module_->run(window_, session, script, scriptName, applicationName);
+    }
+    void requestRaise() { module_->requestRaise(window_); }
+
+  private:
+    const HostWindowModule* module_ = nullptr;
+    HostWindow* window_ = nullptr;
+};
+
 // Opens the window unless the run is headless; a status when there is no display.
-std::optional<int> openWindow(const StartRequest& request, std::unique_ptr<HostWindow>& window) {
+std::optional<int> openWindow(const StartRequest& request, OpenWindow& window) {
     if (request.settings.headless) {
         return std::nullopt;
     }
     std::string error;
-    window = HostWindow::open(request.name, request.settings.scale, error);
-    if (!window) {
+    std::string warning;
+    if (!window.open(request.identity, request.settings.scale, error, warning)) {
         report(request.name, error);
         return 2;
+    }
+    if (!warning.empty()) {
+        report(request.name, warning);
     }
     return std::nullopt;
 }
@@ -180,42 +234,9 @@ int runHeadless(HostSession& session, const StartRequest& request) {
     return 0;
 }
 
-// The desktop bridge where an accessibility bus runs: it works through the window's
-// loop, placing elements by the window and tapping through the session. It looks
-// for the bus only once the first frame is up, so that the look costs start-up
-// nothing; where there is none, the loop carries on as if it had never looked.
-void attachBridge(const std::string& name, HostWindow& window, HostSession& session) {
-    HostAccessibilityBridgeHooks hooks;
-    hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
-    hooks.desktopRect = [&window](CGRect points) {
-        CGRect rect = window.windowRectOf(points);
-        CGPoint origin = window.desktopOrigin();
-        rect.origin.x += origin.x;
-        rect.origin.y += origin.y;
-        return rect;
-    };
-    hooks.tap = [&session](CGPoint point) { session.tap(point); };
-    hooks.x11Display = window.x11Display();
-    struct Deferred {
-        int turns = 0;
-        std::unique_ptr<HostAccessibilityBridge> bridge;
-    };
-    auto deferred = std::make_shared<Deferred>();
-    window.setIdleHandler([deferred, name, hooks](bool& changedScreen) mutable {
-        if (deferred->bridge) {
-            return deferred->bridge->service(changedScreen);
-        }
-        // The first turn draws the first frame; the second looks for the bus.
-        if (++deferred->turns == 2) {
-            deferred->bridge = HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
-        }
-        return deferred->turns < 2 ? 0 : 1000;
-    });
-}
-
 // The screen's scale and the clock, the launch, then the window or the script.
-int launchAndRun(const StartRequest& request, const HostProgram& program, HostWindow* window) {
-    int scale = window ? window->scale() : request.settings.scale.value_or(1);
+int launchAndRun(const StartRequest& request, const HostProgram& program, OpenWindow& window) {
+    int scale = window ? window.scale() : request.settings.scale.value_or(1);
     if (window) {
         CAMediaTimeUseRealClock();
     }
@@ -226,11 +247,9 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, HostWi
     }
     HostSession session(static_cast<CGFloat>(scale), program.commands);
     session.setCharacterKeys(program.characterKeys);
+    session.setFocusHandler(program.focused);
     if (window) {
-        attachBridge(request.name, *window, session);
-        int status = window->run(session, request.script, scriptName(request.settings));
-        window->setIdleHandler({}); // the bridge goes before the session
-        return status;
+        return window.run(session, request.script, scriptName(request.settings), request.name);
     }
     return runHeadless(session, request);
 }
@@ -243,6 +262,8 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (request.name.empty()) {
         request.name = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "program";
     }
+    request.identity.title = program.title.empty() ? request.name : program.title;
+    request.identity.applicationId = program.applicationId;
     if (std::optional<int> status = readStartRequest(argc, argv, program, request)) {
         return *status;
     }
@@ -256,9 +277,20 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
             return *status;
         }
     }
-    std::unique_ptr<HostWindow> window;
+    std::unique_ptr<HostSingleInstance> instance;
+    if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {
+        return *status;
+    }
+    OpenWindow window;
     if (std::optional<int> status = openWindow(request, window)) {
         return *status;
     }
-    return launchAndRun(request, program, window.get());
+    if (instance) {
+        instance->setRaiseHandler([&window] { window.requestRaise(); });
+    }
+    int status = launchAndRun(request, program, window);
+    if (instance) {
+        instance->setRaiseHandler(nullptr);
+    }
+    return status;
 }

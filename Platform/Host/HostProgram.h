@@ -22,8 +22,16 @@
 #include <vector>
 
 struct HostProgram {
-    // The window title and the name in messages; by default the program's file name.
+    // The name in messages; by default the program's file name.
     std::string name;
+    // As the program's desktop entry names it: the window title (its Name; by default
+    // `name`) and the application id (the desktop file's id), which also names the
+    // shipped icon.
+    std::string title;
+    std::string applicationId;
+    // One window per device root: a second window start brings the first to the front
+    // and ends with status 0.
+    bool singleWindow = false;
     // One line for --help.
     std::string summary;
     std::vector<HostOption> options;
@@ -35,6 +43,13 @@ struct HostProgram {
     std::function<std::optional<int>(const HostSettings& settings)> beforeRun;
     // Builds the application (windows, controllers). False: launching failed.
     std::function<bool()> launch;
+    // The window gained focus (or the script said `focus`), after the application's
+    // delegate heard that it became active.
+    std::function<void()> focused;
 };
 
 int HostRun(int argc, char** argv, const HostProgram& program);
+
+// The program that UIApplicationMain runs (its launch is the application's): a
+// program sets its names here before calling UIApplicationMain.
+HostProgram& HostApplicationProgram();

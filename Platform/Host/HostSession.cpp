@@ -29,6 +29,7 @@ HostSession::HostSession(CGFloat scale, std::vector<HostScriptCommand> programCo
 
 std::vector<ScriptCommandSyntax> HostSession::scriptSyntax() const {
     std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
+    syntax.push_back({"focus", {}, "focus", {}, "the window gains focus (as when switched to)"});
     for (const HostScriptCommand& command : programCommands_) {
         syntax.push_back(command.syntax);
     }
@@ -225,6 +226,14 @@ void HostSession::releaseKeys() {
     }
 }
 
+void HostSession::focus() {
+    application().becomeActive();
+    if (focusHandler_) {
+        focusHandler_();
+    }
+    changed();
+}
+
 bool HostSession::rotate(bool landscape) {
     bool turned = application().rotateToInterfaceOrientation(
         landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
@@ -330,6 +339,8 @@ HostSession::Step HostSession::run(const ScriptCommand& command) {
         std::string line = HostAccessibilityStateJSON() + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
+    } else if (name == "focus") {
+        focus();
     } else if (name == "quit") {
         return Step::quit;
     } else {

@@ -76,6 +76,11 @@ class HostSession {
     // Lifts a finger that a key holds down (the window lost the keyboard).
     void releaseKeys();
 
+    // The window gained focus (the `focus` command headless): the application becomes
+    // active, then the program's focus handler runs.
+    void focus();
+    void setFocusHandler(std::function<void()> handler) { focusHandler_ = std::move(handler); }
+
     // Presses the button titled `title` on the alert that is up; throws
     // std::runtime_error saying what was there instead.
     void pressAlertButton(const std::string& title);
@@ -114,4 +119,5 @@ class HostSession {
     CGPoint heldKeyPoint_{};
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
+    std::function<void()> focusHandler_;
 };

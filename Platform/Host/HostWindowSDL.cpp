@@ -1,56 +1,22 @@
-#include <Host/HostWindow.h>
+// Opening the window: its names and icon, its scale and size, and what it shows.
+#include <Host/HostWindowImpl.h>
 
-#include <Host/HostSession.h>
-#include <UIKit/UIApplication.h>
 #include <UIKit/UIPasteboard.h>
 
-#include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <cstring>
 
 namespace {
 
-struct WindowDeleter {
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
+constexpr CGSize portraitScreen{320, 480};
+
 struct SurfaceDeleter {
     void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 };
-using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-// SDL's video subsystem for as long as a window is open.
-struct VideoSubsystem {
-    VideoSubsystem() = default;
-    VideoSubsystem(const VideoSubsystem&) = delete;
-    VideoSubsystem& operator=(const VideoSubsystem&) = delete;
-    ~VideoSubsystem() {
-        if (started) {
-            // SDL_Quit, not only the video subsystem: it also closes SDL's D-Bus
-            // connection, which would otherwise stay allocated until exit.
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            SDL_Quit();
-        }
-    }
-    bool started = false;
-};
-
-constexpr Uint32 frameIntervalMs = 16; // 60 frames a second at most
-constexpr int portraitWidth = 320;
-constexpr int portraitHeight = 480;
-
-std::string clockText() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
-    return text;
-}
 
 bool displayIsNamed() {
     const char* x11 = std::getenv("DISPLAY");
@@ -58,122 +24,76 @@ bool displayIsNamed() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-unsigned hostModifiersOf(Uint16 mod) {
-    unsigned modifiers = 0;
-    if ((mod & KMOD_SHIFT) != 0) {
-        modifiers |= HostKey::shift;
+// SDL reads the window class (X11) and app id (Wayland) from the environment as its
+// video starts; ours are set for that moment only, so that children do not inherit them.
+class ApplicationIdEnvironment {
+  public:
+    explicit ApplicationIdEnvironment(const std::string& id) {
+        if (!id.empty()) {
+            setenv("SDL_VIDEO_X11_WMCLASS", id.c_str(), 1);
+            setenv("SDL_VIDEO_WAYLAND_WMCLASS", id.c_str(), 1);
+            set_ = true;
+        }
     }
-    if ((mod & KMOD_CTRL) != 0) {
-        modifiers |= HostKey::control;
+    ~ApplicationIdEnvironment() {
+        if (set_) {
+            unsetenv("SDL_VIDEO_X11_WMCLASS");
+            unsetenv("SDL_VIDEO_WAYLAND_WMCLASS");
+        }
     }
-    return modifiers;
-}
+    ApplicationIdEnvironment(const ApplicationIdEnvironment&) = delete;
+    ApplicationIdEnvironment& operator=(const ApplicationIdEnvironment&) = delete;
 
-// The key a keyboard event names, with Shift and Ctrl as held.
-std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
-    SDL_Keycode code = keysym.sym;
-    std::optional<HostKey> key;
-    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
-        code == SDLK_SPACE) {
-        key = HostKey::of(static_cast<char>(code));
-    }
-    using K = HostKey::Kind;
-    switch (code) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        key = HostKey{K::returnKey, 0};
-        break;
-    case SDLK_ESCAPE:
-        key = HostKey{K::escape, 0};
-        break;
-    case SDLK_TAB:
-        key = HostKey{K::tab, 0};
-        break;
-    case SDLK_BACKSPACE:
-        key = HostKey{K::backSpace, 0};
-        break;
-    case SDLK_LEFT:
-        key = HostKey{K::left, 0};
-        break;
-    case SDLK_RIGHT:
-        key = HostKey{K::right, 0};
-        break;
-    case SDLK_UP:
-        key = HostKey{K::up, 0};
-        break;
-    case SDLK_DOWN:
-        key = HostKey{K::down, 0};
-        break;
-    default:
-        break;
-    }
-    if (key) {
-        key->modifiers = hostModifiersOf(keysym.mod);
-    }
-    return key;
-}
-
-bool isQuitShortcut(const SDL_Keysym& keysym) {
-    return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
-}
-
-// Alt and the system key make shortcuts of the desktop's, not ours.
-std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
-    if ((event.keysym.mod & (KMOD_ALT | KMOD_GUI)) != 0) {
-        return std::nullopt;
-    }
-    return hostKeyOf(event.keysym);
-}
-
-} // namespace
-
-struct HostWindow::Impl {
-    VideoSubsystem video;
-    WindowPtr window;
-    int scale = 2;
-    bool dirty = true;
-    bool closed = false;
-    bool mouseDown = false;
-    Uint32 lastFrame = 0;
-    std::string lastClock;
-    std::function<int(bool&)> idle;
-
-    CGPoint toPoints(int x, int y) const {
-        return {static_cast<CGFloat>(x) / static_cast<CGFloat>(scale),
-                static_cast<CGFloat>(y) / static_cast<CGFloat>(scale)};
-    }
-    void handle(const SDL_Event& event, HostSession& session);
-    void handleMouse(const SDL_Event& event, HostSession& session);
-    void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
-    void refreshClock();
-    bool waitEvent(SDL_Event& event, int timeoutMs);
+  private:
+    bool set_ = false;
 };
 
-std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::optional<int> scale,
-                                             std::string& error) {
-    if (!displayIsNamed()) {
-        error = "no display available (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                "use --headless with --events to run without one";
-        return nullptr;
+void setIcon(SDL_Window* window, const std::filesystem::path& path) {
+    if (path.empty()) {
+        return;
     }
-    auto impl = std::make_unique<Impl>();
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = std::string("no display available (") + SDL_GetError() +
-                "); use --headless with --events to run without one";
-        return nullptr;
+    CGImageRef icon = CGImageCreateWithPNGFile(path);
+    if (!icon) {
+        return;
     }
-    impl->video.started = true;
-    impl->scale = scale.value_or(2);
-    SDL_Rect usable{};
-    if (!scale && SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0 &&
-        usable.h < portraitHeight * 2) {
-        impl->scale = 1; // a small display: the doubled screen would not fit
+    // CGImage rows are premultiplied ARGB in native order, as SDL's ARGB8888.
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(icon->bytes()), static_cast<int>(icon->width()),
+        static_cast<int>(icon->height()), 32, static_cast<int>(icon->bytesPerRow()),
+        SDL_PIXELFORMAT_ARGB8888));
+    if (surface) {
+        SDL_SetWindowIcon(window, surface.get());
     }
-    // PRISMKEY_WINDOW_POSITION=X,Y places the window, so that scripts/run can put the
-    // two programs side by side; otherwise it is centred.
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+}
+
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "wayland") == 0;
+}
+
+// On Wayland the compositor applies the output's scale to the whole window (SDL
+// 2.26 gives a window surface in the output's logical pixels), so one logical pixel
+// a point already shows the screen at the output's scale.
+int desktopScale(SDL_Window* window) {
+    if (onWayland()) {
+        return HostDesktopScale(1, nullptr, std::nullopt);
+    }
+    const char* gdk = std::getenv("GDK_SCALE");
+    if (gdk && *gdk) {
+        return HostDesktopScale(std::nullopt, gdk, std::nullopt);
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    void* display = SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11
+                        ? static_cast<void*>(info.info.x11.display)
+                        : nullptr;
+    return HostDesktopScale(std::nullopt, nullptr, HostXftDpi(display));
+}
+
+// PRISMKEY_WINDOW_POSITION=X,Y places the window (scripts/run puts the two programs
+// side by side with it); otherwise it is centred.
+void windowPosition(int& x, int& y) {
+    x = y = SDL_WINDOWPOS_CENTERED;
     if (const char* position = std::getenv("PRISMKEY_WINDOW_POSITION")) {
         int px = 0, py = 0;
         if (std::sscanf(position, "%d,%d", &px, &py) == 2) {
@@ -181,13 +101,10 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
             y = py;
         }
     }
-    impl->window.reset(SDL_CreateWindow(title.c_str(), x, y, portraitWidth * impl->scale,
-                                        portraitHeight * impl->scale, SDL_WINDOW_SHOWN));
-    if (!impl->window) {
-        error = std::string("cannot open a window (") + SDL_GetError() + ")";
-        return nullptr;
-    }
-    // While the window is open, the general pasteboard is the desktop's clipboard.
+}
+
+// While the window is open, the general pasteboard is the desktop's clipboard.
+void useDesktopClipboard() {
     UIPasteboard::generalPasteboard()->setBackend(
         {[](const std::string& text) { SDL_SetClipboardText(text.c_str()); },
          []() -> std::optional<std::string> {
@@ -199,6 +116,70 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
              SDL_free(text);
              return copy;
          }});
+}
+
+} // namespace
+
+std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::optional<int> scale,
+                                             std::string& error) {
+    return open(HostWindowIdentity{title, {}, {}}, scale, error);
+}
+
+std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
+                                             std::optional<int> scale, std::string& error,
+                                             std::string* warning) {
+    if (!displayIsNamed()) {
+        error = "no display available (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                "use --headless with --events to run without one";
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    {
+        ApplicationIdEnvironment id(identity.applicationId);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            error = std::string("no display available (") + SDL_GetError() +
+                    "); use --headless with --events to run without one";
+            return nullptr;
+        }
+    }
+    impl->video.started = true;
+    impl->raiseEvent = SDL_RegisterEvents(1);
+    int x = 0, y = 0;
+    windowPosition(x, y);
+    // Hidden until it has its final size, so that the desktop never shows it twice.
+    impl->window.reset(SDL_CreateWindow(
+        identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
+        static_cast<int>(portraitScreen.height), SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
+    if (!impl->window) {
+        error = std::string("cannot open a window (") + SDL_GetError() + ")";
+        return nullptr;
+    }
+    SDL_Window* window = impl->window.get();
+    setIcon(window, identity.icon);
+    SDL_Rect usable{};
+    bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
+    HostWindowScale chosen =
+        HostChooseWindowScale(scale, desktopScale(window), static_cast<int>(portraitScreen.width),
+                              static_cast<int>(portraitScreen.height),
+                              known ? std::optional<int>(usable.w) : std::nullopt,
+                              known ? std::optional<int>(usable.h) : std::nullopt);
+    if (chosen.warning && warning) {
+        *warning = *chosen.warning;
+    }
+    impl->scale = chosen.scale;
+    SDL_SetWindowSize(window, static_cast<int>(portraitScreen.width) * impl->scale,
+                      static_cast<int>(portraitScreen.height) * impl->scale);
+    if (x == SDL_WINDOWPOS_CENTERED) {
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) {
+        impl->frameIntervalMs = static_cast<Uint32>(1000 / mode.refresh_rate);
+    }
+    SDL_ShowWindow(window);
+    useDesktopClipboard();
     return std::unique_ptr<HostWindow>(new HostWindow(std::move(impl)));
 }
 
@@ -212,8 +193,27 @@ int HostWindow::scale() const {
     return impl_->scale;
 }
 
+std::string HostWindow::driver() const {
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
 std::string HostWindow::title() const {
     return SDL_GetWindowTitle(impl_->window.get());
+}
+
+std::size_t HostWindow::framesPresented() const {
+    return impl_->frames;
+}
+
+void HostWindow::requestRaise() {
+    SDL_Event event{};
+    event.type = impl_->raiseEvent;
+    SDL_PushEvent(&event);
+}
+
+void HostWindow::resize(int width, int height) {
+    SDL_SetWindowSize(impl_->window.get(), width, height);
 }
 
 void HostWindow::setIdleHandler(std::function<int(bool& changedScreen)> handler) {
@@ -226,9 +226,13 @@ CGPoint HostWindow::desktopOrigin() const {
     return {static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
 }
 
+// Through the letterbox: the screen sits at the viewport's corner, at its scale.
 CGRect HostWindow::windowRectOf(CGRect points) const {
-    auto scale = static_cast<CGFloat>(impl_->scale);
-    return {{points.origin.x * scale, points.origin.y * scale},
+    const HostViewport& viewport = impl_->viewport;
+    auto ratio = static_cast<CGFloat>(impl_->pixelRatio());
+    CGFloat scale = viewport.scale / ratio;
+    return {{static_cast<CGFloat>(viewport.x) / ratio + points.origin.x * scale,
+             static_cast<CGFloat>(viewport.y) / ratio + points.origin.y * scale},
             {points.size.width * scale, points.size.height * scale}};
 }
 
@@ -242,106 +246,16 @@ void* HostWindow::x11Display() const {
     return info.info.x11.display;
 }
 
-void HostWindow::Impl::refreshClock() {
-    std::string text = clockText();
-    if (text != lastClock) {
-        lastClock = text;
-        UIApplication::sharedApplication()->setStatusBarClockText(text);
-        dirty = true;
-    }
+double HostWindow::Impl::pixelRatio() const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.get(), &w, &h);
+    SDL_Surface* surface = SDL_GetWindowSurface(window.get());
+    return surface && w > 0 ? static_cast<double>(surface->w) / w : 1.0;
 }
 
-void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
-    switch (event.type) {
-    case SDL_QUIT:
-        closed = true;
-        break;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-            closed = true;
-        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            if (mouseDown) {
-                mouseDown = false;
-                SDL_CaptureMouse(SDL_FALSE);
-                session.touchCancel();
-            }
-            session.releaseKeys();
-        }
-        dirty = true;
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONUP:
-        handleMouse(event, session);
-        break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        handleKey(event.key, session);
-        break;
-    default:
-        break;
-    }
-}
-
-void HostWindow::Impl::handleMouse(const SDL_Event& event, HostSession& session) {
-    if (event.type == SDL_MOUSEBUTTONDOWN) {
-        // A key that holds the finger keeps it: the mouse then does nothing.
-        if (event.button.button == SDL_BUTTON_LEFT && !mouseDown &&
-            session.touchDown(toPoints(event.button.x, event.button.y))) {
-            mouseDown = true;
-            SDL_CaptureMouse(SDL_TRUE);
-            dirty = true;
-        }
-    } else if (event.type == SDL_MOUSEMOTION) {
-        if (mouseDown) {
-            session.touchMove(toPoints(event.motion.x, event.motion.y));
-            dirty = true;
-        }
-    } else if (event.button.button == SDL_BUTTON_LEFT && mouseDown) {
-        mouseDown = false;
-        SDL_CaptureMouse(SDL_FALSE);
-        session.touchUp(toPoints(event.button.x, event.button.y));
-        dirty = true;
-    }
-}
-
-void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& session) {
-    if (event.type == SDL_KEYUP) {
-        if (std::optional<HostKey> key = hostKeyOf(event.keysym)) {
-            session.keyUp(*key);
-            dirty = true;
-        }
-    } else if (isQuitShortcut(event.keysym)) {
-        closed = true;
-    } else if (std::optional<HostKey> key = pressedKey(event)) {
-        session.keyDown(*key, event.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
-        dirty = true;
-    }
-}
-
-void HostWindow::present(HostSession& session) {
-    CGImageRef frame = session.renderFrame();
-    if (!frame) {
-        return;
-    }
-    SDL_Window* window = impl_->window.get();
-    int width = static_cast<int>(frame->width()), height = static_cast<int>(frame->height());
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
-    if (windowWidth != width || windowHeight != height) {
-        SDL_SetWindowSize(window, width, height); // the screen turned
-    }
-    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(frame->bytes()), width, height, 32,
-        static_cast<int>(frame->bytesPerRow()), SDL_PIXELFORMAT_ARGB8888));
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    if (!source || !target) {
-        return;
-    }
-    SDL_BlitSurface(source.get(), nullptr, target, nullptr);
-    SDL_UpdateWindowSurface(window);
-    impl_->dirty = false;
-    impl_->lastFrame = SDL_GetTicks();
+CGPoint HostWindow::Impl::toPoints(int x, int y) const {
+    double ratio = pixelRatio();
+    return viewport.toPoints(x * ratio, y * ratio);
 }
 
 CGImageRef HostWindow::windowPixels() const {
@@ -365,84 +279,5 @@ CGImageRef HostWindow::windowPixels() const {
         }
     }
     SDL_UnlockSurface(converted.get());
-    return CGImageCreateWithPixels(width, height, static_cast<CGFloat>(impl_->scale), pixels);
-}
-
-// Waits up to `timeoutMs` for an event, turning the idle work as often as it asks
-// meanwhile; stops early when that work changed the screen. True with an event.
-bool HostWindow::Impl::waitEvent(SDL_Event& event, int timeoutMs) {
-    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
-    while (true) {
-        int remaining = static_cast<int>(end - SDL_GetTicks());
-        bool changed = false;
-        int slice = idle ? std::min(std::max(remaining, 0), idle(changed)) : remaining;
-        if (changed) {
-            dirty = true;
-            return false;
-        }
-        if (SDL_WaitEventTimeout(&event, std::max(slice, 0)) != 0) {
-            return true;
-        }
-        if (!idle || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
-            return false;
-        }
-    }
-}
-
-bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
-    SDL_Event event;
-    if (impl_->waitEvent(event, timeoutMs)) {
-        impl_->handle(event, session);
-        while (SDL_PollEvent(&event) != 0) {
-            impl_->handle(event, session);
-        }
-    }
-    impl_->refreshClock();
-    if (!impl_->closed && (impl_->dirty || session.isAnimating())) {
-        present(session);
-    }
-    return !impl_->closed;
-}
-
-int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& script,
-                    const std::string& scriptName) {
-    session.setChangeHandler([this] { impl_->dirty = true; });
-    std::size_t next = 0;
-    Uint32 due = SDL_GetTicks();
-    while (true) {
-        while (next < script.size() && SDL_TICKS_PASSED(SDL_GetTicks(), due)) {
-            const ScriptCommand& command = script[next++];
-            if (command.name == "wait") {
-                due = SDL_GetTicks() + static_cast<Uint32>(command.numbers[0]);
-                continue;
-            }
-            try {
-                if (session.run(command) == HostSession::Step::quit) {
-                    return 0;
-                }
-            } catch (const ScriptError& error) {
-                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
-                             scriptName.c_str(), error.line(), error.what());
-                return 2;
-            } catch (const HostFailure& failure) {
-                std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
-                             scriptName.c_str(), failure.line(), failure.what());
-                return 1;
-            }
-            present(session);
-        }
-        Uint32 now = SDL_GetTicks();
-        int timeout = 1000; // the status bar clock moves on
-        if (impl_->dirty || session.isAnimating()) {
-            Uint32 sinceFrame = now - impl_->lastFrame;
-            timeout =
-                sinceFrame >= frameIntervalMs ? 0 : static_cast<int>(frameIntervalMs - sinceFrame);
-        } else if (next < script.size()) {
-            timeout =
-                SDL_TICKS_PASSED(now, due) ? 0 : std::min(timeout, static_cast<int>(due - now));
-        }
-        if (!processEvents(session, timeout)) {
-            return 0;
-        }
-    }
+    return CGImageCreateWithPixels(width, height, impl_->viewport.scale, pixels);
 }

@@ -1,18 +1,22 @@
 #include <QuartzCore/CAGradientLayer.h>
 
 void CAGradientLayer::setColors(std::vector<CGColorRef> colors) {
+    CALayerNoteChange();
     colors_ = std::move(colors);
 }
 
 void CAGradientLayer::setLocations(std::vector<CGFloat> locations) {
+    CALayerNoteChange();
     locations_ = std::move(locations);
 }
 
 void CAGradientLayer::setStartPoint(CGPoint point) {
+    CALayerNoteChange();
     changeAnimatable("startPoint", startPoint_, point);
 }
 
 void CAGradientLayer::setEndPoint(CGPoint point) {
+    CALayerNoteChange();
     changeAnimatable("endPoint", endPoint_, point);
 }
 

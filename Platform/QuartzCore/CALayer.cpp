@@ -4,6 +4,7 @@
 #include <QuartzCore/CATransaction.h>
 
 #include <algorithm>
+#include <atomic>
 
 CALayer::CALayer() : private_(std::make_unique<Private>()) {}
 
@@ -11,6 +12,18 @@ CALayer::~CALayer() {
     for (const auto& sublayer : sublayers_) {
         sublayer->superlayer_ = nullptr;
     }
+}
+
+namespace {
+std::atomic<std::uint64_t> layerChanges{0};
+} // namespace
+
+std::uint64_t CALayerChangeCount() {
+    return layerChanges.load(std::memory_order_relaxed);
+}
+
+void CALayerNoteChange() {
+    layerChanges.fetch_add(1, std::memory_order_relaxed);
 }
 
 template <class T> void CALayer::changeAnimatable(const char* key, T& field, T value) {
@@ -22,6 +35,7 @@ template <class T> void CALayer::changeAnimatable(const char* key, T& field, T v
     } else if (field == value) {
         return;
     }
+    CALayerNoteChange();
     CAAnimatableValue from = presentationValue(key, CAAnimatableValue(field));
     field = std::move(value);
     didChange(key, from);
@@ -48,6 +62,7 @@ void CALayer::setPosition(CGPoint position) {
 }
 
 void CALayer::setAnchorPoint(CGPoint anchorPoint) {
+    CALayerNoteChange();
     anchorPoint_ = anchorPoint;
 }
 
@@ -82,17 +97,21 @@ void CALayer::setOpacity(float opacity) {
 }
 
 void CALayer::setHidden(bool hidden) {
+    CALayerNoteChange();
     hidden_ = hidden;
 }
 void CALayer::setMasksToBounds(bool masks) {
+    CALayerNoteChange();
     masksToBounds_ = masks;
 }
 void CALayer::setContents(std::shared_ptr<const CGImage> image) {
+    CALayerNoteChange();
     contents_ = std::move(image);
 }
 
 void CALayer::setContentsScale(CGFloat scale) {
     if (scale > 0 && scale != contentsScale_) {
+        CALayerNoteChange();
         contentsScale_ = scale;
         if (private_->drawsContent) {
             setNeedsDisplay();
@@ -105,6 +124,7 @@ void CALayer::addSublayer(CALayerRef layer) {
 }
 
 void CALayer::insertSublayer(CALayerRef layer, unsigned index) {
+    CALayerNoteChange();
     if (!layer || layer.get() == this) {
         return;
     }
@@ -142,6 +162,7 @@ void CALayer::insertSublayerBeside(CALayerRef layer, const CALayer* sibling, Sid
 }
 
 void CALayer::removeFromSuperlayer() {
+    CALayerNoteChange();
     CALayer* parent = superlayer_;
     if (!parent) {
         return;
@@ -158,6 +179,7 @@ void CALayer::removeFromSuperlayer() {
 }
 
 void CALayer::setNeedsDisplay() {
+    CALayerNoteChange();
     needsDisplay_ = true;
     private_->drawsContent = true;
 }
@@ -169,6 +191,7 @@ void CALayer::displayIfNeeded() {
 }
 
 void CALayer::setNeedsLayout() {
+    CALayerNoteChange();
     needsLayout_ = true;
 }
 
@@ -265,6 +288,7 @@ bool CALayer::hasRunningAnimations() const {
 }
 
 void CALayer::removeAllAnimations() {
+    CALayerNoteChange();
     private_->animations.clear();
 }
 

@@ -14,6 +14,7 @@
 #include <CoreGraphics/CGGeometry.h>
 #include <Foundation/NSObject.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,12 @@
 #include <vector>
 
 class CALayer;
+
+// A count that grows with every change to any layer that may alter what a render
+// draws (properties, sublayers, content, layout or display asked for). A host that
+// finds it unchanged since its last frame, with nothing animating, need not draw.
+std::uint64_t CALayerChangeCount();
+void CALayerNoteChange();
 class CGContext;
 class CGImage;
 using CALayerRef = std::shared_ptr<CALayer>;
@@ -107,7 +114,10 @@ class CALayer : public NSObject {
     std::shared_ptr<const CGImage> contents() const { return contents_; }
     void setContents(std::shared_ptr<const CGImage> image);
     CAContentsGravity contentsGravity() const { return contentsGravity_; }
-    void setContentsGravity(CAContentsGravity gravity) { contentsGravity_ = gravity; }
+    void setContentsGravity(CAContentsGravity gravity) {
+        CALayerNoteChange();
+        contentsGravity_ = gravity;
+    }
     // The scale displayIfNeeded draws at. The renderer draws a layer's content at
     // the frame's scale, so that scale 2 output is crisp whatever this says.
     CGFloat contentsScale() const { return contentsScale_; }

@@ -25,7 +25,10 @@ class CAShapeLayer : public CALayer {
     CGFloat lineWidth() const { return lineWidth_; }
     void setLineWidth(CGFloat width);
     bool fillsEvenOdd() const { return evenOdd_; }
-    void setFillsEvenOdd(bool evenOdd) { evenOdd_ = evenOdd; }
+    void setFillsEvenOdd(bool evenOdd) {
+        CALayerNoteChange();
+        evenOdd_ = evenOdd;
+    }
 
     CGColorRef presentationFillColor() const;
     CGColorRef presentationStrokeColor() const;

@@ -20,6 +20,7 @@ void CATextLayer::invalidateLayout() {
 }
 
 void CATextLayer::setString(std::string text) {
+    CALayerNoteChange();
     if (text != string_) {
         string_ = std::move(text);
         invalidateLayout();
@@ -27,6 +28,7 @@ void CATextLayer::setString(std::string text) {
 }
 
 void CATextLayer::setFontSize(CGFloat size) {
+    CALayerNoteChange();
     if (size != fontSize_) {
         fontSize_ = size;
         invalidateLayout();
@@ -34,6 +36,7 @@ void CATextLayer::setFontSize(CGFloat size) {
 }
 
 void CATextLayer::setBold(bool bold) {
+    CALayerNoteChange();
     if (bold != bold_) {
         bold_ = bold;
         invalidateLayout();
@@ -41,10 +44,12 @@ void CATextLayer::setBold(bool bold) {
 }
 
 void CATextLayer::setForegroundColor(CGColorRef color) {
+    CALayerNoteChange();
     changeAnimatable("foregroundColor", foregroundColor_, std::move(color));
 }
 
 void CATextLayer::setAlignment(CGTextAlignment alignment) {
+    CALayerNoteChange();
     if (alignment != alignment_) {
         alignment_ = alignment;
         invalidateLayout();
@@ -52,6 +57,7 @@ void CATextLayer::setAlignment(CGTextAlignment alignment) {
 }
 
 void CATextLayer::setWrapped(bool wrapped) {
+    CALayerNoteChange();
     if (wrapped != wrapped_) {
         wrapped_ = wrapped;
         invalidateLayout();

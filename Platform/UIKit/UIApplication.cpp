@@ -59,6 +59,12 @@ bool UIApplication::finishLaunching() {
     return delegate_->applicationDidFinishLaunchingWithOptions(this, nullptr);
 }
 
+void UIApplication::becomeActive() {
+    if (delegate_) {
+        delegate_->applicationDidBecomeActive(this);
+    }
+}
+
 UIWindow* UIApplication::keyWindow() const {
     return keyWindow_.expired() ? nullptr : keyWindowPointer_;
 }

@@ -59,6 +59,8 @@ class UIApplication : public UIResponder {
     }
     // Tells the delegate that launching finished; false when it refused.
     bool finishLaunching();
+    // Tells the delegate that the application became active (its window gained focus).
+    void becomeActive();
 
     UIWindow* keyWindow() const;
     void setKeyWindow(UIWindow* window);

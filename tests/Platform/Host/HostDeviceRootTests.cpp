@@ -139,13 +139,15 @@ TEST(HostInstallation, FilesAreFoundBesideTheExecutableInEitherLayout) {
     const std::vector<std::pair<fs::path, HostInstallation>> rows = {
         {top / "installed/bin/PrismkeyFree",
          {top / "installed/share/prismkey/Resources",
-          top / "installed/lib/prismkey/DynamicLibraries"}},
-        {top / "build/bin/PrismkeyFree", {top / "build/Resources", top / "build/DynamicLibraries"}},
+          top / "installed/lib/prismkey/DynamicLibraries", top / "installed/share/icons"}},
+        {top / "build/bin/PrismkeyFree",
+         {top / "build/Resources", top / "build/DynamicLibraries", top / "build/icons"}},
     };
     for (const auto& [program, expected] : rows) {
         HostInstallation found = HostInstallation::forProgram(program);
         EXPECT_EQ(found.resources, expected.resources) << program;
         EXPECT_EQ(found.plugins, expected.plugins) << program;
+        EXPECT_EQ(found.icons, expected.icons) << program;
     }
     // This test program lives in the build tree's bin/.
     EXPECT_EQ(fs::weakly_canonical(HostInstallation::current().plugins),

@@ -93,8 +93,10 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     // Drag the slider (20..300 points across, y 154..194) from its left end to x 160.
     TestSceneViewController* scene = delegate->scene();
     std::size_t logged = scene->log().size();
+    // Each move in a turn of its own: motion within one frame is coalesced.
     pushMouse(SDL_MOUSEBUTTONDOWN, 40, 348);
     pushMouse(SDL_MOUSEMOTION, 180, 348);
+    window->processEvents(session, 100);
     pushMouse(SDL_MOUSEMOTION, 320, 348);
     pushMouse(SDL_MOUSEBUTTONUP, 320, 348);
     window->processEvents(session, 100);
@@ -194,8 +196,8 @@ TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {
     testsupport::writeFile(folder.path() / "headless.txt", script("headless.png"));
     std::string program = (testsupport::buildDirectory() / "bin" / "platform-test-scene").string();
     std::string root = (folder.path() / "device").string();
-    auto windowed = testsupport::runProcess(
-        {program, "--root", root, "--events", (folder.path() / "window.txt").string()});
+    auto windowed = testsupport::runProcess({program, "--scale", "2", "--root", root, "--events",
+                                             (folder.path() / "window.txt").string()});
     ASSERT_EQ(windowed.exitCode, 0) << windowed.standardError;
     auto headless =
         testsupport::runProcess({program, "--headless", "--scale", "2", "--root", root, "--events",
@@ -204,7 +206,7 @@ TEST_F(WindowBackend, ProgramInAWindowShowsWhatItShowsHeadless) {
     CGImageRef a = CGImageCreateWithPNGFile(folder.path() / "window.png");
     CGImageRef b = CGImageCreateWithPNGFile(folder.path() / "headless.png");
     ASSERT_TRUE(a && b);
-    ASSERT_EQ(a->width(), 640u) << "a window defaults to scale 2";
+    ASSERT_EQ(a->width(), 640u) << "the window's pixels, at scale 2";
     ASSERT_EQ(a->height(), b->height());
     // Below the status bar, whose clock shows the real time in a window.
     std::size_t differing = 0;
