@@ -52,11 +52,6 @@ CGImageRef CGImageCreateWithPNGFile(const std::filesystem::path& path, CGFloat s
     return std::make_shared<const CGImage>(std::move(surface), scale);
 }
 
-bool CGImageWritePNG(const CGImageRef& image, const std::filesystem::path& path) {
-    return image &&
-           cairo_surface_write_to_png(image->cairoSurface(), path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
-
 CGImageRef CGImageCreateWithPixels(std::size_t width, std::size_t height, CGFloat scale,
                                    const std::vector<CGPixel>& pixels) {
     if (width == 0 || height == 0 || width > 32768 || height > 32768 ||
