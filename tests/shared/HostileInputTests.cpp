@@ -104,6 +104,8 @@ struct HostileRow {
     void (*prepare)(const fs::path& preferences, const fs::path& plugins);
     std::string standardOutput; // the keyboard's answer; unused for the settings screen
     const char* standardError;  // a part of what it says; "" for nothing at all, null: unread
+    const char* script = "";    // the settings screen: what the user does before the screenshot
+    void (*verify)(const fs::path& preferences) = nullptr; // the files afterwards
 };
 
 void PrintTo(const HostileRow& row, std::ostream* os) {
@@ -124,7 +126,7 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
                           plugins / file);
         }
     }
-    LimitedRun run(Program program) {
+    LimitedRun run(Program program, const std::string& script) {
         const fs::path bin = testsupport::buildDirectory() / "bin";
         const std::string rootPath = root.path().string();
         if (program == Program::KeyboardQuery) {
@@ -132,7 +134,7 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
                               root.path());
         }
         testsupport::writeFile(root.path() / "script",
-                               "wait 300\nscreenshot " + screenshot().string() + "\n");
+                               script + "wait 300\nscreenshot " + screenshot().string() + "\n");
         return runLimited({(bin / "PrismkeyFree").string(), "--headless", "--root", rootPath,
                            "--events", (root.path() / "script").string()},
                           root.path());
@@ -150,7 +152,7 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
 TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
     const HostileRow& row = GetParam();
     row.prepare(hostFile(), plugins);
-    LimitedRun result = run(row.program);
+    LimitedRun result = run(row.program, row.script);
     std::printf("[ figures  ] %-30s %8.1f ms CPU %8.1f ms wall %8ld KiB max resident\n", row.name,
                 result.cpuMilliseconds, result.wallMilliseconds, result.maxResidentKiB);
     ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
@@ -172,6 +174,9 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
         EXPECT_NE(result.standardError.find(row.standardError), std::string::npos)
             << result.standardError;
     }
+    if (row.verify != nullptr) {
+        row.verify(hostFile());
+    }
 }
 
 std::string savedColor(const std::vector<std::string>& components) {
@@ -181,6 +186,44 @@ std::string savedColor(const std::vector<std::string>& components) {
 }
 
 const auto keyboard = Program::KeyboardQuery;
+
+// ---- writes the readers would refuse or that would change what nobody changed ----
+
+const char* const tapSave = "tap 290 42\nalert get it\n";
+const char* const tapToggle = "tap 30 42\nalert get it\n";
+const auto settings = Program::SettingsScreen;
+
+// The file, and a copy beside it to compare with afterwards.
+void writeKept(const fs::path& file, const std::string& contents) {
+    writeTo(file, contents);
+    writeTo(file.string() + ".before", contents);
+}
+void unchanged(const fs::path& file) {
+    EXPECT_EQ(testsupport::readFile(file), testsupport::readFile(file.string() + ".before"));
+}
+// Readable, but a change written by libplist (indented, with its document type)
+// would pass 64 KiB.
+std::string nearTheSizeLimit() {
+    const std::string head = openEntry("on") + "<key>pad</key><string>";
+    return plist(head + std::string(65450 - plist(head + "</string>").size(), 'p') + "</string>");
+}
+const std::string outOfRange = plist(openEntry("on") + colorEntry(fiveElements) +
+                                     "<key>big</key><integer>18446744073709551616</integer>"
+                                     "<key>small</key><integer>-18446744073709551615</integer>");
+std::string utf16(const std::string& ascii, bool bigEndian) {
+    std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (char c : ascii) {
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return out;
+}
+const std::string willNotReadBack =
+    "the settings file holds more, or other, than could be written back unchanged";
+const std::string saveRefused =
+    "alert: Not saved: Your color could not be saved: " + willNotReadBack +
+    ". The settings file is ";
+const std::string toggleRefused =
+    "alert: Not saved: The setting could not be changed: " + willNotReadBack;
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Hostile,
@@ -257,6 +300,73 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  answer(0, "null", "\"AaaClashingIsOpen\",\"Prismkey\""),
                                  "UIPeripheralHostView already has isOpen"},
+                      HostileRow{"NearTheSizeLimitSaved", settings,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeKept(file, nearTheSizeLimit());
+                                 },
+                                 "", saveRefused.c_str(), tapSave, unchanged},
+                      HostileRow{"NearTheSizeLimitToggled", settings,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeKept(file, nearTheSizeLimit());
+                                 },
+                                 "", toggleRefused.c_str(), tapToggle, unchanged},
+                      HostileRow{
+                          "IntegersOutOfRangeRead", keyboard,
+                          [](const fs::path& file, const fs::path&) { writeTo(file, outOfRange); },
+                          answer(1, "[0.2,0.4,0.6,1]"), ""},
+                      HostileRow{"IntegersOutOfRangeSaved", settings,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeKept(file, outOfRange);
+                                 },
+                                 "", saveRefused.c_str(), tapSave, unchanged},
+                      HostileRow{"NulInAKeyXml", keyboard,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeTo(file, plist(std::string("<key>open\0x</key>", 18) +
+                                                         "<string>on</string>"));
+                                 },
+                                 untouched, ""},
+                      HostileRow{"NulInAKeyBinary", keyboard,
+                                 [](const fs::path& file, const fs::path&) {
+                                     binaryplist::Builder b;
+                                     writeTo(file, b.bytes(b.dictionary(
+                                                       {{b.string(std::string("open\0x", 6)),
+                                                         b.string("on")}})));
+                                 },
+                                 untouched, ""},
+                      HostileRow{"ByteOrderMarkUtf8", keyboard,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeTo(file, "\xef\xbb\xbf" + onWithFive);
+                                 },
+                                 answer(1, "[0.2,0.4,0.6,1]"), ""},
+                      HostileRow{"Utf16BigEndian", keyboard,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeTo(file, utf16(onWithFive, true));
+                                 },
+                                 answer(1, "[0.2,0.4,0.6,1]"), ""},
+                      HostileRow{"Utf16LittleEndian", keyboard,
+                                 [](const fs::path& file, const fs::path&) {
+                                     writeTo(file, utf16(onWithFive, false));
+                                 },
+                                 answer(1, "[0.2,0.4,0.6,1]"), ""},
+                      HostileRow{
+                          "PrivateFileBehindALinkToggled", settings,
+                          [](const fs::path& file, const fs::path&) {
+                              const fs::path real = file.parent_path() / "private";
+                              fs::create_directory(real, file.parent_path());
+                              writeTo(real / "tint.plist", onWithFive);
+                              fs::permissions(real / "tint.plist",
+                                              fs::perms::owner_read | fs::perms::owner_write);
+                              fs::create_symlink("private/tint.plist", file);
+                          },
+                          "", nullptr, "tap 30 42\n",
+                          [](const fs::path& file) {
+                              const fs::path real = file.parent_path() / "private/tint.plist";
+                              EXPECT_TRUE(fs::is_symlink(file));
+                              EXPECT_EQ(fs::status(real).permissions(),
+                                        fs::perms::owner_read | fs::perms::owner_write);
+                              EXPECT_NE(testsupport::readFile(real).find("<string>off</string>"),
+                                        std::string::npos);
+                          }},
                       HostileRow{"SettingsWithColourMinusOne", Program::SettingsScreen,
                                  [](const fs::path& file, const fs::path&) {
                                      writeTo(file, savedColor({"-1", "0", "0", "1"}));
