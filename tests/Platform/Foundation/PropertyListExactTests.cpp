@@ -135,8 +135,10 @@ TEST(PropertyListEncodings, ByteOrderMarksAndUtf16ReadAsUtf8) {
     const std::string document = xml("<key>k</key><string>&#233;t&#xE9;</string>");
     auto expected = NSPropertyListSerialization::propertyListWithData(document);
     ASSERT_TRUE(expected);
-    for (const std::string& bytes :
-         {"\xef\xbb\xbf" + document, utf16(document, true), utf16(document, false)}) {
+    std::string declared = document;
+    declared.replace(declared.find("UTF-8"), 5, "UTF-16");
+    for (const std::string& bytes : {"\xef\xbb\xbf" + document, utf16(document, true),
+                                     utf16(document, false), utf16(declared, true)}) {
         for (Reader read : readers) {
             std::string error;
             NSObjectRef list = read(bytes, &error);
