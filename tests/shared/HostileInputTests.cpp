@@ -210,7 +210,9 @@ std::string nearTheSizeLimit() {
 const std::string outOfRange = plist(openEntry("on") + colorEntry(fiveElements) +
                                      "<key>big</key><integer>18446744073709551616</integer>"
                                      "<key>small</key><integer>-18446744073709551615</integer>");
-std::string utf16(const std::string& ascii, bool bigEndian) {
+// The file in UTF-16 with its byte-order mark, declared as such.
+std::string utf16(std::string ascii, bool bigEndian) {
+    ascii.replace(ascii.find("UTF-8"), 5, "UTF-16");
     std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
     for (char c : ascii) {
         out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
