@@ -7,33 +7,38 @@
 
 namespace {
 
-// The integer libplist reads from `text`: white space skipped, an optional sign, then
-// the C library's unsigned conversion in any base it takes. Null for text with markup or
-// references, which libplist decodes first and this does not judge.
-NSObjectRef integerFromText(std::string_view text) {
+struct JudgedInteger {
+    NSObjectRef value; // null for text with markup or references, not judged here
+    bool asLibplistReadsIt = true;
+};
+
+// The integer of `text` as libplist reads it (white space skipped, an optional sign,
+// then the C library's unsigned conversion in any base it takes), except that decimal
+// digits after a leading zero are decimal, as every other reader of the format takes
+// them, and not octal.
+JudgedInteger integerFromText(std::string_view text) {
     if (text.find_first_of("<&") != std::string_view::npos) {
-        return nullptr;
+        return {nullptr, false};
     }
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     std::string digits(text.substr(first == std::string_view::npos ? text.size() : first));
     const bool negative = !digits.empty() && digits[0] == '-';
     const std::size_t start = !digits.empty() && (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    const bool octal = digits.size() > start + 1 && digits[start] == '0' &&
+                       digits[start + 1] >= '0' && digits[start + 1] <= '9';
     errno = 0;
-    const unsigned long long magnitude = std::strtoull(digits.c_str() + start, nullptr, 0);
+    const unsigned long long magnitude =
+        std::strtoull(digits.c_str() + start, nullptr, octal ? 10 : 0);
     const bool overflow = errno == ERANGE;
     if (!negative) {
-        return overflow ? NSNumber::integerBeyondRange(false)
-                        : NSNumber::numberWithUnsignedLongLong(magnitude);
+        return {overflow ? NSNumber::integerBeyondRange(false)
+                         : NSNumber::numberWithUnsignedLongLong(magnitude),
+                !overflow && !octal};
     }
     if (overflow || magnitude > (std::uint64_t{1} << 63)) {
-        return NSNumber::integerBeyondRange(true);
+        return {NSNumber::integerBeyondRange(true), false};
     }
-    return NSNumber::numberWithLongLong(static_cast<std::int64_t>(0 - magnitude));
-}
-
-bool heldExactly(const NSObjectRef& value) {
-    auto number = std::dynamic_pointer_cast<NSNumber>(value);
-    return number && number->isExact();
+    return {NSNumber::numberWithLongLong(static_cast<std::int64_t>(0 - magnitude)), !octal};
 }
 
 } // namespace
@@ -42,13 +47,14 @@ std::optional<PropertyListXmlIntegers>
 PropertyListXmlIntegers::judge(std::string_view xml,
                                const std::vector<PropertyListBudget::Span>& integers) {
     PropertyListXmlIntegers judged;
-    bool allExact = true;
+    bool libplistReadsAll = true;
     for (const PropertyListBudget::Span& span : integers) {
-        NSObjectRef value = integerFromText(xml.substr(span.start, span.size));
-        allExact = allExact && heldExactly(value);
-        judged.values_.push_back(value ? value : NSNumber::integerBeyondRange(false));
+        JudgedInteger judgedInteger = integerFromText(xml.substr(span.start, span.size));
+        libplistReadsAll = libplistReadsAll && judgedInteger.asLibplistReadsIt;
+        judged.values_.push_back(judgedInteger.value ? judgedInteger.value
+                                                     : NSNumber::integerBeyondRange(false));
     }
-    if (allExact) {
+    if (libplistReadsAll) {
         return std::nullopt;
     }
     std::size_t copied = 0;

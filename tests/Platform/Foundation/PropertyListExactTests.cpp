@@ -108,6 +108,21 @@ TEST(PropertyListExactness, OtherIntegersReadAsBeforeBesideOneOutOfRange) {
         << plain->description() << beside->description();
 }
 
+// Leading zeros are decimal, as every other reader of the format takes them, and so
+// written back as the same number.
+TEST(PropertyListExactness, IntegersWithLeadingZerosAreDecimal) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"010", "10"}, {"-010", "-10"}, {"08", "8"}, {"0x10", "16"}, {"0", "0"}, {"00", "0"}};
+    for (const auto& [text, value] : rows) {
+        for (Reader read : readers) {
+            auto list = ns_cast<NSDictionary>(
+                read(xml("<key>n</key><integer>" + std::string(text) + "</integer>"), nullptr));
+            ASSERT_TRUE(list) << text;
+            EXPECT_EQ(list->objectForKey("n")->description(), value) << text;
+        }
+    }
+}
+
 // XML 1.0 has no NUL: a key is never cut at one, and binary keys keep theirs.
 TEST(PropertyListExactness, KeysAreWholeOrTheListIsRefused) {
     const std::string rawNul = xml(std::string("<key>open\0x</key><string>off</string>", 38));
