@@ -63,20 +63,15 @@ plist_t nodeFromString(const std::string& text, NodeRefusal& refusal) {
 }
 
 plist_t nodeFromNumber(const NSNumber& number, NodeRefusal& refusal) {
+    if (!number.isExact()) {
+        return refusal.refuse("an integer beyond the 64-bit ranges, which no reader holds exactly");
+    }
     switch (number.kind()) {
     case NSNumber::Kind::Boolean:
         return plist_new_bool(number.boolValue() ? 1 : 0);
     case NSNumber::Kind::Integer:
-        if (!number.isExact()) {
-            return refusal.refuse("an integer beyond the 64-bit ranges, which it cannot hold "
-                                  "exactly");
-        }
         return plist_new_uint(static_cast<uint64_t>(number.longLongValue()));
     case NSNumber::Kind::UnsignedInteger:
-        if (!number.isExact()) {
-            return refusal.refuse("an integer beyond the 64-bit ranges, which it cannot hold "
-                                  "exactly");
-        }
         return unsignedIntegerNode(number.unsignedLongLongValue());
     case NSNumber::Kind::Real:
         // NaN and the infinities are written as "nan", "+infinity" and "-infinity",
