@@ -22,12 +22,26 @@ constexpr UIViewAutoresizing kFlexibleSize =
 const char* const kSavedMessage =
     "Save successful,please use the keyboard and type any words to refresh it:)";
 
+const char* const kFailureTitle = "Not saved";
+
 // Why a write did not happen, in a few words for the user.
-std::string saveFailureMessage(const TintPreferences::WriteResult& result) {
-    if (result.failure == TintPreferences::WriteFailure::CouldNotRead) {
-        return "Your color could not be saved: the settings file could not be read.";
+const char* failureCause(TintPreferences::WriteFailure failure) {
+    switch (failure) {
+    case TintPreferences::WriteFailure::CouldNotRead:
+        return "the settings file could not be read";
+    case TintPreferences::WriteFailure::WouldNotReadBack:
+        return "the settings file holds more, or other, than could be written back unchanged";
+    default:
+        return "the settings file could not be written";
     }
-    return "Your color could not be saved: the settings file could not be written.";
+}
+
+// What failed, why, which file, and how to start afresh. Nothing was written, so
+// moving the file aside loses nothing the app cannot make again.
+std::string failureMessage(const char* what, const TintPreferences::WriteResult& result) {
+    return std::string(what) + ": " + failureCause(result.failure) + ". The settings file is " +
+           TintPreferences::hostPath() +
+           ". To start afresh, move that file aside (rename it) and open Prismkey again.";
 }
 
 } // namespace
@@ -104,8 +118,7 @@ void HVDefaultColorViewController::swithButton() {
     if (!result.write.succeeded()) {
         // The toggle follows the file: nothing changed, so nothing on screen does.
         NSLog("%s", result.write.reason.c_str());
-        showFailure(
-            "The setting could not be changed: the settings file is damaged or cannot be written.");
+        showFailure(failureMessage("The setting could not be changed", result.write));
         return;
     }
     showOnState(result.state == TintPreferences::TintState::On);
@@ -119,7 +132,7 @@ void HVDefaultColorViewController::saveSetting() {
     TintPreferences::WriteResult result = TintPreferences::storeColor(selectedColor_);
     if (!result.succeeded()) {
         NSLog("%s", result.reason.c_str());
-        showFailure(saveFailureMessage(result));
+        showFailure(failureMessage("Your color could not be saved", result));
         return;
     }
     showTips();
@@ -130,7 +143,7 @@ void HVDefaultColorViewController::showTips() {
 }
 
 void HVDefaultColorViewController::showFailure(const std::string& message) {
-    UIAlertView::initWithTitle("Tips", message, this, "get it")->show();
+    UIAlertView::initWithTitle(kFailureTitle, message, this, "get it")->show();
 }
 
 void HVDefaultColorViewController::pickerChanged(HVColorPicker* picker) {

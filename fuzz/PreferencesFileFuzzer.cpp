@@ -1,12 +1,15 @@
 // Arbitrary bytes through the whole read path: as the preferences file, both readers
 // of the keyboard (isOpen, storedTint, the second time from the bytes kept), the
-// settings screen's reader and its write back; as a plug-in filter, the loader's
-// reader; and the property-list readers, which must agree whenever the quick reader
-// accepts a document. Whatever the bytes, the time and memory libFuzzer allows
-// (-timeout, -rss_limit_mb) are enough.
+// settings screen's reader and its writes (a toggle on the file itself); as a plug-in
+// filter, the loader's reader; and the property-list readers, which must agree
+// whenever the quick reader accepts a document. Every list read is written back and
+// read again: what is written reads back, in every reader and within their budget, as
+// what was read, or nothing is written. Whatever the bytes, the time and memory
+// libFuzzer allows (-timeout, -rss_limit_mb) are enough.
 #include <Foundation/Foundation.h>
 #include <Foundation/NSFileManager.h>
 #include <Foundation/NSPropertyListSerialization.h>
+#include <Foundation/PropertyListBudget.h>
 #include <Foundation/PropertyListQuickReader.h>
 #include <PluginLoader.h>
 #include <TintPreferences.h>
@@ -90,6 +93,20 @@ void put(const std::string& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// What is written reads back as what was read, in every reader and within their
+// budget, or nothing is written.
+void checkWriteBack(const NSObject& list) {
+    std::string xml;
+    if (!NSPropertyListSerialization::dataWithPropertyList(list, xml)) {
+        return;
+    }
+    check(!PropertyListBudget::check(xml), "what is written is past a reader's budget");
+    NSObjectRef general = NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(xml);
+    check(sameList(general.get(), &list), "a value changed on its way through the file");
+    std::optional<NSObjectRef> quick = PropertyListQuickReader::read(xml);
+    check(!quick || sameList(quick->get(), &list), "the quick reader reads the write otherwise");
+}
+
 void checkReaders(std::string_view bytes) {
     std::optional<NSObjectRef> quick = PropertyListQuickReader::read(bytes);
     NSObjectRef general =
@@ -97,15 +114,30 @@ void checkReaders(std::string_view bytes) {
     if (quick) {
         check(sameList(quick->get(), general.get()), "the quick and the general reader disagree");
     }
+    if (general) {
+        checkWriteBack(*general);
+    }
 }
 
-// What the settings screen writes back is what it read, or nothing is written.
-void checkWriteBack(const NSDictionary& dictionary) {
-    std::string xml;
-    if (NSPropertyListSerialization::dataWithPropertyList(dictionary, xml)) {
-        NSObjectRef back = NSPropertyListSerialization::propertyListWithData(xml);
-        check(sameList(back.get(), &dictionary), "a value changed on its way through the file");
+// A toggle writes the file as it was with "open" flipped, or leaves it byte for byte.
+void checkToggle(std::string_view bytes, const NSDictionary& before) {
+    TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+    std::string after;
+    NSFileManager::defaultManager()->contentsAtPath(TintPreferencesPath, after);
+    if (!toggled.write.succeeded()) {
+        check(after == bytes, "a refused toggle changed the file");
+        return;
     }
+    auto expected = NSMutableDictionary::dictionary();
+    for (const auto& key : before.allKeys()) {
+        expected->setObject(before.objectForKey(key), key);
+    }
+    auto open = ns_cast<NSString>(before.objectForKey("open"));
+    bool wasOn = open && open->isEqualToString("on");
+    expected->setObject(NSString::string(wasOn ? "off" : "on"), "open");
+    auto written = NSDictionary::dictionaryWithContentsOfFile(TintPreferencesPath);
+    check(sameList(written.get(), expected.get()), "a toggle changed more than \"open\"");
+    check(TintPreferences::isOpen() == !wasOn, "the keyboard misreads a toggled file");
 }
 
 void checkPreferencesFile(std::string_view bytes) {
@@ -122,7 +154,7 @@ void checkPreferencesFile(std::string_view bytes) {
     check(!screen.created, "the screen replaced an existing file");
     check((tint == nullptr) == (screen.storedColor == nullptr), "the two colour readers disagree");
     if (readable) {
-        checkWriteBack(*dictionary);
+        checkToggle(bytes, *dictionary);
     }
 }
 

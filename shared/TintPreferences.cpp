@@ -63,10 +63,17 @@ std::shared_ptr<NSMutableDictionary> readForChange(WriteResult& result) {
     return dictionary;
 }
 
+// The bytes written are the ones the serializer checked: within the readers' budget,
+// and read back by them as exactly this dictionary.
 WriteResult writeBack(const NSDictionary& dictionary) {
-    std::string reason;
-    if (!dictionary.writeToFile(TintPreferencesPath, true, &reason)) {
-        return failure(WriteFailure::CouldNotWrite, reason);
+    std::string xml, reason;
+    if (!NSPropertyListSerialization::dataWithPropertyList(dictionary, xml, &reason)) {
+        return failure(WriteFailure::WouldNotReadBack,
+                       "not written, " + hostPath() + " is left as it was: " + reason);
+    }
+    NSFileError error;
+    if (!NSFileManager::defaultManager()->writeAtomically(TintPreferencesPath, xml, &error)) {
+        return failure(WriteFailure::CouldNotWrite, error.description);
     }
     return {};
 }
@@ -125,6 +132,10 @@ ReaderAnswer readerAnswer() {
 }
 
 } // namespace
+
+std::string hostPath() {
+    return NSFileManager::hostPath(TintPreferencesPath);
+}
 
 ScreenPreferences loadForScreen() {
     ScreenPreferences preferences;

@@ -27,11 +27,14 @@ enum class WriteFailure {
     None,
     CouldNotRead,  // the file is missing or not a dictionary property list: nothing written
     CouldNotWrite, // the new file could not be put in place: the old one is untouched
+    // The file as it would be written is past what the readers read, or would change a
+    // value nobody asked to change: nothing written, the old file is untouched.
+    WouldNotReadBack,
 };
 
 struct WriteResult {
     WriteFailure failure = WriteFailure::None;
-    std::string reason; // the file and what went wrong
+    std::string reason; // the file and what went wrong, for the log
     bool succeeded() const { return failure == WriteFailure::None; }
 };
 
@@ -48,6 +51,9 @@ struct ToggleResult {
     TintState state = TintState::Off; // the state that readers now see
     WriteResult write;
 };
+
+// The preferences file as the host names it, for the user to find.
+std::string hostPath();
 
 // Reads the file for the settings screen; creates it with the tint off when missing.
 ScreenPreferences loadForScreen();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <Foundation/NSObject.h>
+#include <Foundation/PropertyListBudget.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -33,7 +34,7 @@ class NSFileManager : public NSObject {
   public:
     // Property-list files are small; anything larger is treated as unreadable so that
     // a huge or endless file cannot stall a keyboard layout pass.
-    static constexpr std::size_t maximumReadSize = std::size_t{64} * 1024;
+    static constexpr std::size_t maximumReadSize = PropertyListBudget::maximumBytes;
 
     static NSFileManagerRef defaultManager();
 
@@ -82,7 +83,9 @@ class NSFileManager : public NSObject {
     static bool isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error = nullptr);
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed
-    // to disk and renamed over the target, then the folder is flushed. Mode 0644.
+    // to disk and renamed over the target, then the folder is flushed. The new file
+    // takes the permission bits of the file it replaces, 0644 when there is none. A
+    // symbolic link stays: the file it names is replaced, in that file's folder.
     // Writers of one folder take turns; temporaries that a killed writer left behind
     // are removed by the next write, and a failed write leaves none. Once the rename
     // is done every reader sees the new file, so a failed folder flush after it is

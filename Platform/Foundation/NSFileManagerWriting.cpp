@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -73,11 +74,13 @@ void removeStaleTemporaries(int folder, const std::string& fileName) {
     ::closedir(dir);
 }
 
+// Owner-only until its bits are set, so that a private file's contents are never
+// readable by others on their way in.
 int createTemporary(int folder, const std::string& fileName, std::string& temporaryName) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         temporaryName = temporaryPrefix(fileName) + randomSuffix();
         int fd =
-            ::openat(folder, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            ::openat(folder, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -85,11 +88,41 @@ int createTemporary(int folder, const std::string& fileName, std::string& tempor
     return -1;
 }
 
+// The file a write replaces: `host`, or when that is a symbolic link the file it
+// names (links followed in turn), so that the link stays and the file it names
+// changes. Nothing, with errno set, for a loop of links.
+std::optional<std::filesystem::path> linkTarget(std::filesystem::path host) {
+    for (int links = 0; links < 40; ++links) {
+        std::error_code code;
+        std::filesystem::path next = std::filesystem::read_symlink(host, code);
+        if (code) {
+            return host; // not a link, or nothing there: written as named
+        }
+        host = next.is_absolute() ? next : host.parent_path() / next;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// The permission bits of the file being replaced, or 0644 for a new file.
+mode_t modeToKeep(int folder, const std::string& fileName) {
+    struct stat status {};
+    if (::fstatat(folder, fileName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode)) {
+        return status.st_mode & 0777;
+    }
+    return 0644;
+}
+
 } // namespace
 
 bool NSFileManager::writeAtomically(std::string_view path, std::string_view contents,
                                     NSFileError* error) const {
-    std::filesystem::path host = hostPath(path);
+    std::optional<std::filesystem::path> target = linkTarget(hostPath(path));
+    if (!target) {
+        return setFileError(error, "cannot follow the links of", hostPath(path), errno);
+    }
+    const std::filesystem::path& host = *target;
     std::string fileName = host.filename().string();
     std::string folderPath = host.parent_path().empty() ? "." : host.parent_path().string();
     if (fileName.empty() || fileName == "." || fileName == "..") {
@@ -118,8 +151,9 @@ bool NSFileManager::writeAtomically(std::string_view path, std::string_view cont
         ::unlinkat(folder.get(), temporaryName.c_str(), 0);
         return setFileError(error, what, host.string(), code);
     };
-    // Exactly 0644, whatever the process's umask.
-    if (::fchmod(file.get(), 0644) != 0 || !writeAll(file.get(), contents)) {
+    // The bits of the file replaced (0644 for a new one), whatever the process's umask.
+    if (::fchmod(file.get(), modeToKeep(folder.get(), fileName)) != 0 ||
+        !writeAll(file.get(), contents)) {
         return fail("cannot write");
     }
     if (durability_.flush(file.get()) != 0 || file.close() != 0) {

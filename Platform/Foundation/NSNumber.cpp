@@ -16,7 +16,7 @@ std::string NSNumber::description() const {
 
 bool NSNumber::isEqual(const NSObject* other) const {
     auto number = dynamic_cast<const NSNumber*>(other);
-    if (number == nullptr) {
+    if (number == nullptr || !exact_ || !number->exact_) {
         return false;
     }
     if (kind_ != Kind::Real && number->kind_ != Kind::Real) {

@@ -26,6 +26,15 @@ class NSNumber : public NSObject {
         return std::make_shared<NSNumber>(Kind::UnsignedInteger, static_cast<std::int64_t>(value),
                                           static_cast<double>(value));
     }
+    // An integer a reader found beyond both 64-bit ranges: held at the nearer end of
+    // the range and marked, so that it equals nothing and no writer takes it for the
+    // value it was.
+    static std::shared_ptr<NSNumber> integerBeyondRange(bool negative) {
+        auto number =
+            negative ? numberWithLongLong(INT64_MIN) : numberWithUnsignedLongLong(UINT64_MAX);
+        number->exact_ = false;
+        return number;
+    }
     static std::shared_ptr<NSNumber> numberWithInteger(NSInteger value) {
         return numberWithLongLong(value);
     }
@@ -37,6 +46,8 @@ class NSNumber : public NSObject {
     }
 
     Kind kind() const { return kind_; }
+    // False for an integer read from beyond the 64-bit ranges.
+    bool isExact() const { return exact_; }
     bool boolValue() const { return kind_ == Kind::Real ? real_ != 0 : integer_ != 0; }
     std::int64_t longLongValue() const {
         return kind_ == Kind::Real ? saturatedInteger(real_) : integer_;
@@ -71,4 +82,5 @@ class NSNumber : public NSObject {
     Kind kind_;
     std::int64_t integer_;
     double real_;
+    bool exact_ = true;
 };

@@ -1,11 +1,13 @@
 // Reading property lists: the budget checked on the bytes, then the binary reader, or
-// for XML the quick reader for the common shape and libplist for everything else,
-// its nodes turned into objects.
+// for XML (UTF-8, or UTF-16 with its byte-order mark) the quick reader for the common
+// shape and libplist for everything else, its nodes turned into objects.
 #include <Foundation/NSPropertyListSerialization.h>
 
 #include "PropertyListBinaryReader.h"
 #include "PropertyListNodes.h"
 #include "PropertyListQuickReader.h"
+#include "PropertyListText.h"
+#include "PropertyListXmlIntegers.h"
 
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
@@ -31,9 +33,12 @@ NSObjectRef fail(std::string* error, std::string reason) {
     return nullptr;
 }
 
-NSObjectRef objectFromNode(plist_t node, int depth, bool topLevel);
+// The integers of the list when libplist cannot be trusted with them; null otherwise.
+using Integers = const PropertyListXmlIntegers*;
 
-NSObjectRef dictionaryFromNode(plist_t node, int depth, bool topLevel) {
+NSObjectRef objectFromNode(plist_t node, int depth, bool topLevel, Integers integers);
+
+NSObjectRef dictionaryFromNode(plist_t node, int depth, bool topLevel, Integers integers) {
     NSDictionary::Storage entries;
     plist_dict_iter rawIter = nullptr;
     plist_dict_new_iter(node, &rawIter);
@@ -46,7 +51,7 @@ NSObjectRef dictionaryFromNode(plist_t node, int depth, bool topLevel) {
         if (item == nullptr) {
             break;
         }
-        NSObjectRef object = objectFromNode(item, depth, false);
+        NSObjectRef object = objectFromNode(item, depth, false, integers);
         if (!key || !object) {
             return nullptr;
         }
@@ -58,12 +63,12 @@ NSObjectRef dictionaryFromNode(plist_t node, int depth, bool topLevel) {
     return std::make_shared<NSDictionary>(std::move(entries));
 }
 
-NSObjectRef arrayFromNode(plist_t node, int depth) {
+NSObjectRef arrayFromNode(plist_t node, int depth, Integers integers) {
     std::vector<NSObjectRef> items;
     uint32_t size = plist_array_get_size(node);
     items.reserve(size);
     for (uint32_t i = 0; i < size; ++i) {
-        NSObjectRef object = objectFromNode(plist_array_get_item(node, i), depth, false);
+        NSObjectRef object = objectFromNode(plist_array_get_item(node, i), depth, false, integers);
         if (!object) {
             return nullptr;
         }
@@ -75,9 +80,12 @@ NSObjectRef arrayFromNode(plist_t node, int depth) {
 // libplist keeps an integer above the signed range in a wider form of its own, which
 // its writer prints unsigned; the same bits in the ordinary form are a negative number.
 // Only the comparison of the two forms tells them apart.
-NSObjectRef integerNumber(plist_t node) {
+NSObjectRef integerNumber(plist_t node, Integers integers) {
     uint64_t value = 0;
     plist_get_uint_val(node, &value);
+    if (integers != nullptr) {
+        return integers->value(value);
+    }
     if (value <= static_cast<uint64_t>(INT64_MAX)) {
         return NSNumber::numberWithLongLong(static_cast<std::int64_t>(value));
     }
@@ -112,7 +120,7 @@ NSObjectRef textFromNode(plist_t node) {
                                           : std::vector<std::uint8_t>());
 }
 
-NSObjectRef scalarFromNode(plist_t node) {
+NSObjectRef scalarFromNode(plist_t node, Integers integers) {
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
@@ -120,7 +128,7 @@ NSObjectRef scalarFromNode(plist_t node) {
         return NSNumber::numberWithBool(value != 0);
     }
     case PLIST_UINT:
-        return integerNumber(node);
+        return integerNumber(node, integers);
     case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
@@ -138,53 +146,76 @@ NSObjectRef scalarFromNode(plist_t node) {
 
 // `depth` counts the containers around `node`; the budget check has already kept
 // them within the limit, which this repeats for lists built some other way.
-NSObjectRef objectFromNode(plist_t node, int depth, bool topLevel) {
+NSObjectRef objectFromNode(plist_t node, int depth, bool topLevel, Integers integers) {
     if (node == nullptr) {
         return nullptr;
     }
     plist_type type = plist_get_node_type(node);
     if (type != PLIST_DICT && type != PLIST_ARRAY) {
-        return scalarFromNode(node);
+        return scalarFromNode(node, integers);
     }
     if (depth + 1 > PropertyListBudget::maximumDepth) {
         return nullptr;
     }
-    return type == PLIST_DICT ? dictionaryFromNode(node, depth + 1, topLevel)
-                              : arrayFromNode(node, depth + 1);
+    return type == PLIST_DICT ? dictionaryFromNode(node, depth + 1, topLevel, integers)
+                              : arrayFromNode(node, depth + 1, integers);
 }
 
 enum class Reader { QuickThenGeneral, GeneralOnly };
 
-// libplist reads XML only: its binary reader expands shared references and slows
-// with the square of a container's size, so binary lists have a reader of their own.
-NSObjectRef readWithinBudget(std::string_view data, Reader reader, std::string* error) {
-    if (data.empty() || data.size() > UINT32_MAX) {
-        return fail(error, data.empty() ? "the file is empty" : "the file is too large");
+// libplist's reading of XML text that passed the budget, with its integers judged.
+NSObjectRef readXmlWithLibplist(std::string_view xml,
+                                const std::vector<PropertyListBudget::Span>& integerSpans,
+                                std::string* error) {
+    // XML 1.0 has no NUL, raw or referenced; libplist would end a key or a string at one.
+    if (xml.find('\0') != std::string_view::npos) {
+        return fail(error, "not XML: it holds a NUL character");
     }
-    const auto size = static_cast<uint32_t>(data.size());
-    const bool binary = plist_is_binary(data.data(), size) != 0;
-    std::optional<std::string> refusal =
-        binary ? PropertyListBudget::checkBinary(data) : PropertyListBudget::checkXml(data);
-    if (refusal) {
-        return fail(error, "unreadable: " + *refusal);
-    }
-    if (binary) {
-        NSObjectRef list = PropertyListBinaryReader::read(data);
-        return list ? list : fail(error, "the property list holds values that cannot be read");
-    }
-    if (reader == Reader::QuickThenGeneral) {
-        if (std::optional<NSObjectRef> list = PropertyListQuickReader::read(data)) {
-            return *list;
-        }
-    }
+    std::optional<PropertyListXmlIntegers> integers =
+        PropertyListXmlIntegers::judge(xml, integerSpans);
+    std::string_view parsed = integers ? std::string_view(integers->numbered()) : xml;
     plist_t raw = nullptr;
-    plist_from_xml(data.data(), size, &raw);
+    plist_from_xml(parsed.data(), static_cast<uint32_t>(parsed.size()), &raw);
     PlistPtr root(raw);
     if (!root) {
         return fail(error, "not a property list");
     }
-    NSObjectRef list = objectFromNode(root.get(), 0, true);
+    NSObjectRef list = objectFromNode(root.get(), 0, true, integers ? &*integers : nullptr);
     return list ? list : fail(error, "the property list holds values that cannot be read");
+}
+
+// libplist reads XML only: its binary reader expands shared references and slows
+// with the square of a container's size, so binary lists have a reader of their own.
+NSObjectRef readWithinBudget(std::string_view data, Reader reader, std::string* error) {
+    if (data.empty()) {
+        return fail(error, "the file is empty");
+    }
+    if (data.substr(0, 8) == "bplist00") {
+        if (std::optional<std::string> refusal = PropertyListBudget::check(data)) {
+            return fail(error, "unreadable: " + *refusal);
+        }
+        NSObjectRef list = PropertyListBinaryReader::read(data);
+        return list ? list : fail(error, "the property list holds values that cannot be read");
+    }
+    std::string decoded, reason;
+    std::optional<std::string_view> xml = PropertyListText::xmlDocument(data, decoded, reason);
+    if (!xml) {
+        return fail(error, "unreadable: " + reason);
+    }
+    // Counted on the text as it is parsed, whatever the encoding of the bytes.
+    std::vector<PropertyListBudget::Span> integers;
+    std::optional<std::string> refusal = xml->size() > PropertyListBudget::maximumBytes
+                                             ? PropertyListBudget::tooLarge()
+                                             : PropertyListBudget::checkXml(*xml, integers);
+    if (refusal) {
+        return fail(error, "unreadable: " + *refusal);
+    }
+    if (reader == Reader::QuickThenGeneral) {
+        if (std::optional<NSObjectRef> list = PropertyListQuickReader::read(*xml)) {
+            return *list;
+        }
+    }
+    return readXmlWithLibplist(*xml, integers, error);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <Foundation/NSPropertyListSerialization.h>
 
 #include "PropertyListNodes.h"
+#include "PropertyListQuickReader.h"
+#include "PropertyListText.h"
 
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
@@ -24,13 +26,19 @@ bool fail(std::string* error, std::string reason) {
     return false;
 }
 
-// Why the node of an object could not be made; the first reason found is kept.
+// Why the node of an object could not be made, and where: the first reason found is
+// kept, and each container it passes on the way out puts its key or index in front.
 struct NodeRefusal {
     std::string reason;
+    std::string where;
     plist_t refuse(std::string why) {
         if (reason.empty()) {
             reason = std::move(why);
         }
+        return nullptr;
+    }
+    plist_t within(const std::string& step) {
+        where = where.empty() ? step : step + "/" + where;
         return nullptr;
     }
 };
@@ -45,44 +53,19 @@ plist_t unsignedIntegerNode(std::uint64_t value) {
     return node;
 }
 
-// The length of the UTF-8 sequence that `lead` starts; 0 for a byte that starts none.
-std::size_t sequenceLength(unsigned char lead) {
-    return lead < 0x80                   ? 1
-           : lead >= 0xC2 && lead < 0xE0 ? 2
-           : lead >= 0xE0 && lead < 0xF0 ? 3
-           : lead >= 0xF0 && lead < 0xF5 ? 4
-                                         : 0;
-}
-
-// Whether XML 1.0 carries `text` as it is: well-formed UTF-8, and no control character
-// but tab and line feed (a carriage return is read back as a line feed).
-bool xmlCarries(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = sequenceLength(lead);
-        if (length == 0 || i + length > text.size() ||
-            (lead < 0x20 && lead != '\t' && lead != '\n')) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 plist_t nodeFromString(const std::string& text, NodeRefusal& refusal) {
-    if (!xmlCarries(text)) {
+    if (!PropertyListText::xmlCarries(text)) {
         return refusal.refuse(
-            "text XML cannot carry (a control character or bytes that are not UTF-8)");
+            "text XML cannot carry (a control character, a lone surrogate or bytes that "
+            "are not UTF-8)");
     }
     return plist_new_string(text.c_str());
 }
 
 plist_t nodeFromNumber(const NSNumber& number, NodeRefusal& refusal) {
+    if (!number.isExact()) {
+        return refusal.refuse("an integer beyond the 64-bit ranges, which no reader holds exactly");
+    }
     switch (number.kind()) {
     case NSNumber::Kind::Boolean:
         return plist_new_bool(number.boolValue() ? 1 : 0);
@@ -115,17 +98,36 @@ plist_t nodeFromDate(const NSDate& date, NodeRefusal& refusal) {
 
 plist_t nodeFromObject(const NSObject& object, int depth, NodeRefusal& refusal);
 
+// A key for the log: bytes outside printable ASCII as \xNN, so that a NUL or a broken
+// sequence shows where it is.
+std::string printableKey(const std::string& key) {
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    for (char c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
+        }
+    }
+    return "\"" + out + "\"";
+}
+
 plist_t nodeFromDictionary(const NSDictionary& dictionary, int depth, NodeRefusal& refusal) {
     PlistPtr node(plist_new_dict());
     for (const std::string& key : dictionary.allKeys()) {
-        if (!xmlCarries(key)) {
-            return refusal.refuse(
-                "a key XML cannot carry (a control character or bytes that are not UTF-8)");
+        if (!PropertyListText::xmlCarries(key)) {
+            refusal.refuse("a key XML cannot carry (a NUL or other control character, a lone "
+                           "surrogate or bytes that are not UTF-8)");
+            return refusal.within(printableKey(key));
         }
         const NSObjectRef& value = dictionary.entries().at(key);
         plist_t item = value ? nodeFromObject(*value, depth, refusal) : nullptr;
         if (item == nullptr) {
-            return nullptr;
+            return refusal.within(printableKey(key));
         }
         plist_dict_set_item(node.get(), key.c_str(), item);
     }
@@ -134,10 +136,11 @@ plist_t nodeFromDictionary(const NSDictionary& dictionary, int depth, NodeRefusa
 
 plist_t nodeFromArray(const NSArray& array, int depth, NodeRefusal& refusal) {
     PlistPtr node(plist_new_array());
-    for (const NSObjectRef& value : array) {
+    for (NSUInteger i = 0; i < array.count(); ++i) {
+        const NSObjectRef& value = array.objectAtIndex(i);
         plist_t item = value ? nodeFromObject(*value, depth, refusal) : nullptr;
         if (item == nullptr) {
-            return nullptr;
+            return refusal.within(std::to_string(i));
         }
         plist_array_append_item(node.get(), item);
     }
@@ -247,6 +250,24 @@ bool sameValue(const NSObject& a, const NSObject& b, std::string& where) {
     return a.isEqual(&b); // strings and data: byte for byte
 }
 
+// Why `written` would not be read back as `list` by every reader, or nothing: the
+// readers' budget, then the general reader and the quick one (when it takes the text).
+std::optional<std::string> readBackProblem(const NSObject& list, const std::string& written) {
+    if (std::optional<std::string> refusal = PropertyListBudget::check(written)) {
+        return "the file would be unreadable: " + *refusal;
+    }
+    std::string where;
+    NSObjectRef general =
+        NSPropertyListSerialization::propertyListWithDataUsingGeneralReader(written);
+    std::optional<NSObjectRef> quick = PropertyListQuickReader::read(written);
+    if (general && sameValue(list, *general, where) &&
+        (!quick || (*quick && sameValue(list, **quick, where)))) {
+        return std::nullopt;
+    }
+    return where.empty() ? "a value would not read back as it is"
+                         : "the value at " + where + " would not read back as it is";
+}
+
 } // namespace
 
 bool NSPropertyListSerialization::dataWithPropertyList(const NSObject& list, std::string& xml,
@@ -254,7 +275,9 @@ bool NSPropertyListSerialization::dataWithPropertyList(const NSObject& list, std
     NodeRefusal refusal;
     PlistPtr root(nodeFromObject(list, 0, refusal));
     if (!root) {
-        return fail(error, "the value holds " + refusal.reason);
+        return fail(error, (refusal.where.empty() ? "the value holds "
+                                                  : "the value at " + refusal.where + " holds ") +
+                               refusal.reason);
     }
     char* raw = nullptr;
     uint32_t length = 0;
@@ -264,12 +287,8 @@ bool NSPropertyListSerialization::dataWithPropertyList(const NSObject& list, std
         return fail(error, "the property list could not be written");
     }
     std::string written(text.get(), length);
-    std::string where;
-    NSObjectRef reread = propertyListWithDataUsingGeneralReader(written);
-    if (!reread || !sameValue(list, *reread, where)) {
-        return fail(error, where.empty()
-                               ? "a value would not read back as it is"
-                               : "the value at " + where + " would not read back as it is");
+    if (std::optional<std::string> problem = readBackProblem(list, written)) {
+        return fail(error, *problem);
     }
     xml = std::move(written);
     return true;

@@ -2,6 +2,7 @@
 
 #include "PropertyListBinaryLayout.h"
 #include "PropertyListBudget.h"
+#include "PropertyListText.h"
 
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
@@ -16,41 +17,6 @@
 namespace {
 
 using Layout = BinaryPropertyListLayout;
-
-// UTF-16 (big-endian) as UTF-8. An unpaired surrogate keeps its three-byte form, so
-// that nothing is lost on reading; writers refuse it, as XML cannot carry it.
-std::string utf8FromUtf16(std::string_view units) {
-    std::string out;
-    out.reserve(units.size() * 3 / 2);
-    auto unit = [&](std::size_t i) {
-        return static_cast<char32_t>(static_cast<std::uint8_t>(units[2 * i]) << 8 |
-                                     static_cast<std::uint8_t>(units[2 * i + 1]));
-    };
-    const std::size_t count = units.size() / 2;
-    for (std::size_t i = 0; i < count; ++i) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && unit(i + 1) >= 0xDC00 &&
-            unit(i + 1) < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 class BinaryReader {
   public:
@@ -106,11 +72,19 @@ class BinaryReader {
         }
     }
 
-    // Integers of 1, 2 and 4 bytes are unsigned, of 8 signed; one of 16 bytes holds
-    // an unsigned value in its low 8.
+    // Integers of 1, 2 and 4 bytes are unsigned, of 8 signed; one of 16 bytes is signed,
+    // and read exactly when it lies in either 64-bit range.
     NSObjectRef integer(std::size_t start, std::size_t size) {
         if (size == 16) {
-            return NSNumber::numberWithUnsignedLongLong(layout_.readUnsigned(start + 8, 8));
+            const std::uint64_t high = layout_.readUnsigned(start, 8);
+            const std::uint64_t low = layout_.readUnsigned(start + 8, 8);
+            if (high == 0) {
+                return NSNumber::numberWithUnsignedLongLong(low);
+            }
+            if (high == UINT64_MAX && low >> 63 != 0) {
+                return NSNumber::numberWithLongLong(static_cast<std::int64_t>(low));
+            }
+            return NSNumber::integerBeyondRange(high >> 63 != 0);
         }
         const std::uint64_t bits = layout_.readUnsigned(start, size);
         return size == 8 ? NSNumber::numberWithLongLong(static_cast<std::int64_t>(bits))
@@ -146,8 +120,15 @@ class BinaryReader {
             const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
             return std::make_shared<NSData>(std::vector<std::uint8_t>(begin, begin + bytes.size()));
         }
-        return NSString::string(type == Layout::Utf16String ? utf8FromUtf16(bytes)
-                                                            : std::string(bytes));
+        if (type == Layout::AsciiString) {
+            return NSString::string(std::string(bytes));
+        }
+        // An unpaired surrogate is kept, so that nothing is lost on reading; writers
+        // refuse it, as XML cannot carry it.
+        return NSString::string(
+            PropertyListText::utf8FromUtf16(bytes, PropertyListText::ByteOrder::BigEndian,
+                                            PropertyListText::Unpaired::Keep)
+                .value_or(std::string()));
     }
 
     NSObjectRef array(std::size_t offset, int depth) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct PropertyListBudget {
     // The limits are far above what the app writes (about ten objects, two keys, two
@@ -16,6 +17,9 @@ struct PropertyListBudget {
     // CPU with the libplist installed, whose XML reader takes up to a microsecond an
     // element on a busy machine (long reals, keys).
 
+    // The whole list, in bytes as a reader parses it (an XML list in UTF-16 counted as
+    // the UTF-8 it is read as): a file larger than this is not even read.
+    static constexpr std::size_t maximumBytes = std::size_t{64} * 1024;
     // Keys count as objects.
     static constexpr std::size_t maximumObjects = 512;
     // Keys of one dictionary: libplist's XML reader looks each one up among the keys
@@ -32,6 +36,9 @@ struct PropertyListBudget {
     static constexpr std::size_t maximumReferences = 64;
 
     // The refusals, worded from the limits above so that the two stay as one.
+    static std::string tooLarge() {
+        return "larger than " + std::to_string(maximumBytes / 1024) + " KiB";
+    }
     static std::string tooManyObjects() {
         return "more than " + std::to_string(maximumObjects) + " objects";
     }
@@ -48,12 +55,21 @@ struct PropertyListBudget {
         return "more than " + std::to_string(maximumReferences) + " character or entity references";
     }
 
-    // The reason `data` is refused, or nothing when it is within budget.
+    // The reason `data` is refused, or nothing when it is within budget: its size,
+    // then the checks below for its form. Readers and the writer both ask this.
+    static std::optional<std::string> check(std::string_view data);
+    // The same for an XML list, also giving where the text of each <integer> element
+    // lies (an empty element as an empty span at its tag), in document order.
+    struct Span {
+        std::size_t start = 0, size = 0;
+    };
+    static std::optional<std::string> checkXml(std::string_view data, std::vector<Span>& integers);
     // A binary list ("bplist00"): the trailer and offset table are checked and every
     // object reachable from the top is visited, each use of a shared one anew. A cycle
     // runs into the depth limit.
     static std::optional<std::string> checkBinary(std::string_view data);
     // An XML list: the elements are counted and their nesting followed, without
     // building anything. A document type with declarations of its own is refused.
+    // Text counts towards the payload as it stands.
     static std::optional<std::string> checkXml(std::string_view data);
 };

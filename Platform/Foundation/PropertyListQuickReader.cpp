@@ -24,7 +24,7 @@ bool isPlainText(char c) {
 
 std::optional<NSObjectRef> PropertyListQuickReader::read(std::string_view xml) {
     PropertyListQuickReader reader(xml);
-    if (!reader.skipPrologue()) {
+    if (xml.size() > PropertyListBudget::maximumBytes || !reader.skipPrologue()) {
         return std::nullopt;
     }
     NSObjectRef list = reader.value(0, true);

@@ -2,7 +2,7 @@
 // declaration and document type, one <plist> element, and dictionaries, arrays, strings of plain
 // ASCII text, booleans and decimal integers. Anything else (entities, comments, other
 // types, non-ASCII text, duplicate keys) is left to the general reader, so that the
-// two never disagree on a list this one accepts. Lists beyond PropertyListBudget's
+// two never disagree on a list this one accepts. Lists beyond PropertyListBudget's size,
 // objects or nesting are refused here as they are there.
 #pragma once
 

@@ -1,5 +1,5 @@
 // The budget check of an XML property list: its elements counted and their nesting
-// followed, markup skipped, nothing built.
+// followed, its text measured, markup skipped, nothing built.
 #include "PropertyListBudget.h"
 
 #include <vector>
@@ -16,14 +16,18 @@ bool endsName(char c) {
 
 class XmlScan {
   public:
-    explicit XmlScan(std::string_view data) : rest_(data) {}
+    XmlScan(std::string_view data, std::vector<PropertyListBudget::Span>* integers)
+        : data_(data), rest_(data), integers_(integers) {}
 
     std::optional<std::string> run() {
         for (std::size_t next = rest_.find('<'); next != std::string_view::npos && !refused();
              next = rest_.find('<')) {
-            countReferences(rest_.substr(0, next));
+            text(rest_.substr(0, next));
             rest_.remove_prefix(next);
             markup();
+        }
+        if (!refused()) {
+            text(rest_);
         }
         return std::move(refusal_);
     }
@@ -37,7 +41,14 @@ class XmlScan {
         }
     }
 
-    void countReferences(std::string_view text) {
+    std::size_t at() const { return data_.size() - rest_.size(); }
+
+    void text(std::string_view text) {
+        if (text.size() > PropertyListBudget::maximumPayloadBytes - payload_) {
+            refuse(PropertyListBudget::tooMuchPayload());
+            return;
+        }
+        payload_ += text.size();
         for (std::size_t at = text.find('&'); at != std::string_view::npos;
              at = text.find('&', at + 1)) {
             if (++references_ > PropertyListBudget::maximumReferences) {
@@ -63,6 +74,8 @@ class XmlScan {
         if (starts("<!--")) {
             skipPast("-->");
         } else if (starts("<![CDATA[")) {
+            std::size_t end = rest_.find("]]>");
+            text(rest_.substr(0, end == std::string_view::npos ? rest_.size() : end));
             skipPast("]]>");
         } else if (starts("<?")) {
             skipPast("?>");
@@ -117,6 +130,9 @@ class XmlScan {
             return;
         }
         bool empty = rest_[end - 1] == '/';
+        if (tag == "integer" && integers_ != nullptr) {
+            integers_->push_back({at() + (empty ? 0 : end + 1), 0});
+        }
         if (tag != "plist" && ++objects_ > PropertyListBudget::maximumObjects) {
             refuse(PropertyListBudget::tooManyObjects());
         } else if (isContainer(tag) && containers_ + 1 > PropertyListBudget::maximumDepth) {
@@ -144,22 +160,40 @@ class XmlScan {
             return;
         }
         containers_ -= isContainer(tag) ? 1 : 0;
+        if (tag == "integer" && integers_ != nullptr && !integers_->empty()) {
+            integers_->back().size = at() - integers_->back().start;
+        }
         open_.pop_back();
         keys_.pop_back();
         rest_.remove_prefix(end + 1);
     }
 
+    std::string_view data_;
     std::string_view rest_;
+    std::vector<PropertyListBudget::Span>* integers_;
     std::optional<std::string> refusal_;
     std::vector<std::string_view> open_;
     std::vector<std::size_t> keys_; // the keys seen directly in each open element
     int containers_ = 0;
     std::size_t objects_ = 0;
     std::size_t references_ = 0;
+    std::size_t payload_ = 0;
 };
 
 } // namespace
 
 std::optional<std::string> PropertyListBudget::checkXml(std::string_view data) {
-    return XmlScan(data).run();
+    return XmlScan(data, nullptr).run();
+}
+
+std::optional<std::string> PropertyListBudget::checkXml(std::string_view data,
+                                                        std::vector<Span>& integers) {
+    return XmlScan(data, &integers).run();
+}
+
+std::optional<std::string> PropertyListBudget::check(std::string_view data) {
+    if (data.size() > maximumBytes) {
+        return tooLarge();
+    }
+    return data.substr(0, 8) == "bplist00" ? checkBinary(data) : checkXml(data);
 }

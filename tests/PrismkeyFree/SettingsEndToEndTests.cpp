@@ -202,10 +202,13 @@ TEST_F(SettingsSession, AFileThatCannotBeWrittenIsReportedAndNothingClaimsSucces
                       full);
     EXPECT_EQ(bytes(), before) << "nothing written";
     EXPECT_FALSE(has(result.standardError, "Save successful")) << result.standardError;
+    // What failed, the file by its path, and how to start afresh.
     EXPECT_TRUE(has(result.standardError,
-                    "alert: Tips: Your color could not be saved: the settings file "
-                    "could not be written."));
-    EXPECT_TRUE(has(result.standardError, "alert: Tips: The setting could not be changed"));
+                    "alert: Not saved: Your color could not be saved: the settings file "
+                    "could not be written. The settings file is " +
+                        hostFile().string() + ". To start afresh, move that file aside"))
+        << result.standardError;
+    EXPECT_TRUE(has(result.standardError, "alert: Not saved: The setting could not be changed"));
     EXPECT_TRUE(ns_cast<NSString>(dictionary()->objectForKey("open"))->isEqualToString("on"));
     std::size_t leftovers = 0;
     for (const auto& entry : fs::directory_iterator(hostFile().parent_path())) {
@@ -218,7 +221,8 @@ TEST_F(SettingsSession, AFolderInPlaceOfTheFileIsReportedAsUnreadable) {
     fs::remove(hostFile());
     fs::create_directory(hostFile());
     auto result = app(tap(kToggle) + "alert get it\n");
-    EXPECT_TRUE(has(result.standardError, "alert: Tips: The setting could not be changed"));
+    EXPECT_TRUE(has(result.standardError, "alert: Not saved: The setting could not be changed: "
+                                          "the settings file could not be read"));
     EXPECT_TRUE(fs::is_directory(hostFile())) << "nothing replaced it";
 }
 

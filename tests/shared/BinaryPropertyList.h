@@ -16,6 +16,8 @@ class Builder {
     // The reference the next object will have, for an array that holds itself.
     std::size_t next() const { return objects_.size(); }
 
+    // An object given byte for byte, its marker first.
+    std::size_t raw(std::string encoded) { return add(std::move(encoded)); }
     std::size_t string(std::string_view text) {
         return add(marker(0x5, text.size()) + std::string(text));
     }

@@ -41,6 +41,8 @@ struct HostileRow {
     std::string standardOutput; // the keyboard's answer; unused for the settings screen
     const char* standardError;  // a part of what it says; "" for nothing at all, null: unread
     int errorLines = -1;        // the lines it writes on standard error; -1: not counted
+    const char* script = "";    // the settings screen: what the user does before the screenshot
+    void (*verify)(const fs::path& preferences) = nullptr; // the files afterwards
 };
 
 void PrintTo(const HostileRow& row, std::ostream* os) {
@@ -61,7 +63,7 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
                           plugins / file);
         }
     }
-    LimitedRun run(Program program) {
+    LimitedRun run(Program program, const std::string& script) {
         const fs::path bin = testsupport::buildDirectory() / "bin";
         const std::string rootPath = root.path().string();
         if (program == Program::KeyboardQuery) {
@@ -69,7 +71,7 @@ class Hostile : public PreferencesFile, public ::testing::WithParamInterface<Hos
                               root.path());
         }
         testsupport::writeFile(root.path() / "script",
-                               "wait 300\nscreenshot " + screenshot().string() + "\n");
+                               script + "wait 300\nscreenshot " + screenshot().string() + "\n");
         return runLimited({(bin / "PrismkeyFree").string(), "--headless", "--root", rootPath,
                            "--events", (root.path() / "script").string()},
                           root.path());
@@ -90,7 +92,7 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
     if (IsSkipped()) {
         return;
     }
-    LimitedRun result = run(row.program);
+    LimitedRun result = run(row.program, row.script);
     printFigures(row.name, result);
     ASSERT_FALSE(result.timedOut) << "still running after " << wallClockLimit.count() << " s";
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
@@ -115,6 +117,9 @@ TEST_P(Hostile, AnsweredInBoundedTimeAndMemory) {
     } else {
         EXPECT_NE(result.standardError.find(row.standardError), std::string::npos)
             << result.standardError;
+    }
+    if (row.verify != nullptr) {
+        row.verify(hostFile());
     }
 }
 
@@ -153,130 +158,254 @@ std::string savedColor(const std::vector<std::string>& components) {
 
 const auto keyboard = Program::KeyboardQuery;
 
+// ---- writes the readers would refuse or that would change what nobody changed ----
+
+const char* const tapSave = "tap 290 42\nalert get it\n";
+const char* const tapToggle = "tap 30 42\nalert get it\n";
+const auto settings = Program::SettingsScreen;
+
+// The file, and a copy beside it to compare with afterwards.
+void writeKept(const fs::path& file, const std::string& contents) {
+    writeTo(file, contents);
+    writeTo(file.string() + ".before", contents);
+}
+void unchanged(const fs::path& file) {
+    EXPECT_EQ(testsupport::readFile(file), testsupport::readFile(file.string() + ".before"));
+}
+// Readable, but a change written by libplist (indented, with its document type)
+// would pass 64 KiB.
+std::string nearTheSizeLimit() {
+    const std::string head = openEntry("on") + "<key>pad</key><string>";
+    return plist(head + std::string(65450 - plist(head + "</string>").size(), 'p') + "</string>");
+}
+const std::string outOfRange = plist(openEntry("on") + colorEntry(fiveElements) +
+                                     "<key>big</key><integer>18446744073709551616</integer>"
+                                     "<key>small</key><integer>-18446744073709551615</integer>");
+// The file in UTF-16 with its byte-order mark, declared as such.
+std::string utf16(std::string ascii, bool bigEndian) {
+    ascii.replace(ascii.find("UTF-8"), 5, "UTF-16");
+    std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (char c : ascii) {
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return out;
+}
+const std::string willNotReadBack =
+    "the settings file holds more, or other, than could be written back unchanged";
+const std::string saveRefused =
+    "alert: Not saved: Your color could not be saved: " + willNotReadBack +
+    ". The settings file is ";
+const std::string toggleRefused =
+    "alert: Not saved: The setting could not be changed: " + willNotReadBack;
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, Hostile,
-    ::testing::
-        Values(
-            HostileRow{"TheAppsOwnFile", keyboard,
-                       [](const fs::path& file, const fs::path&) { writeTo(file, onWithFive); },
-                       answer(1, "[0.2,0.4,0.6,1]"), ""},
-            HostileRow{"SharedReferences20Levels", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, binaryplist::doublingList(20));
-                       },
-                       untouched, ""},
-            HostileRow{"SharedReferences28Levels", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, binaryplist::doublingList(28));
-                       },
-                       untouched, ""},
-            HostileRow{
-                "Cycle", keyboard,
-                [](const fs::path& file, const fs::path&) { writeTo(file, binaryplist::cycle()); },
-                untouched, ""},
-            HostileRow{"ChainAtTheNestingLimit", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, binaryplist::chain(128));
-                       },
-                       answer(1, "null"), ""},
-            HostileRow{"ChainPastTheNestingLimit", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, binaryplist::chain(129));
-                       },
-                       untouched, ""},
-            HostileRow{"OffsetPastTheEnd", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, binaryplist::offsetPastTheEnd());
-                       },
-                       untouched, ""},
-            HostileRow{"PipeAsThePreferencesFile", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
-                       },
-                       untouched, ""},
-            HostileRow{"PipeAsTheLoaderFilter", keyboard,
-                       [](const fs::path& file, const fs::path& plugins) {
-                           writeTo(file, onWithFive);
-                           fs::remove(plugins / "Prismkey.plist");
-                           ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644), 0);
-                       },
-                       answer(0, "null", ""), "Prismkey.plist is a pipe, not a regular file"},
-            HostileRow{"LinkToDevZero", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           fs::create_symlink("/dev/zero", file);
-                       },
-                       untouched, ""},
-            HostileRow{"OneByteOver64KiB", keyboard,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, onWithFive +
-                                             std::string(64 * 1024 + 1 - onWithFive.size(), ' '));
-                       },
-                       untouched, ""},
-            HostileRow{"EmptyFile", keyboard,
-                       [](const fs::path& file, const fs::path&) { writeTo(file, ""); }, untouched,
-                       ""},
-            HostileRow{"ClashingIsOpen", keyboard,
-                       [](const fs::path& file, const fs::path& plugins) {
-                           writeTo(file, onWithFive);
-                           fs::copy_file(CLASHING_IS_OPEN_PLUGIN,
-                                         plugins / "AaaClashingIsOpen.dylib");
-                           fs::copy_file(plugins / "Prismkey.plist",
-                                         plugins / "AaaClashingIsOpen.plist");
-                       },
-                       answer(0, "null", "\"AaaClashingIsOpen\",\"Prismkey\""),
-                       "UIPeripheralHostView already has isOpen"},
-            HostileRow{"PluginFolderWritableByEveryone", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           addPermissions(plugins, fs::perms::others_write);
-                       },
-                       noPlugins, "DynamicLibraries is writable by everyone", 1},
-            HostileRow{"LibraryWritableByEveryone", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           addPermissions(plugins / "Prismkey.dylib", fs::perms::others_write);
-                       },
-                       noPlugins, "Prismkey.dylib is writable by everyone", 1},
-            HostileRow{"FilterWritableByEveryone", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           addPermissions(plugins / "Prismkey.plist", fs::perms::others_write);
-                       },
-                       noPlugins, "Prismkey.plist is writable by everyone", 1},
-            HostileRow{"LibraryWritableByItsGroup", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           addPermissions(plugins / "Prismkey.dylib", fs::perms::group_write);
-                       },
-                       noPlugins, "Prismkey.dylib is writable by its group", 1},
-            HostileRow{"LibraryOwnedByAnotherUser", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           if (geteuid() != 0) {
-                               GTEST_SKIP() << "giving a file to another user needs root";
-                           }
-                           ASSERT_EQ(chown((plugins / "Prismkey.dylib").c_str(), 65534, 65534), 0);
-                       },
-                       noPlugins, "Prismkey.dylib is owned by user 65534", 1},
-            HostileRow{"LibraryCutInItsELFHeader", keyboard,
-                       [](const fs::path&, const fs::path& plugins) { cutLibrary(plugins, 40); },
-                       noPlugins, "Prismkey.dylib is cut short inside its ELF header", 1},
-            HostileRow{"LibraryCutInItsProgramHeaders", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           cutLibrary(plugins, sizeof(Elf64_Ehdr) + 20);
-                       },
-                       noPlugins, "Prismkey.dylib is cut short inside its program headers", 1},
-            HostileRow{"LibraryCutInALoadableSegment", keyboard,
-                       [](const fs::path&, const fs::path& plugins) {
-                           cutLibrary(plugins,
-                                      insideLastLoadableSegment(plugins / "Prismkey.dylib"));
-                       },
-                       noPlugins, "Prismkey.dylib is cut short inside a loadable segment", 1},
-            HostileRow{"SettingsWithColourMinusOne", Program::SettingsScreen,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, savedColor({"-1", "0", "0", "1"}));
-                       },
-                       "", nullptr},
-            HostileRow{"SettingsWithColour1e39", Program::SettingsScreen,
-                       [](const fs::path& file, const fs::path&) {
-                           writeTo(file, savedColor({"1e39", "0.5", "0.5", "1"}));
-                       },
-                       "", nullptr}),
+    ::
+        testing::Values(HostileRow{"TheAppsOwnFile", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, onWithFive);
+                                   },
+                                   answer(1, "[0.2,0.4,0.6,1]"), ""},
+                        HostileRow{"SharedReferences20Levels", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::doublingList(20));
+                                   },
+                                   untouched, ""},
+                        HostileRow{"SharedReferences28Levels", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::doublingList(28));
+                                   },
+                                   untouched, ""},
+                        HostileRow{"Cycle", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::cycle());
+                                   },
+                                   untouched, ""},
+                        HostileRow{"ChainAtTheNestingLimit", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::chain(128));
+                                   },
+                                   answer(1, "null"), ""},
+                        HostileRow{"ChainPastTheNestingLimit", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::chain(129));
+                                   },
+                                   untouched, ""},
+                        HostileRow{"OffsetPastTheEnd", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, binaryplist::offsetPastTheEnd());
+                                   },
+                                   untouched, ""},
+                        HostileRow{"PipeAsThePreferencesFile", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+                                   },
+                                   untouched, ""},
+                        HostileRow{
+                            "PipeAsTheLoaderFilter", keyboard,
+                            [](const fs::path& file, const fs::path& plugins) {
+                                writeTo(file, onWithFive);
+                                fs::remove(plugins / "Prismkey.plist");
+                                ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644), 0);
+                            },
+                            answer(0, "null", ""), "Prismkey.plist is a pipe, not a regular file"},
+                        HostileRow{"LinkToDevZero", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       fs::create_symlink("/dev/zero", file);
+                                   },
+                                   untouched, ""},
+                        HostileRow{"OneByteOver64KiB", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, onWithFive + std::string(64 * 1024 + 1 -
+                                                                                  onWithFive.size(),
+                                                                              ' '));
+                                   },
+                                   untouched, ""},
+                        HostileRow{
+                            "EmptyFile", keyboard,
+                            [](const fs::path& file, const fs::path&) { writeTo(file, ""); },
+                            untouched, ""},
+                        HostileRow{"ClashingIsOpen", keyboard,
+                                   [](const fs::path& file, const fs::path& plugins) {
+                                       writeTo(file, onWithFive);
+                                       fs::copy_file(CLASHING_IS_OPEN_PLUGIN,
+                                                     plugins / "AaaClashingIsOpen.dylib");
+                                       fs::copy_file(plugins / "Prismkey.plist",
+                                                     plugins / "AaaClashingIsOpen.plist");
+                                   },
+                                   answer(0, "null", "\"AaaClashingIsOpen\",\"Prismkey\""),
+                                   "UIPeripheralHostView already has isOpen"},
+                        HostileRow{"PluginFolderWritableByEveryone", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       addPermissions(plugins, fs::perms::others_write);
+                                   },
+                                   noPlugins, "DynamicLibraries is writable by everyone", 1},
+                        HostileRow{"LibraryWritableByEveryone", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       addPermissions(plugins / "Prismkey.dylib",
+                                                      fs::perms::others_write);
+                                   },
+                                   noPlugins, "Prismkey.dylib is writable by everyone", 1},
+                        HostileRow{"FilterWritableByEveryone", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       addPermissions(plugins / "Prismkey.plist",
+                                                      fs::perms::others_write);
+                                   },
+                                   noPlugins, "Prismkey.plist is writable by everyone", 1},
+                        HostileRow{"LibraryWritableByItsGroup", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       addPermissions(plugins / "Prismkey.dylib",
+                                                      fs::perms::group_write);
+                                   },
+                                   noPlugins, "Prismkey.dylib is writable by its group", 1},
+                        HostileRow{"LibraryOwnedByAnotherUser", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       if (geteuid() != 0) {
+                                           GTEST_SKIP()
+                                               << "giving a file to another user needs root";
+                                       }
+                                       ASSERT_EQ(chown((plugins / "Prismkey.dylib").c_str(), 65534,
+                                                       65534),
+                                                 0);
+                                   },
+                                   noPlugins, "Prismkey.dylib is owned by user 65534", 1},
+                        HostileRow{"LibraryCutInItsELFHeader", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       cutLibrary(plugins, 40);
+                                   },
+                                   noPlugins, "Prismkey.dylib is cut short inside its ELF header",
+                                   1},
+                        HostileRow{"LibraryCutInItsProgramHeaders", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       cutLibrary(plugins, sizeof(Elf64_Ehdr) + 20);
+                                   },
+                                   noPlugins,
+                                   "Prismkey.dylib is cut short inside its program headers", 1},
+                        HostileRow{
+                            "LibraryCutInALoadableSegment", keyboard,
+                            [](const fs::path&, const fs::path& plugins) {
+                                cutLibrary(plugins,
+                                           insideLastLoadableSegment(plugins / "Prismkey.dylib"));
+                            },
+                            noPlugins, "Prismkey.dylib is cut short inside a loadable segment", 1},
+                        HostileRow{"NearTheSizeLimitSaved", settings,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeKept(file, nearTheSizeLimit());
+                                   },
+                                   "", saveRefused.c_str(), -1, tapSave, unchanged},
+                        HostileRow{"NearTheSizeLimitToggled", settings,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeKept(file, nearTheSizeLimit());
+                                   },
+                                   "", toggleRefused.c_str(), -1, tapToggle, unchanged},
+                        HostileRow{"IntegersOutOfRangeRead", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, outOfRange);
+                                   },
+                                   answer(1, "[0.2,0.4,0.6,1]"), ""},
+                        HostileRow{"IntegersOutOfRangeSaved", settings,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeKept(file, outOfRange);
+                                   },
+                                   "", saveRefused.c_str(), -1, tapSave, unchanged},
+                        HostileRow{"NulInAKeyXml", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, plist(std::string("<key>open\0x</key>", 18) +
+                                                           "<string>on</string>"));
+                                   },
+                                   untouched, ""},
+                        HostileRow{"NulInAKeyBinary", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       binaryplist::Builder b;
+                                       writeTo(file, b.bytes(b.dictionary(
+                                                         {{b.string(std::string("open\0x", 6)),
+                                                           b.string("on")}})));
+                                   },
+                                   untouched, ""},
+                        HostileRow{"ByteOrderMarkUtf8", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, "\xef\xbb\xbf" + onWithFive);
+                                   },
+                                   answer(1, "[0.2,0.4,0.6,1]"), ""},
+                        HostileRow{"Utf16BigEndian", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, utf16(onWithFive, true));
+                                   },
+                                   answer(1, "[0.2,0.4,0.6,1]"), ""},
+                        HostileRow{"Utf16LittleEndian", keyboard,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, utf16(onWithFive, false));
+                                   },
+                                   answer(1, "[0.2,0.4,0.6,1]"), ""},
+                        HostileRow{
+                            "PrivateFileBehindALinkToggled", settings,
+                            [](const fs::path& file, const fs::path&) {
+                                const fs::path real = file.parent_path() / "private";
+                                fs::create_directory(real, file.parent_path());
+                                writeTo(real / "tint.plist", onWithFive);
+                                fs::permissions(real / "tint.plist",
+                                                fs::perms::owner_read | fs::perms::owner_write);
+                                fs::create_symlink("private/tint.plist", file);
+                            },
+                            "", nullptr, -1, "tap 30 42\n",
+                            [](const fs::path& file) {
+                                const fs::path real = file.parent_path() / "private/tint.plist";
+                                EXPECT_TRUE(fs::is_symlink(file));
+                                EXPECT_EQ(fs::status(real).permissions(),
+                                          fs::perms::owner_read | fs::perms::owner_write);
+                                EXPECT_NE(testsupport::readFile(real).find("<string>off</string>"),
+                                          std::string::npos);
+                            }},
+                        HostileRow{"SettingsWithColourMinusOne", Program::SettingsScreen,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, savedColor({"-1", "0", "0", "1"}));
+                                   },
+                                   "", nullptr},
+                        HostileRow{"SettingsWithColour1e39", Program::SettingsScreen,
+                                   [](const fs::path& file, const fs::path&) {
+                                       writeTo(file, savedColor({"1e39", "0.5", "0.5", "1"}));
+                                   },
+                                   "", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

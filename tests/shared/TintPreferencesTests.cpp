@@ -361,11 +361,11 @@ TEST_F(TintPreferencesFile, ValueThatCannotBeWrittenBackLeavesTheFileAsItWas) {
     put(original);
     TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
     EXPECT_EQ(toggled.state, TintState::On);
-    EXPECT_EQ(toggled.write.failure, WriteFailure::CouldNotWrite);
+    EXPECT_EQ(toggled.write.failure, WriteFailure::WouldNotReadBack);
     EXPECT_NE(toggled.write.reason.find("negative zero"), std::string::npos)
         << toggled.write.reason;
     EXPECT_EQ(TintPreferences::storeColor(UIColor::redColor()).failure,
-              WriteFailure::CouldNotWrite);
+              WriteFailure::WouldNotReadBack);
     EXPECT_EQ(bytes(), original);
 }
 

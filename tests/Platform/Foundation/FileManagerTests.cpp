@@ -84,6 +84,45 @@ TEST_F(FileManager, AtomicWriteLeavesTheContentsWithMode0644AndNoTemporary) {
     EXPECT_TRUE(temporaries().empty());
 }
 
+// A write keeps the bits of the file it replaces; through a link, those of the file the
+// link names, which is replaced in its own folder while the link stays.
+TEST_F(FileManager, AtomicWriteKeepsTheReplacedFilesBitsAndLinks) {
+    const struct {
+        const char* name;
+        int mode;  // of the file replaced; -1: none
+        bool link; // the path is a link to a file in another folder
+        int expected;
+    } rows[] = {
+        {"new file", -1, false, 0644},
+        {"private file", 0600, false, 0600},
+        {"group file", 0640, false, 0640},
+        {"private file behind a link", 0600, true, 0600},
+        {"new file behind a link", -1, true, 0644},
+    };
+    const mode_t savedMask = ::umask(077);
+    for (const auto& row : rows) {
+        const fs::path path = host(prefsFile), elsewhere = root.path() / "elsewhere" / "real.plist";
+        fs::remove(path);
+        fs::remove_all(elsewhere.parent_path());
+        fs::create_directories(elsewhere.parent_path());
+        const fs::path file = row.link ? elsewhere : path;
+        if (row.link) {
+            fs::create_symlink("../../../../elsewhere/real.plist", path);
+        }
+        if (row.mode >= 0) {
+            testsupport::writeFile(file, "old");
+            ::chmod(file.c_str(), static_cast<mode_t>(row.mode));
+        }
+        ASSERT_TRUE(manager->writeAtomically(prefsFile, "new")) << row.name;
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0) << row.name;
+        EXPECT_EQ(status.st_mode & 07777, static_cast<mode_t>(row.expected)) << row.name;
+        EXPECT_EQ(testsupport::readFile(file), "new") << row.name;
+        EXPECT_EQ(fs::is_symlink(path), row.link) << row.name;
+    }
+    ::umask(savedMask);
+}
+
 TEST_F(FileManager, NextWriteRemovesTemporariesThatAKilledWriterLeft) {
     testsupport::writeFile(host(prefsFolder + "/.test.plist.tmp-abc123"), "half a fi");
     testsupport::writeFile(host(prefsFolder + "/.other.plist.tmp-abc123"), "another file's");
