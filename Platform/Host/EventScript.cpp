@@ -33,10 +33,7 @@ std::string withoutComment(const std::string& line) {
 }
 
 std::string quoted(const std::string& text) {
-    std::string result = "\"";
-    result += text;
-    result += '"';
-    return result;
+    return ScriptQuoted(text);
 }
 
 std::vector<std::string> splitWords(const std::string& text) {
@@ -139,6 +136,19 @@ ScriptCommand parseArguments(std::size_t line, const ScriptCommandSyntax& syntax
 }
 
 } // namespace
+
+std::string ScriptQuoted(const std::string& text) {
+    constexpr std::size_t limit = 80;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A byte that does not continue a UTF-8 sequence starts a character.
+        bool starts = (static_cast<unsigned char>(text[i]) & 0xC0U) != 0x80U;
+        if (starts && characters++ == limit) {
+            return "\"" + text.substr(0, i) + "...\"";
+        }
+    }
+    return "\"" + text + "\"";
+}
 
 bool parseScriptNumber(const std::string& token, double& value) {
     std::size_t i = 0;

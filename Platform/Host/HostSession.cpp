@@ -128,23 +128,56 @@ void HostSession::pressAlertButtonForKey(HostKey::Kind kind) {
 }
 
 void HostSession::keyDown(HostKey key, HostKeyPress press) {
-    if (key.kind == HostKey::Kind::returnKey || key.kind == HostKey::Kind::escape) {
+    using K = HostKey::Kind;
+    if (key.kind == K::escape || (key.kind == K::returnKey && UIAlertView::visibleAlert())) {
         pressAlertButtonForKey(key.kind);
         return;
     }
-    if (press == HostKeyPress::repeat || key.kind != HostKey::Kind::character ||
-        key.has(HostKey::control) || heldKey_ || !characterKeys_) {
+    bool typing = !key.has(HostKey::control) &&
+                  (key.typedCharacter() != 0 || key.kind == K::backSpace || key.kind == K::returnKey);
+    if (!typing || !characterKeys_) {
         return;
     }
-    std::optional<CGPoint> point = characterKeys_(key.character);
-    if (point && touchDown(*point)) {
-        heldKey_ = key.character;
-        heldKeyPoint_ = *point;
+    if (press == HostKeyPress::repeat) {
+        if (!isHeld(key)) {
+            return;
+        }
+        keyUp(key);
+    }
+    if (!heldKey_) {
+        pressOnScreenKey(key);
     }
 }
 
+// Readying takes at most a shift and a keyplane switch; the bound keeps a keyboard
+// that never settles from looping.
+void HostSession::pressOnScreenKey(const HostKey& key) {
+    constexpr int readyingTaps = 4;
+    for (int tapped = 0; tapped <= readyingTaps; ++tapped) {
+        std::optional<HostOnScreenKey> onScreen = characterKeys_(key);
+        if (!onScreen) {
+            return;
+        }
+        if (!onScreen->readies) {
+            if (touchDown(onScreen->point)) {
+                heldKey_ = key;
+                heldKeyPoint_ = onScreen->point;
+            }
+            return;
+        }
+        if (!tap(onScreen->point)) {
+            return;
+        }
+    }
+}
+
+// The same key of the computer's keyboard, whatever modifiers came and went.
+bool HostSession::isHeld(const HostKey& key) const {
+    return heldKey_ && heldKey_->kind == key.kind && heldKey_->character == key.character;
+}
+
 void HostSession::keyUp(HostKey key) {
-    if (key.kind == HostKey::Kind::character && heldKey_ == key.character) {
+    if (isHeld(key)) {
         heldKey_.reset();
         touchUp(heldKeyPoint_);
     }

@@ -18,9 +18,16 @@
 
 class HostSession;
 
-// Where the program shows the key that types `character`, in screen points; none
-// when it has no such key.
-using HostCharacterKeys = std::function<std::optional<CGPoint>(char character)>;
+// Where a program's on-screen keyboard takes a key of the computer's (a character,
+// BackSpace, Return), in screen points: the on-screen key that types it, or, while
+// the keyboard must first be readied for it (shift before a capital, the key that
+// switches to digits and punctuation), the key that readies it, which the session
+// taps before asking again. None when the keyboard has no key for it.
+struct HostOnScreenKey {
+    CGPoint point{};
+    bool readies = false;
+};
+using HostCharacterKeys = std::function<std::optional<HostOnScreenKey>(const HostKey& key)>;
 
 // A command of a program's own (keyboard-host's `key TEXT`). `run` may throw
 // ScriptError for a line that cannot run in the current state.
@@ -61,12 +68,14 @@ class HostSession {
     // Down at `from`, `moves` evenly spaced moves ending at `to`, up at `to`.
     bool drag(CGPoint from, CGPoint to, int moves);
 
-    // The computer's keyboard. A character puts a finger on the program's key for it
-    // while the key is down, as a tap does (a press that cannot take the finger,
-    // because one is down already, does nothing); Return presses the topmost
-    // alert's default button, Escape its cancel button.
-    // A repeat (the key held) answers as a press does where a held key repeats, and
-    // does nothing elsewhere.
+    // The computer's keyboard. A character, BackSpace and Return (with no alert up)
+    // put a finger on the program's on-screen key for them while the key is down,
+    // after tapping the keys that ready the keyboard, as a user would (a press that
+    // cannot take the finger, because one is down already, does nothing); Return
+    // presses the topmost alert's default button, Escape its cancel button.
+    // A repeat (the key held) answers as a press does where a held key repeats: a
+    // held on-screen key is lifted (which types) and pressed again; a repeat does
+    // nothing elsewhere.
     void keyDown(HostKey key, HostKeyPress press = HostKeyPress::first);
     void keyUp(HostKey key);
     void pressKey(HostKey key);
@@ -101,13 +110,15 @@ class HostSession {
     bool runTouchCommand(const ScriptCommand& command);
     void runProgramCommand(const ScriptCommand& command);
     void pressAlertButtonForKey(HostKey::Kind kind);
+    void pressOnScreenKey(const HostKey& key);
+    bool isHeld(const HostKey& key) const;
 
     CGFloat scale_;
     std::vector<HostScriptCommand> programCommands_;
     bool touchDown_ = false;
     HostCharacterKeys characterKeys_;
     // The key whose finger is down, and where.
-    std::optional<char> heldKey_;
+    std::optional<HostKey> heldKey_;
     CGPoint heldKeyPoint_{};
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
