@@ -80,6 +80,8 @@ class HostSession {
     void keyUp(HostKey key);
     void pressKey(HostKey key);
     void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }
+    // Whether the program has an on-screen keyboard that types text.
+    bool typesText() const { return static_cast<bool>(characterKeys_); }
     // Lifts a finger that a key holds down (the window lost the keyboard).
     void releaseKeys();
 

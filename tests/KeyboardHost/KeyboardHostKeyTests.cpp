@@ -1,6 +1,7 @@
 // The computer's keyboard on the keyboard host's screen, headless and in a window:
-// letters and space tap the on-screen keys (held down while the key is), other
-// keys type nothing.
+// characters, BackSpace and Return tap the on-screen keys (held down while the key
+// is, after shift or the keyplane switch where needed), other keys type nothing.
+#include "KeyboardHostKeys.h"
 #include "KeyboardHostViewController.h"
 #include "TestSupport.h"
 #include "WindowEvents.h"
@@ -29,7 +30,9 @@ class KeyboardScreen : public ::testing::Test {
         controller = std::make_shared<KeyboardHostViewController>();
         window->setRootViewController(controller);
         window->makeKeyAndVisible();
-        session.setCharacterKeys([this](char c) { return controller->screenPointOfKey(c); });
+        session.setCharacterKeys([this](const HostKey& key) {
+            return KeyboardHostKeys::onScreenKey(*controller->hostView(), key);
+        });
     }
     void TearDown() override { window->setHidden(true); }
     std::string typed() const { return controller->textField()->text(); }
@@ -47,8 +50,8 @@ TEST_F(KeyboardScreen, PressedKeysTypeWhatTheirOnScreenKeysType) {
         {{"h", "i"}, "hi"},
         {{"H", "I"}, "hi"},
         {{"a", "space", "z"}, "a z"},
-        {{"7", "0"}, ""},
-        {{"Return", "Escape", "Tab", "BackSpace"}, ""},
+        {{"7", "0"}, "70"},
+        {{"Return", "Escape", "Tab", "Left", "Ctrl+c"}, ""},
     };
     for (const auto& [keys, text] : rows) {
         std::string before = typed();
@@ -88,12 +91,14 @@ TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
     CGPixel up = CGImageGetPixel(shown->windowPixels(), x, y);
 
     pushKey(SDL_KEYDOWN, SDLK_h);
+    pushText("h");
     ASSERT_TRUE(shown->processEvents(session, 100));
     EXPECT_TRUE(highlighted('h'));
     CGPixel down = CGImageGetPixel(shown->windowPixels(), x, y);
     EXPECT_LT(down.r + 100, up.r) << "the pressed cap is drawn dark in the window";
     pushKey(SDL_KEYUP, SDLK_h);
     pushKey(SDL_KEYDOWN, SDLK_SPACE);
+    pushText(" ");
     pushKey(SDL_KEYUP, SDLK_SPACE);
     pushKey(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL);
     pushKey(SDL_KEYUP, SDLK_c, KMOD_LCTRL);

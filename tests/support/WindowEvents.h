@@ -30,3 +30,11 @@ inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) 
     event.key.keysym.mod = modifiers;
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
+
+// The text a key types, as SDL reports it after the key's key-down.
+inline void pushText(const char* text) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, text, sizeof event.text.text);
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
