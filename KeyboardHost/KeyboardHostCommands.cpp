@@ -16,8 +16,11 @@ bool isKeyCharacter(char character) {
 // byte that starts no valid sequence) and its code point, or -1 when it is invalid.
 std::pair<std::string, long> sequenceAt(const std::string& text, std::size_t index) {
     auto lead = static_cast<unsigned char>(text[index]);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5U) == 0x6 ? 2 : (lead >> 4U) == 0xE ? 3
-                                       : (lead >> 3U) == 0x1E ? 4 : 0;
+    std::size_t length = lead < 0x80            ? 1
+                         : (lead >> 5U) == 0x6  ? 2
+                         : (lead >> 4U) == 0xE  ? 3
+                         : (lead >> 3U) == 0x1E ? 4
+                                                : 0;
     if (length == 0 || index + length > text.size()) {
         return {text.substr(index, 1), -1};
     }

@@ -28,8 +28,7 @@ std::optional<HostOnScreenKey> onScreenKey(const UIPeripheralHostView& hostView,
     if (tapped == nullptr) {
         return std::nullopt;
     }
-    bool readies = key.kind == HostKey::Kind::character &&
-                   tapped->kind() != UIKBKeyKind::character;
+    bool readies = key.kind == HostKey::Kind::character && tapped->kind() != UIKBKeyKind::character;
     return HostOnScreenKey{KeyboardHostViewController::screenPointOf(*tapped), readies};
 }
 

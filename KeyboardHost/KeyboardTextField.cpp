@@ -88,9 +88,7 @@ void KeyboardTextField::layoutSubviews() {
     CGRect text = textFrame();
     CGRect caret = caretFrame();
     // The clip's own coordinates.
-    auto inClip = [&](CGRect frame) {
-        return CGRectOffset(frame, -clip.origin.x, -clip.origin.y);
-    };
+    auto inClip = [&](CGRect frame) { return CGRectOffset(frame, -clip.origin.x, -clip.origin.y); };
     label_->setFrame(text_.empty() ? CGRectMake(0, 0, clip.size.width, clip.size.height)
                                    : inClip(text));
     caret_->setFrame(inClip(caret));

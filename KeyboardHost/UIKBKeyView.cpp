@@ -38,10 +38,10 @@ struct CapColors {
 
 CapColors capColors(bool functionKey, bool darkCap) {
     if (functionKey) {
-        return darkCap ? CapColors{UIColor::colorWithRed(0.17f, 0.17f, 0.18f, 1),
-                                   UIColor::whiteColor()}
-                       : CapColors{UIColor::colorWithRed(0.67f, 0.70f, 0.73f, 1),
-                                   UIColor::blackColor()};
+        return darkCap
+                   ? CapColors{UIColor::colorWithRed(0.17f, 0.17f, 0.18f, 1), UIColor::whiteColor()}
+                   : CapColors{UIColor::colorWithRed(0.67f, 0.70f, 0.73f, 1),
+                               UIColor::blackColor()};
     }
     return darkCap ? CapColors{UIColor::colorWithRed(0.30f, 0.30f, 0.32f, 1), UIColor::whiteColor()}
                    : CapColors{UIColor::whiteColor(), UIColor::blackColor()};

@@ -26,8 +26,8 @@ constexpr CharacterRow kCharacterRows[] = {
 };
 
 constexpr CGFloat kSideInset = 3;
-constexpr CGFloat kShiftWidth = 42;      // shift and delete, beside the third row
-constexpr CGFloat kBottomKeyWidth = 74;  // the keyplane switch and return
+constexpr CGFloat kShiftWidth = 42;     // shift and delete, beside the third row
+constexpr CGFloat kBottomKeyWidth = 74; // the keyplane switch and return
 
 CGFloat rowTop(int row) {
     return topInset + static_cast<CGFloat>(row) * rowPitch;
@@ -45,8 +45,8 @@ void addCharacterRow(const CharacterRow& row, CGFloat width, std::vector<UIKBKey
     }
 }
 
-UIKBKeySpec functionKey(UIKBKeyKind kind, std::optional<UIKBKeyplane> keyplane, CGFloat x,
-                        int row, CGFloat width) {
+UIKBKeySpec functionKey(UIKBKeyKind kind, std::optional<UIKBKeyplane> keyplane, CGFloat x, int row,
+                        CGFloat width) {
     return {kind, 0, keyplane, CGRectMake(x, rowTop(row), width, keyHeight)};
 }
 
@@ -69,10 +69,9 @@ std::vector<UIKBKeySpec> keys(CGFloat width) {
     addCharacterRows(2, width, result);
     result.push_back(
         functionKey(K::deleteKey, std::nullopt, width - kSideInset - kShiftWidth, 2, kShiftWidth));
+    result.push_back(functionKey(K::keyplaneSwitch, std::nullopt, kSideInset, 3, kBottomKeyWidth));
     result.push_back(
-        functionKey(K::keyplaneSwitch, std::nullopt, kSideInset, 3, kBottomKeyWidth));
-    result.push_back({K::character, ' ', std::nullopt,
-                      CGRectMake(width / 4, rowTop(3), width / 2, keyHeight)});
+        {K::character, ' ', std::nullopt, CGRectMake(width / 4, rowTop(3), width / 2, keyHeight)});
     result.push_back(functionKey(K::returnKey, std::nullopt, width - kSideInset - kBottomKeyWidth,
                                  3, kBottomKeyWidth));
     return result;

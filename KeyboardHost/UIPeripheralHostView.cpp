@@ -108,8 +108,8 @@ void UIPeripheralHostView::keyTapped(UIKBKeyView* key) {
         shifted_ = !shifted_;
         break;
     case UIKBKeyKind::keyplaneSwitch:
-        keyplane_ = keyplane_ == UIKBKeyplane::letters ? UIKBKeyplane::numbers
-                                                       : UIKBKeyplane::letters;
+        keyplane_ =
+            keyplane_ == UIKBKeyplane::letters ? UIKBKeyplane::numbers : UIKBKeyplane::letters;
         shifted_ = false;
         break;
     case UIKBKeyKind::character:
@@ -133,8 +133,7 @@ void UIPeripheralHostView::typeWithKey(const UIKBKeyView& key) {
     if (key.kind() == UIKBKeyKind::deleteKey) {
         keyInput_->deleteBackward();
     } else {
-        keyInput_->insertText(key.kind() == UIKBKeyKind::returnKey ? "\n"
-                                                                   : std::string(1, typed));
+        keyInput_->insertText(key.kind() == UIKBKeyKind::returnKey ? "\n" : std::string(1, typed));
     }
 }
 

@@ -133,8 +133,9 @@ void HostSession::keyDown(HostKey key, HostKeyPress press) {
         pressAlertButtonForKey(key.kind);
         return;
     }
-    bool typing = !key.has(HostKey::control) &&
-                  (key.typedCharacter() != 0 || key.kind == K::backSpace || key.kind == K::returnKey);
+    bool typing =
+        !key.has(HostKey::control) &&
+        (key.typedCharacter() != 0 || key.kind == K::backSpace || key.kind == K::returnKey);
     if (!typing || !characterKeys_) {
         return;
     }

@@ -298,8 +298,8 @@ bool HostWindow::Impl::handleTypedText(const SDL_Event& event, HostSession& sess
             (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) {
             return false;
         }
-        textKeyDown.emplace(code, event.key.repeat != 0 ? HostKeyPress::repeat
-                                                        : HostKeyPress::first);
+        textKeyDown.emplace(code,
+                            event.key.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
         return true;
     }
     if (event.type == SDL_TEXTINPUT) {
