@@ -107,4 +107,48 @@ TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
     EXPECT_FALSE(highlighted('h'));
 }
 
+// A layout where Shift+7 types '/': the window types what SDL_TEXTINPUT says, through
+// the on-screen key, held until the key-up and retyped at each repeat.
+TEST_F(KeyboardScreen, TheWindowTypesWhatTheDesktopsLayoutTypesAndRepeatsHeldKeys) {
+    testsupport::VirtualDisplay display;
+    if (display.name().empty()) {
+        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    }
+    setenv("DISPLAY", display.name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    std::string error;
+    std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
+    ASSERT_NE(shown, nullptr) << error;
+    window->layoutIfNeeded();
+
+    pushKey(SDL_KEYDOWN, SDLK_7, KMOD_LSHIFT);
+    pushText("/");
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_TRUE(highlighted('/')) << "after the keyplane switch, the '/' key is held";
+    EXPECT_EQ(typed(), "");
+    for (int i = 0; i < 2; ++i) {
+        pushKey(SDL_KEYDOWN, SDLK_7, KMOD_LSHIFT, true);
+        pushText("/");
+    }
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "//") << "each repeat lifts the key (typing) and presses it again";
+    EXPECT_TRUE(highlighted('/'));
+    pushKey(SDL_KEYUP, SDLK_7); // Shift let go first
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "///");
+    EXPECT_FALSE(highlighted('/'));
+
+    pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+    pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+    pushKey(SDL_KEYDOWN, SDLK_e); // a dead key: no text follows
+    pushKey(SDL_KEYUP, SDLK_e);
+    pushKey(SDL_KEYDOWN, SDLK_e);
+    pushText("\xC3\xA9"); // no key for it
+    pushKey(SDL_KEYUP, SDLK_e);
+    pushText("ab"); // from an input method, with no key-down
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "//ab");
+    EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown());
+}
+
 } // namespace

@@ -22,10 +22,12 @@ inline void pushMouse(Uint32 type, int x, int y) {
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
-inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE,
+                    bool repeat = false) {
     SDL_Event event{};
     event.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
     event.key.keysym.sym = key;
     event.key.keysym.mod = modifiers;
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
