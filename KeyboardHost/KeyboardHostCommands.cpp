@@ -92,7 +92,7 @@ std::string characterName(const std::string& text, std::size_t index) {
            number;
 }
 
-std::vector<HostScriptCommand> commands(std::function<UIPeripheralHostView*()> hostView) {
+std::vector<HostScriptCommand> commands(const std::function<UIPeripheralHostView*()>& hostView) {
     using A = ScriptArgument;
     return {
         {{"key", {A::text}, "key TEXT", {}, "tap the key of each character (a-z, space)"},

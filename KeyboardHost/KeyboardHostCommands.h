@@ -14,7 +14,7 @@
 namespace KeyboardHostCommands {
 
 // The commands, acting on the keyboard that `hostView` gives (none before launch).
-std::vector<HostScriptCommand> commands(std::function<UIPeripheralHostView*()> hostView);
+std::vector<HostScriptCommand> commands(const std::function<UIPeripheralHostView*()>& hostView);
 
 // The character at `index` of `text` as a message names it: itself in quotes, and
 // its code point when it is not printable ASCII ("\"é\" (U+00E9)").

@@ -49,8 +49,6 @@ CapColors capColors(bool functionKey, bool darkCap) {
 
 } // namespace
 
-UIKBKeyView::UIKBKeyView(char character) : UIKBKeyView(UIKBKeyKind::character, character) {}
-
 UIKBKeyView::UIKBKeyView(UIKBKeyKind kind, char character)
     : UIControl(CGRectZero), kind_(kind), character_(character) {
     label_ = std::make_shared<UILabel>();

@@ -16,8 +16,8 @@ using UIKBKeyViewRef = std::shared_ptr<UIKBKeyView>;
 
 class UIKBKeyView : public UIControl {
   public:
-    // `character` is what a character key types; ' ' is the space bar.
-    explicit UIKBKeyView(char character);
+    // `character` is what a character key types (' ' is the space bar); 0 for the
+    // other kinds.
     UIKBKeyView(UIKBKeyKind kind, char character);
 
     UIKBKeyKind kind() const { return kind_; }
