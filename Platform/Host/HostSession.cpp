@@ -23,6 +23,13 @@ CGPoint pointOf(const ScriptCommand& command, std::size_t first = 0) {
 HostSession::HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands)
     : scale_(scale), programCommands_(std::move(programCommands)) {}
 
+HostSession::~HostSession() {
+    changeHandler_ = nullptr; // whoever watched the screen may be gone already
+    waitingKeys_.clear();
+    heldKey_.reset();
+    touchCancel();
+}
+
 std::vector<ScriptCommandSyntax> HostSession::scriptSyntax() const {
     std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
     for (const HostScriptCommand& command : programCommands_) {
@@ -145,9 +152,13 @@ void HostSession::keyDown(HostKey key, HostKeyPress press) {
         }
         keyUp(key);
     }
-    if (!heldKey_) {
-        pressOnScreenKey(key);
+    if (heldKey_) {
+        if (press == HostKeyPress::first) {
+            waitingKeys_.emplace_back(key, false);
+        }
+        return;
     }
+    pressOnScreenKey(key);
 }
 
 // Readying takes at most a shift and a keyplane switch; the bound keeps a keyboard
@@ -181,6 +192,31 @@ void HostSession::keyUp(HostKey key) {
     if (isHeld(key)) {
         heldKey_.reset();
         touchUp(heldKeyPoint_);
+        pressWaitingKey();
+        return;
+    }
+    for (auto& [waiting, up] : waitingKeys_) {
+        if (waiting.kind == key.kind && waiting.character == key.character && !up) {
+            up = true;
+            return;
+        }
+    }
+}
+
+// The next waiting key takes the finger; one already up is tapped, and the next
+// after it waits no longer either.
+void HostSession::pressWaitingKey() {
+    while (!heldKey_ && !waitingKeys_.empty()) {
+        auto [key, up] = waitingKeys_.front();
+        waitingKeys_.pop_front();
+        pressOnScreenKey(key);
+        if (!heldKey_) {
+            continue; // the keyboard has no key for it, or the mouse holds the finger
+        }
+        if (up) {
+            heldKey_.reset();
+            touchUp(heldKeyPoint_);
+        }
     }
 }
 
@@ -190,6 +226,7 @@ void HostSession::pressKey(HostKey key) {
 }
 
 void HostSession::releaseKeys() {
+    waitingKeys_.clear();
     if (heldKey_) {
         heldKey_.reset();
         touchCancel();

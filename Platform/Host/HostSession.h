@@ -9,6 +9,7 @@
 #include <Host/EventScript.h>
 #include <Host/HostKey.h>
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -52,6 +53,11 @@ class HostSession {
     enum class Step { next, quit };
 
     HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands = {});
+    // Cancels a finger that is still down, so that no touch outlives the session
+    // (nor the views it began on).
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
 
     CGFloat scale() const { return scale_; }
     // Every command the scripts of this program may use.
@@ -70,9 +76,11 @@ class HostSession {
 
     // The computer's keyboard. A character, BackSpace and Return (with no alert up)
     // put a finger on the program's on-screen key for them while the key is down,
-    // after tapping the keys that ready the keyboard, as a user would (a press that
-    // cannot take the finger, because one is down already, does nothing); Return
-    // presses the topmost alert's default button, Escape its cancel button.
+    // after tapping the keys that ready the keyboard, as a user would. A key pressed
+    // while another key holds the finger waits its turn (typing fast, keys overlap)
+    // and is pressed when the keys before it are lifted; a press while the mouse
+    // holds the finger does nothing. Return presses the topmost alert's default
+    // button, Escape its cancel button.
     // A repeat (the key held) answers as a press does where a held key repeats: a
     // held on-screen key is lifted (which types) and pressed again; a repeat does
     // nothing elsewhere.
@@ -82,7 +90,8 @@ class HostSession {
     void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }
     // Whether the program has an on-screen keyboard that types text.
     bool typesText() const { return static_cast<bool>(characterKeys_); }
-    // Lifts a finger that a key holds down (the window lost the keyboard).
+    // Lifts a finger that a key holds down, and forgets the keys waiting (the window
+    // lost the keyboard).
     void releaseKeys();
 
     // Presses the button titled `title` on the alert that is up; throws
@@ -114,6 +123,7 @@ class HostSession {
     void pressAlertButtonForKey(HostKey::Kind kind);
     void pressOnScreenKey(const HostKey& key);
     bool isHeld(const HostKey& key) const;
+    void pressWaitingKey();
 
     CGFloat scale_;
     std::vector<HostScriptCommand> programCommands_;
@@ -122,6 +132,8 @@ class HostSession {
     // The key whose finger is down, and where.
     std::optional<HostKey> heldKey_;
     CGPoint heldKeyPoint_{};
+    // Keys pressed while another held the finger, in order; whether each is up already.
+    std::deque<std::pair<HostKey, bool>> waitingKeys_;
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
 };

@@ -138,6 +138,33 @@ TEST_F(KeyboardTyping, HeldKeysRepeatThroughTheirKeys) {
     }
 }
 
+// Fast typing overlaps keys: each waits for the finger and none is lost.
+TEST_F(KeyboardTyping, OverlappingKeysTypeInTheOrderPressed) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{"+a", "+b", "-a", "-b"}, "ab"},
+        {{"+a", "+b", "-b", "-a"}, "ab"},
+        {{"+Shift+h", "+i", "-h", "-i"}, "Hi"},
+        {{"+a", "+b", "+c", "-c", "-b", "-a"}, "abc"},
+        {{"+1", "+x", "-1", "+2", "-x", "-2"}, "1x2"},
+        {{"+a", "+b", "=b", "-a", "-b"}, "ab"}, // a waiting key does not repeat
+    };
+    for (const auto& [events, text] : rows) {
+        while (!typed().empty()) {
+            session.pressKey(*HostKeyNamed("BackSpace"));
+        }
+        for (const std::string& event : events) {
+            HostKey key = *HostKeyNamed(event.substr(1));
+            if (event[0] == '-') {
+                session.keyUp(key);
+            } else {
+                session.keyDown(key, event[0] == '=' ? HostKeyPress::repeat : HostKeyPress::first);
+            }
+        }
+        EXPECT_EQ(typed(), text) << events.front();
+        EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown()) << events.front();
+    }
+}
+
 TEST_F(KeyboardTyping, ReturnShowsTheReturnKeyPressedAndInsertsNothing) {
     runScript("type ok\n");
     session.keyDown(*HostKeyNamed("Return"));
