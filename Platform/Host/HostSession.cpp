@@ -225,8 +225,40 @@ void HostSession::pressKey(HostKey key) {
     keyUp(key);
 }
 
+void HostSession::textKeyDown(int code, HostKeyPress press) {
+    textKeyDown_.emplace(code, press);
+}
+
+void HostSession::typeText(const std::string& utf8) {
+    std::optional<HostKey> key = utf8.size() == 1 ? HostKey::typing(utf8[0]) : std::nullopt;
+    if (key && textKeyDown_) {
+        keyDown(*key, textKeyDown_->second);
+        typedKeys_[textKeyDown_->first] = *key;
+    } else {
+        for (char character : utf8) {
+            if (std::optional<HostKey> typed = HostKey::typing(character)) {
+                pressKey(*typed);
+            }
+        }
+    }
+    textKeyDown_.reset();
+}
+
+bool HostSession::textKeyUp(int code) {
+    auto typed = typedKeys_.find(code);
+    if (typed == typedKeys_.end()) {
+        return false;
+    }
+    HostKey key = typed->second;
+    typedKeys_.erase(typed);
+    keyUp(key);
+    return true;
+}
+
 void HostSession::releaseKeys() {
     waitingKeys_.clear();
+    textKeyDown_.reset();
+    typedKeys_.clear();
     if (heldKey_) {
         heldKey_.reset();
         touchCancel();

@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -90,6 +91,14 @@ class HostSession {
     void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }
     // Whether the program has an on-screen keyboard that types text.
     bool typesText() const { return static_cast<bool>(characterKeys_); }
+    // Typed text as a window reports it: a key that types went down (`code` names it
+    // in the window's terms), then the text it typed as the desktop's layout has it,
+    // held as that key until the key's key-up (true when `code` typed and is now
+    // lifted). Text that no key-down announced (an input method's) is pressed and
+    // released at once; characters the keyboard has no key for type nothing.
+    void textKeyDown(int code, HostKeyPress press);
+    void typeText(const std::string& utf8);
+    bool textKeyUp(int code);
     // Lifts a finger that a key holds down, and forgets the keys waiting (the window
     // lost the keyboard).
     void releaseKeys();
@@ -134,6 +143,9 @@ class HostSession {
     CGPoint heldKeyPoint_{};
     // Keys pressed while another held the finger, in order; whether each is up already.
     std::deque<std::pair<HostKey, bool>> waitingKeys_;
+    // The key-down whose text is awaited, and the key each typing key typed.
+    std::optional<std::pair<int, HostKeyPress>> textKeyDown_;
+    std::map<int, HostKey> typedKeys_;
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
 };

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
 
 namespace {
 
@@ -135,10 +134,6 @@ struct HostWindow::Impl {
     bool mouseDown = false;
     Uint32 lastFrame = 0;
     std::string lastClock;
-    // Typed text: the key whose text is awaited (and whether it repeats), and the
-    // key each held key typed.
-    std::optional<std::pair<SDL_Keycode, HostKeyPress>> textKeyDown;
-    std::map<SDL_Keycode, HostKey> typedKeys;
 
     CGPoint toPoints(int x, int y) const {
         return {static_cast<CGFloat>(x) / static_cast<CGFloat>(scale),
@@ -285,9 +280,8 @@ void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& se
 }
 
 // In a program with an on-screen keyboard, the characters come from SDL_TEXTINPUT,
-// which follows the desktop's keyboard layout; the key-down just before it says
-// whether the key repeats, and that key's key-up lifts the on-screen key it typed
-// through. False for the events that handleKey takes.
+// which follows the desktop's keyboard layout; the session pairs each with the
+// key-down before it and that key's key-up. False for the events handleKey takes.
 bool HostWindow::Impl::handleTypedText(const SDL_Event& event, HostSession& session) {
     if (!session.typesText()) {
         return false;
@@ -298,35 +292,20 @@ bool HostWindow::Impl::handleTypedText(const SDL_Event& event, HostSession& sess
             (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) {
             return false;
         }
-        textKeyDown.emplace(code,
+        session.textKeyDown(code,
                             event.key.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
         return true;
     }
     if (event.type == SDL_TEXTINPUT) {
-        std::string text = event.text.text;
-        std::optional<HostKey> key = text.size() == 1 ? HostKey::typing(text[0]) : std::nullopt;
-        if (key && textKeyDown) {
-            session.keyDown(*key, textKeyDown->second);
-            typedKeys[textKeyDown->first] = *key;
-        } else {
-            for (char character : text) { // text that no key-down announced (an input method)
-                if (std::optional<HostKey> typed = HostKey::typing(character)) {
-                    session.pressKey(*typed);
-                }
-            }
-        }
-        textKeyDown.reset();
+        session.typeText(event.text.text);
         dirty = true;
         return true;
     }
-    auto typed = event.type == SDL_KEYUP ? typedKeys.find(event.key.keysym.sym) : typedKeys.end();
-    if (typed == typedKeys.end()) {
-        return false;
+    if (event.type == SDL_KEYUP && session.textKeyUp(event.key.keysym.sym)) {
+        dirty = true;
+        return true;
     }
-    session.keyUp(typed->second);
-    typedKeys.erase(typed);
-    dirty = true;
-    return true;
+    return false;
 }
 
 void HostWindow::present(HostSession& session) {

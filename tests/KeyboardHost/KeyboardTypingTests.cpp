@@ -165,6 +165,29 @@ TEST_F(KeyboardTyping, OverlappingKeysTypeInTheOrderPressed) {
     }
 }
 
+// A window's typed text: each character paired with the key-down before it (held
+// until that key's key-up, retyped at a repeat); text with no key-down at once.
+TEST_F(KeyboardTyping, WindowTextIsHeldAsTheKeyThatTypedIt) {
+    session.textKeyDown(55, HostKeyPress::first);
+    session.typeText("&");
+    EXPECT_TRUE(hostView()->keyForCharacter('&')->isHighlighted());
+    EXPECT_FALSE(session.textKeyUp(56)) << "another key typed nothing";
+    session.textKeyDown(55, HostKeyPress::repeat);
+    session.typeText("&");
+    EXPECT_EQ(typed(), "&");
+    EXPECT_TRUE(session.textKeyUp(55));
+    EXPECT_EQ(typed(), "&&");
+    EXPECT_FALSE(session.textKeyUp(55)) << "lifted once";
+    session.typeText("\xC3\xA9x");
+    EXPECT_EQ(typed(), "&&x") << "no key for the accented letter; the x at once";
+    session.textKeyDown(57, HostKeyPress::first);
+    session.releaseKeys();
+    session.typeText("y");
+    EXPECT_EQ(typed(), "&&xy");
+    EXPECT_FALSE(session.textKeyUp(57));
+    EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown());
+}
+
 TEST_F(KeyboardTyping, ReturnShowsTheReturnKeyPressedAndInsertsNothing) {
     runScript("type ok\n");
     session.keyDown(*HostKeyNamed("Return"));
