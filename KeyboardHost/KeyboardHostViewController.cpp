@@ -13,15 +13,9 @@ void KeyboardHostViewController::loadView() {
     hostView_ = std::make_shared<UIPeripheralHostView>(
         CGRectMake(0, frame.size.height - height, frame.size.width, height));
     hostView_->setTextInputTraits(textField_->textInputTraits());
-    hostView_->setKeyHandler([this](char character) { typeCharacter(character); });
+    hostView_->setKeyInput(textField_.get());
     root->addSubview(hostView_);
     setView(root);
-}
-
-void KeyboardHostViewController::typeCharacter(char character) {
-    textField_->insertText(character);
-    hostView_->setNeedsLayout();
-    hostView_->layoutIfNeeded();
 }
 
 std::optional<CGPoint> KeyboardHostViewController::screenPointOfKey(char character) const {
@@ -29,8 +23,12 @@ std::optional<CGPoint> KeyboardHostViewController::screenPointOfKey(char charact
     if (key == nullptr) {
         return std::nullopt;
     }
-    CGRect bounds = key->bounds();
-    return key->convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
+    return screenPointOf(*key);
+}
+
+CGPoint KeyboardHostViewController::screenPointOf(const UIKBKeyView& key) {
+    CGRect bounds = key.bounds();
+    return key.convertPointToView({CGRectGetMidX(bounds), CGRectGetMidY(bounds)}, nullptr);
 }
 
 void KeyboardHostViewController::keyboardShown() {

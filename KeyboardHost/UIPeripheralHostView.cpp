@@ -5,16 +5,9 @@
 
 #include <UIKit/UIColor.h>
 
+#include <cctype>
+
 namespace {
-
-const char* const kRows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
-
-// Key geometry of a 320-point keyboard: ten keys on a 32-point pitch, rows 54 apart.
-constexpr CGFloat kPitch = 32;
-constexpr CGFloat kKeyWidth = 26;
-constexpr CGFloat kKeyHeight = 42;
-constexpr CGFloat kRowPitch = 54;
-constexpr CGFloat kTopInset = 6;
 
 UIPeripheralHostView* hostView(id self) {
     return static_cast<UIPeripheralHostView*>(self);
@@ -62,16 +55,13 @@ UIPeripheralHostView::UIPeripheralHostView(CGRect frame) : UIView(frame) {
 }
 
 void UIPeripheralHostView::addKeys() {
-    for (const char* row : kRows) {
-        for (const char* c = row; *c != '\0'; ++c) {
-            keys_.push_back(std::make_shared<UIKBKeyView>(*c));
-        }
-    }
-    keys_.push_back(std::make_shared<UIKBKeyView>(' '));
-    for (const auto& key : keys_) {
+    specs_ = UIKBKeyboardGeometry::keys(bounds().size.width);
+    for (const UIKBKeySpec& spec : specs_) {
+        auto key = std::make_shared<UIKBKeyView>(spec.kind, spec.character);
         key->addTarget(this, "keyTapped:", &UIPeripheralHostView::keyTapped,
                        UIControlEventTouchUpInside);
         addSubview(key);
+        keys_.push_back(std::move(key));
     }
 }
 
@@ -91,39 +81,100 @@ void UIPeripheralHostView::systemLayoutSubviews() {
     layOutKeys();
 }
 
+// The keys of the keyplane in use show, the others hide; letters show their capitals
+// while shifted.
 void UIPeripheralHostView::layOutKeys() {
-    std::size_t index = 0;
-    CGFloat top = kTopInset;
-    for (const char* row : kRows) {
-        std::size_t count = std::char_traits<char>::length(row);
-        // Shorter rows are centred under the top one.
-        CGFloat left = (bounds().size.width - static_cast<CGFloat>(count) * kPitch) / 2 +
-                       (kPitch - kKeyWidth) / 2;
-        for (std::size_t i = 0; i < count; ++i, ++index) {
-            keys_[index]->setFrame(
-                CGRectMake(left + static_cast<CGFloat>(i) * kPitch, top, kKeyWidth, kKeyHeight));
-            keys_[index]->setDark(dark_);
+    specs_ = UIKBKeyboardGeometry::keys(bounds().size.width);
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        UIKBKeyView& key = *keys_[i];
+        key.setFrame(specs_[i].frame);
+        key.setHidden(!UIKBKeyboardGeometry::isOnKeyplane(specs_[i], keyplane_));
+        key.setDark(dark_);
+        key.setShifted(shifted_);
+        key.setSelected(key.kind() == UIKBKeyKind::shift && shifted_);
+        if (key.kind() == UIKBKeyKind::keyplaneSwitch) {
+            key.setTitle(keyplane_ == UIKBKeyplane::letters ? "123" : "ABC");
         }
-        top += kRowPitch;
     }
-    UIKBKeyView* space = keys_.back().get();
-    space->setFrame(CGRectMake(bounds().size.width / 4, top, bounds().size.width / 2, kKeyHeight));
-    space->setDark(dark_);
 }
 
+// A shift lasts for one character; switching the keyplane drops it too.
 void UIPeripheralHostView::keyTapped(UIKBKeyView* key) {
-    if (key != nullptr && keyHandler_) {
-        keyHandler_(key->character());
+    if (key == nullptr) {
+        return;
     }
+    switch (key->kind()) {
+    case UIKBKeyKind::shift:
+        shifted_ = !shifted_;
+        break;
+    case UIKBKeyKind::keyplaneSwitch:
+        keyplane_ =
+            keyplane_ == UIKBKeyplane::letters ? UIKBKeyplane::numbers : UIKBKeyplane::letters;
+        shifted_ = false;
+        break;
+    case UIKBKeyKind::character:
+    case UIKBKeyKind::deleteKey:
+    case UIKBKeyKind::returnKey:
+        typeWithKey(*key);
+        break;
+    }
+    setNeedsLayout();
+    layoutIfNeeded();
+}
+
+void UIPeripheralHostView::typeWithKey(const UIKBKeyView& key) {
+    char typed = key.typedCharacter();
+    if (key.kind() == UIKBKeyKind::character) {
+        shifted_ = false;
+    }
+    if (keyInput_ == nullptr) {
+        return;
+    }
+    if (key.kind() == UIKBKeyKind::deleteKey) {
+        keyInput_->deleteBackward();
+    } else {
+        keyInput_->insertText(key.kind() == UIKBKeyKind::returnKey ? "\n" : std::string(1, typed));
+    }
+}
+
+std::optional<std::size_t> UIPeripheralHostView::indexOfKeyForCharacter(char character) const {
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (keys_[i]->kind() == UIKBKeyKind::character && keys_[i]->character() == character) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 UIKBKeyView* UIPeripheralHostView::keyForCharacter(char character) const {
+    std::optional<std::size_t> index = indexOfKeyForCharacter(character);
+    return index ? keys_[*index].get() : nullptr;
+}
+
+UIKBKeyView* UIPeripheralHostView::keyOfKind(UIKBKeyKind kind) const {
     for (const auto& key : keys_) {
-        if (key->character() == character) {
+        if (key->kind() == kind) {
             return key.get();
         }
     }
     return nullptr;
+}
+
+UIKBKeyView* UIPeripheralHostView::keyToTapFor(char character) const {
+    auto byte = static_cast<unsigned char>(character);
+    std::optional<std::size_t> index =
+        indexOfKeyForCharacter(static_cast<char>(std::tolower(byte)));
+    if (!index) {
+        return nullptr;
+    }
+    if (!UIKBKeyboardGeometry::isOnKeyplane(specs_[*index], keyplane_)) {
+        return keyOfKind(UIKBKeyKind::keyplaneSwitch);
+    }
+    bool capital = std::isupper(byte) != 0;
+    if (std::isalpha(byte) != 0 && capital != shifted_) {
+        return keyOfKind(UIKBKeyKind::shift);
+    }
+    return keys_[*index].get();
 }
 
 UIKBBackdropView* UIPeripheralHostView::inputBackdropView() {

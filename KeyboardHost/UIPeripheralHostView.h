@@ -1,4 +1,7 @@
-// The view that hosts the keyboard: its backdrop and its keys. Its layout and its
+// The view that hosts the keyboard: its backdrop and its keys, on two keyplanes
+// (letters; digits and punctuation), with shift for the next letter's capital. Each
+// tapped key does its work (types into the key input, shifts, switches the
+// keyplane) and makes the view lay itself out again, as on the device. Its layout and its
 // backdrop are asked for through the object runtime, so that a plug-in that
 // replaces `layoutSubviews` or `inputBackdropView` runs in place of the view's own
 // implementation, which it can still call. The view's own work is in the `system...`
@@ -8,11 +11,13 @@
 
 #include "UIKBBackdropView.h"
 #include "UIKBKeyView.h"
+#include "UIKBKeyboardGeometry.h"
+#include "UIKeyInput.h"
 
 #include <UIKit/UIView.h>
 
-#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class UITextInputTraits;
@@ -37,11 +42,21 @@ class UIPeripheralHostView : public UIView {
 
     // The traits asked for the appearance at each layout (not retained).
     void setTextInputTraits(UITextInputTraits* traits) { traits_ = traits; }
-    // What a tapped key types.
-    void setKeyHandler(std::function<void(char)> handler) { keyHandler_ = std::move(handler); }
-    // The key that types `character`, if the keyboard has one.
+    // What the keys type into (not retained).
+    void setKeyInput(UIKeyInput* input) { keyInput_ = input; }
+    // The key whose own character is `character` (a letter in lower case), on either
+    // keyplane, if the keyboard has one.
     UIKBKeyView* keyForCharacter(char character) const;
+    // The first key of `kind` (shift, delete, the keyplane switch, return).
+    UIKBKeyView* keyOfKind(UIKBKeyKind kind) const;
+    // The key to tap next to type `character` (any case) as a user would: the key
+    // itself when it shows with the right case, else shift or the keyplane switch;
+    // none when the keyboard has no key for it.
+    UIKBKeyView* keyToTapFor(char character) const;
     const std::vector<UIKBKeyViewRef>& keys() const { return keys_; }
+
+    UIKBKeyplane keyplane() const { return keyplane_; }
+    bool isShifted() const { return shifted_; }
 
     // How many times the view's own layout has run, and the appearance it last used.
     int layoutPasses() const { return layoutPasses_; }
@@ -51,11 +66,16 @@ class UIPeripheralHostView : public UIView {
     void addKeys();
     void layOutKeys();
     void keyTapped(UIKBKeyView* key);
+    std::optional<std::size_t> indexOfKeyForCharacter(char character) const;
+    void typeWithKey(const UIKBKeyView& key);
 
     std::shared_ptr<UIKBBackdropView> backdrop_;
     std::vector<UIKBKeyViewRef> keys_;
+    std::vector<UIKBKeySpec> specs_; // one a key, in the same order
     UITextInputTraits* traits_ = nullptr;
-    std::function<void(char)> keyHandler_;
+    UIKeyInput* keyInput_ = nullptr;
+    UIKBKeyplane keyplane_ = UIKBKeyplane::letters;
+    bool shifted_ = false;
     int layoutPasses_ = 0;
     bool dark_ = false;
 };

@@ -2,6 +2,8 @@
 // classes, loads the plug-ins whose filters select it, and shows a text field and
 // the keyboard.
 #include "KeyboardClasses.h"
+#include "KeyboardHostCommands.h"
+#include "KeyboardHostKeys.h"
 #include "KeyboardHostViewController.h"
 #include "KeyboardQuery.h"
 
@@ -71,20 +73,13 @@ bool launch() {
     return true;
 }
 
-std::optional<CGPoint> keyPoint(char character) {
-    return state().controller ? state().controller->screenPointOfKey(character) : std::nullopt;
+UIPeripheralHostView* hostView() {
+    return state().controller ? state().controller->hostView() : nullptr;
 }
 
-// `key TEXT`: taps the key of each character, as a finger would.
-void typeKeys(const ScriptCommand& command, HostSession& session) {
-    for (char character : command.text) {
-        std::optional<CGPoint> point = keyPoint(character);
-        if (!point) {
-            throw ScriptError(command.line, std::string("no key for '") + character +
-                                                "' (the keyboard has a-z and space)");
-        }
-        session.tap(*point);
-    }
+std::optional<HostOnScreenKey> onScreenKey(const HostKey& key) {
+    UIPeripheralHostView* keyboard = hostView();
+    return keyboard ? KeyboardHostKeys::onScreenKey(*keyboard, key) : std::nullopt;
 }
 
 // Checked as the option is read, before the device root is touched.
@@ -117,13 +112,8 @@ HostProgram keyboardHostProgram() {
                                "run one layout pass and one appearance query, print them as one "
                                "JSON line and exit (no display needed)",
                                [](const std::string&) { state().query = true; }});
-    program.commands.push_back({{"key",
-                                 {ScriptArgument::text},
-                                 "key TEXT",
-                                 {},
-                                 "tap the key of each character (a-z, space)"},
-                                typeKeys});
-    program.characterKeys = keyPoint;
+    program.commands = KeyboardHostCommands::commands(hostView);
+    program.characterKeys = onScreenKey;
     program.beforeRun = beforeRun;
     program.launch = launch;
     program.focused = [] {

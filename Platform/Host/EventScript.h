@@ -10,6 +10,8 @@
 //   press KEY                a key of the computer's keyboard: a letter or digit,
 //                            space, Return, Escape, Tab, BackSpace, Left/Right/Up/
 //                            Down, with Shift+ or Ctrl+ before it
+//   type TEXT                keyboard-host: the rest of the line typed on the
+//                            computer's keyboard, character by character
 //   rotate portrait|landscape
 //   wait MS                  advance the clock; animations move on
 //   screenshot PATH          the screen now, as PNG
@@ -17,7 +19,7 @@
 //                            the text, the accessibility elements
 //   quit
 //
-// Programs add commands of their own (keyboard-host's `key TEXT`).
+// Programs add commands of their own (keyboard-host's `key TEXT` and `type TEXT`).
 #pragma once
 
 #include <cstddef>
@@ -74,6 +76,10 @@ std::vector<ScriptCommand> parseEventScript(std::istream& input,
                                             const std::vector<ScriptCommandSyntax>& syntax);
 std::vector<ScriptCommand> parseEventScript(const std::string& text,
                                             const std::vector<ScriptCommandSyntax>& syntax);
+
+// `text` in double quotes for a message, cut after its first 80 characters (UTF-8
+// sequences kept whole, "..." after the cut), so that a message never repeats a
+// whole long line.
 
 // A decimal number as scripts write it: optional sign, digits, optional fraction
 // ("12", "-3", "0.5", ".5"); false for anything else (no exponents, no "nan").

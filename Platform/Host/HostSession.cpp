@@ -27,6 +27,13 @@ CGPoint pointOf(const ScriptCommand& command, std::size_t first = 0) {
 HostSession::HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands)
     : scale_(scale), programCommands_(std::move(programCommands)) {}
 
+HostSession::~HostSession() {
+    changeHandler_ = nullptr; // whoever watched the screen may be gone already
+    waitingKeys_.clear();
+    heldKey_.reset();
+    touchCancel();
+}
+
 std::vector<ScriptCommandSyntax> HostSession::scriptSyntax() const {
     std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
     syntax.push_back({"focus", {}, "focus", {}, "the window gains focus (as when switched to)"});
@@ -181,7 +188,8 @@ bool HostSession::focusKeyDown(HostKey key, HostKeyPress press) {
         }
         return returnOrEscape;
     }
-    if (isActivation(key)) {
+    // In a program that types, Space and Return type as its keys do.
+    if (isActivation(key) && !typesText()) {
         if (std::optional<CGPoint> point = UIFocusEngine::shared().activationPoint()) {
             if (press == HostKeyPress::first) {
                 tap(*point); // the same touches as a tap there
@@ -189,28 +197,92 @@ bool HostSession::focusKeyDown(HostKey key, HostKeyPress press) {
             return true;
         }
     }
-    return returnOrEscape;
+    return key.kind == HostKey::Kind::escape ||
+           (key.kind == HostKey::Kind::returnKey && !typesText());
 }
 
 void HostSession::keyDown(HostKey key, HostKeyPress press) {
+    using K = HostKey::Kind;
     if (focusKeyDown(key, press)) {
         return;
     }
-    if (press == HostKeyPress::repeat || key.kind != HostKey::Kind::character ||
-        key.has(HostKey::control) || heldKey_ || !characterKeys_) {
+    bool typing =
+        !key.has(HostKey::control) &&
+        (key.typedCharacter() != 0 || key.kind == K::backSpace || key.kind == K::returnKey);
+    if (!typing || !characterKeys_) {
         return;
     }
-    std::optional<CGPoint> point = characterKeys_(key.character);
-    if (point && touchDown(*point)) {
-        heldKey_ = key.character;
-        heldKeyPoint_ = *point;
+    if (press == HostKeyPress::repeat) {
+        if (!isHeld(key)) {
+            return;
+        }
+        keyUp(key);
+    }
+    if (heldKey_) {
+        if (press == HostKeyPress::first) {
+            waitingKeys_.emplace_back(key, false);
+        }
+        return;
+    }
+    pressOnScreenKey(key);
+}
+
+// Readying takes at most a shift and a keyplane switch; the bound keeps a keyboard
+// that never settles from looping.
+void HostSession::pressOnScreenKey(const HostKey& key) {
+    constexpr int readyingTaps = 4;
+    for (int tapped = 0; tapped <= readyingTaps; ++tapped) {
+        std::optional<HostOnScreenKey> onScreen = characterKeys_(key);
+        if (!onScreen) {
+            return;
+        }
+        if (!onScreen->readies) {
+            if (touchDown(onScreen->point)) {
+                heldKey_ = key;
+                heldKeyPoint_ = onScreen->point;
+            }
+            return;
+        }
+        if (!tap(onScreen->point)) {
+            return;
+        }
     }
 }
 
+// The same key of the computer's keyboard, whatever modifiers came and went.
+bool HostSession::isHeld(const HostKey& key) const {
+    return heldKey_ && heldKey_->kind == key.kind && heldKey_->character == key.character;
+}
+
 void HostSession::keyUp(HostKey key) {
-    if (key.kind == HostKey::Kind::character && heldKey_ == key.character) {
+    if (isHeld(key)) {
         heldKey_.reset();
         touchUp(heldKeyPoint_);
+        pressWaitingKey();
+        return;
+    }
+    for (auto& [waiting, up] : waitingKeys_) {
+        if (waiting.kind == key.kind && waiting.character == key.character && !up) {
+            up = true;
+            return;
+        }
+    }
+}
+
+// The next waiting key takes the finger; one already up is tapped, and the next
+// after it waits no longer either.
+void HostSession::pressWaitingKey() {
+    while (!heldKey_ && !waitingKeys_.empty()) {
+        auto [key, up] = waitingKeys_.front();
+        waitingKeys_.pop_front();
+        pressOnScreenKey(key);
+        if (!heldKey_) {
+            continue; // the keyboard has no key for it, or the mouse holds the finger
+        }
+        if (up) {
+            heldKey_.reset();
+            touchUp(heldKeyPoint_);
+        }
     }
 }
 
@@ -219,7 +291,40 @@ void HostSession::pressKey(HostKey key) {
     keyUp(key);
 }
 
+void HostSession::textKeyDown(int code, HostKeyPress press) {
+    textKeyDown_.emplace(code, press);
+}
+
+void HostSession::typeText(const std::string& utf8) {
+    std::optional<HostKey> key = utf8.size() == 1 ? HostKey::typing(utf8[0]) : std::nullopt;
+    if (key && textKeyDown_) {
+        keyDown(*key, textKeyDown_->second);
+        typedKeys_[textKeyDown_->first] = *key;
+    } else {
+        for (char character : utf8) {
+            if (std::optional<HostKey> typed = HostKey::typing(character)) {
+                pressKey(*typed);
+            }
+        }
+    }
+    textKeyDown_.reset();
+}
+
+bool HostSession::textKeyUp(int code) {
+    auto typed = typedKeys_.find(code);
+    if (typed == typedKeys_.end()) {
+        return false;
+    }
+    HostKey key = typed->second;
+    typedKeys_.erase(typed);
+    keyUp(key);
+    return true;
+}
+
 void HostSession::releaseKeys() {
+    waitingKeys_.clear();
+    textKeyDown_.reset();
+    typedKeys_.clear();
     if (heldKey_) {
         heldKey_.reset();
         touchCancel();

@@ -9,8 +9,10 @@
 #include <Host/EventScript.h>
 #include <Host/HostKey.h>
 
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,9 +20,16 @@
 
 class HostSession;
 
-// Where the program shows the key that types `character`, in screen points; none
-// when it has no such key.
-using HostCharacterKeys = std::function<std::optional<CGPoint>(char character)>;
+// Where a program's on-screen keyboard takes a key of the computer's (a character,
+// BackSpace, Return), in screen points: the on-screen key that types it, or, while
+// the keyboard must first be readied for it (shift before a capital, the key that
+// switches to digits and punctuation), the key that readies it, which the session
+// taps before asking again. None when the keyboard has no key for it.
+struct HostOnScreenKey {
+    CGPoint point{};
+    bool readies = false;
+};
+using HostCharacterKeys = std::function<std::optional<HostOnScreenKey>(const HostKey& key)>;
 
 // A command of a program's own (keyboard-host's `key TEXT`). `run` may throw
 // ScriptError for a line that cannot run in the current state.
@@ -45,6 +54,11 @@ class HostSession {
     enum class Step { next, quit };
 
     HostSession(CGFloat scale, std::vector<HostScriptCommand> programCommands = {});
+    // Cancels a finger that is still down, so that no touch outlives the session
+    // (nor the views it began on).
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
 
     CGFloat scale() const { return scale_; }
     // Every command the scripts of this program may use.
@@ -62,18 +76,32 @@ class HostSession {
     bool drag(CGPoint from, CGPoint to, int moves);
 
     // The computer's keyboard. Tab and Shift+Tab move the focus, the arrows move it
-    // within a group; Space and Return tap the focused element's centre; Ctrl+C
-    // sends copy. With an alert up, Return presses its focused button (at first the
-    // one drawn bold) and Escape its cancel button. Any other character puts a
-    // finger on the program's key for it while the key is down, as a tap does (a
-    // press that cannot take the finger, because one is down already, does
-    // nothing). A repeat (the key held) moves focus and answers alerts again, one
-    // alert a repeat, and does nothing elsewhere.
+    // within a group; Ctrl+C sends copy. With an alert up, Return presses its focused
+    // button (at first the one drawn bold) and Escape its cancel button. In a program
+    // with an on-screen keyboard, a character, BackSpace and Return put a finger on
+    // its key for them while the key is down, after tapping the keys that ready the
+    // keyboard, as a user would; a key pressed while another key holds the finger
+    // waits its turn (typing fast, keys overlap); a press while the mouse holds the
+    // finger does nothing. Elsewhere Space and Return tap the focused element's
+    // centre. A repeat (the key held) moves focus and answers alerts again, one alert
+    // a repeat; a held on-screen key is lifted (which types) and pressed again; a
+    // repeat does nothing elsewhere.
     void keyDown(HostKey key, HostKeyPress press = HostKeyPress::first);
     void keyUp(HostKey key);
     void pressKey(HostKey key);
     void setCharacterKeys(HostCharacterKeys keys) { characterKeys_ = std::move(keys); }
-    // Lifts a finger that a key holds down (the window lost the keyboard).
+    // Whether the program has an on-screen keyboard that types text.
+    bool typesText() const { return static_cast<bool>(characterKeys_); }
+    // Typed text as a window reports it: a key that types went down (`code` names it
+    // in the window's terms), then the text it typed as the desktop's layout has it,
+    // held as that key until the key's key-up (true when `code` typed and is now
+    // lifted). Text that no key-down announced (an input method's) is pressed and
+    // released at once; characters the keyboard has no key for type nothing.
+    void textKeyDown(int code, HostKeyPress press);
+    void typeText(const std::string& utf8);
+    bool textKeyUp(int code);
+    // Lifts a finger that a key holds down, and forgets the keys waiting (the window
+    // lost the keyboard).
     void releaseKeys();
 
     // The window gained focus (the `focus` command headless): the application becomes
@@ -109,14 +137,22 @@ class HostSession {
     void runProgramCommand(const ScriptCommand& command);
     void pressAlertButtonForKey(HostKey::Kind kind);
     bool focusKeyDown(HostKey key, HostKeyPress press);
+    void pressOnScreenKey(const HostKey& key);
+    bool isHeld(const HostKey& key) const;
+    void pressWaitingKey();
 
     CGFloat scale_;
     std::vector<HostScriptCommand> programCommands_;
     bool touchDown_ = false;
     HostCharacterKeys characterKeys_;
     // The key whose finger is down, and where.
-    std::optional<char> heldKey_;
+    std::optional<HostKey> heldKey_;
     CGPoint heldKeyPoint_{};
+    // Keys pressed while another held the finger, in order; whether each is up already.
+    std::deque<std::pair<HostKey, bool>> waitingKeys_;
+    // The key-down whose text is awaited, and the key each typing key typed.
+    std::optional<std::pair<int, HostKeyPress>> textKeyDown_;
+    std::map<int, HostKey> typedKeys_;
     std::function<void(double)> waitHandler_;
     std::function<void()> changeHandler_;
     std::function<void()> focusHandler_;

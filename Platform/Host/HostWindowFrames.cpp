@@ -129,6 +129,9 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
         SDL_RaiseWindow(window.get());
         return;
     }
+    if (handleTypedText(event, session)) {
+        return;
+    }
     switch (event.type) {
     case SDL_QUIT:
         closed = true;
@@ -223,6 +226,36 @@ void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& se
         session.keyDown(*key, event.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
         dirty = true;
     }
+}
+
+// In a program with an on-screen keyboard, the characters come from SDL_TEXTINPUT,
+// which follows the desktop's keyboard layout; the session pairs each with the
+// key-down before it and that key's key-up. False for the events handleKey takes.
+bool HostWindow::Impl::handleTypedText(const SDL_Event& event, HostSession& session) {
+    if (!session.typesText()) {
+        return false;
+    }
+    if (event.type == SDL_KEYDOWN) {
+        SDL_Keycode code = event.key.keysym.sym;
+        if (code < SDLK_SPACE || code >= SDLK_DELETE ||
+            (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) != 0) {
+            return false;
+        }
+        flushMotion(session);
+        session.textKeyDown(code,
+                            event.key.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
+        return true;
+    }
+    if (event.type == SDL_TEXTINPUT) {
+        session.typeText(event.text.text);
+        dirty = true;
+        return true;
+    }
+    if (event.type == SDL_KEYUP && session.textKeyUp(event.key.keysym.sym)) {
+        dirty = true;
+        return true;
+    }
+    return false;
 }
 
 bool HostWindow::Impl::frameDue() const {

@@ -69,6 +69,7 @@ struct HostWindow::Impl {
     void handleWindowEvent(const SDL_WindowEvent& event, HostSession& session);
     void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
+    bool handleTypedText(const SDL_Event& event, HostSession& session);
     void flushMotion(HostSession& session);
     void refreshClock();
     bool frameDue() const;

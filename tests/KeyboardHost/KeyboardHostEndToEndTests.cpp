@@ -2,6 +2,9 @@
 // root, answering --query as the preferences file changes.
 #include "../shared/TintPreferencesFixture.h"
 
+#include <CoreGraphics/CGImage.h>
+#include <UIKBKeyboardGeometry.h>
+
 #include <filesystem>
 
 using namespace tintfixture;
@@ -133,6 +136,42 @@ TEST_F(KeyboardHostProcess, CommandLineAnswers) {
         if (c.exitCode == 2) {
             EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one line: " << text;
         }
+    }
+}
+
+TEST_F(KeyboardHostProcess, TintShowsBehindDarkKeysOnEveryRowOfBothKeyplanes) {
+    put(plist(openEntry("on") + colorEntry(fiveElements)));
+    const std::string letters = (root.path() / "letters.png").string();
+    const std::string numbers = (root.path() / "numbers.png").string();
+    testsupport::ProcessResult result = testsupport::runProcess(
+        {(testsupport::buildDirectory() / "bin" / "keyboard-host").string(), "--root",
+         root.path().string(), "--headless", "--events", "-"},
+        "type Hi\nscreenshot " + letters + "\ntype 4\nscreenshot " + numbers + "\n");
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const CGPixel tint{51, 102, 153, 255};
+    constexpr CGFloat hostTop = 264;
+    for (const auto& [shot, keyplane] :
+         {std::pair{letters, UIKBKeyplane::letters}, std::pair{numbers, UIKBKeyplane::numbers}}) {
+        CGImageRef image = CGImageCreateWithPNGFile(shot);
+        ASSERT_TRUE(image) << shot;
+        auto at = [&](CGFloat x, CGFloat y) {
+            return CGImageGetPixel(image, static_cast<std::size_t>(x),
+                                   static_cast<std::size_t>(hostTop + y));
+        };
+        for (const UIKBKeySpec& key : UIKBKeyboardGeometry::keys(320)) {
+            if (!UIKBKeyboardGeometry::isOnKeyplane(key, keyplane)) {
+                continue;
+            }
+            // Above the key's letter, and in the gap above the key.
+            CGPixel cap = at(CGRectGetMidX(key.frame), key.frame.origin.y + 4);
+            EXPECT_LT(std::max({cap.r, cap.g, cap.b}), 90)
+                << shot << ": key " << key.character << " at " << key.frame.origin.x << ","
+                << key.frame.origin.y << " is dark";
+            EXPECT_EQ(at(CGRectGetMidX(key.frame), key.frame.origin.y - 2), tint)
+                << shot << ": tint above key " << key.character << " at " << key.frame.origin.x
+                << "," << key.frame.origin.y;
+        }
+        EXPECT_EQ(at(1, 212), tint) << shot << ": below the last row";
     }
 }
 

@@ -1,6 +1,7 @@
 // The computer's keyboard on the keyboard host's screen, headless and in a window:
-// letters and space tap the on-screen keys (held down while the key is), other
-// keys type nothing.
+// characters, BackSpace and Return tap the on-screen keys (held down while the key
+// is, after shift or the keyplane switch where needed), other keys type nothing.
+#include "KeyboardHostKeys.h"
 #include "KeyboardHostViewController.h"
 #include "TestSupport.h"
 #include "WindowEvents.h"
@@ -29,7 +30,9 @@ class KeyboardScreen : public ::testing::Test {
         controller = std::make_shared<KeyboardHostViewController>();
         window->setRootViewController(controller);
         window->makeKeyAndVisible();
-        session.setCharacterKeys([this](char c) { return controller->screenPointOfKey(c); });
+        session.setCharacterKeys([this](const HostKey& key) {
+            return KeyboardHostKeys::onScreenKey(*controller->hostView(), key);
+        });
     }
     void TearDown() override { window->setHidden(true); }
     std::string typed() const { return controller->textField()->text(); }
@@ -47,8 +50,8 @@ TEST_F(KeyboardScreen, PressedKeysTypeWhatTheirOnScreenKeysType) {
         {{"h", "i"}, "hi"},
         {{"H", "I"}, "hi"},
         {{"a", "space", "z"}, "a z"},
-        {{"7", "0"}, ""},
-        {{"Return", "Escape", "Tab", "BackSpace"}, ""},
+        {{"7", "0"}, "70"},
+        {{"Return", "Escape", "Tab", "Left", "Ctrl+c"}, ""},
     };
     for (const auto& [keys, text] : rows) {
         std::string before = typed();
@@ -88,18 +91,64 @@ TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
     CGPixel up = CGImageGetPixel(shown->windowPixels(), x, y);
 
     pushKey(SDL_KEYDOWN, SDLK_h);
+    pushText("h");
     ASSERT_TRUE(shown->processEvents(session, 100));
     EXPECT_TRUE(highlighted('h'));
     CGPixel down = CGImageGetPixel(shown->windowPixels(), x, y);
     EXPECT_LT(down.r + 100, up.r) << "the pressed cap is drawn dark in the window";
     pushKey(SDL_KEYUP, SDLK_h);
     pushKey(SDL_KEYDOWN, SDLK_SPACE);
+    pushText(" ");
     pushKey(SDL_KEYUP, SDLK_SPACE);
     pushKey(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL);
     pushKey(SDL_KEYUP, SDLK_c, KMOD_LCTRL);
     ASSERT_TRUE(shown->processEvents(session, 100));
     EXPECT_EQ(typed(), "h ") << "Ctrl+C is a shortcut, not a c";
     EXPECT_FALSE(highlighted('h'));
+}
+
+// A layout where Shift+7 types '/': the window types what SDL_TEXTINPUT says, through
+// the on-screen key, held until the key-up and retyped at each repeat.
+TEST_F(KeyboardScreen, TheWindowTypesWhatTheDesktopsLayoutTypesAndRepeatsHeldKeys) {
+    testsupport::VirtualDisplay display;
+    if (display.name().empty()) {
+        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    }
+    setenv("DISPLAY", display.name().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    std::string error;
+    std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
+    ASSERT_NE(shown, nullptr) << error;
+    window->layoutIfNeeded();
+
+    pushKey(SDL_KEYDOWN, SDLK_7, KMOD_LSHIFT);
+    pushText("/");
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_TRUE(highlighted('/')) << "after the keyplane switch, the '/' key is held";
+    EXPECT_EQ(typed(), "");
+    for (int i = 0; i < 2; ++i) {
+        pushKey(SDL_KEYDOWN, SDLK_7, KMOD_LSHIFT, true);
+        pushText("/");
+    }
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "//") << "each repeat lifts the key (typing) and presses it again";
+    EXPECT_TRUE(highlighted('/'));
+    pushKey(SDL_KEYUP, SDLK_7); // Shift let go first
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "///");
+    EXPECT_FALSE(highlighted('/'));
+
+    pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+    pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+    pushKey(SDL_KEYDOWN, SDLK_e); // a dead key: no text follows
+    pushKey(SDL_KEYUP, SDLK_e);
+    pushKey(SDL_KEYDOWN, SDLK_e);
+    pushText("\xC3\xA9"); // no key for it
+    pushKey(SDL_KEYUP, SDLK_e);
+    pushText("ab"); // from an input method, with no key-down
+    ASSERT_TRUE(shown->processEvents(session, 100));
+    EXPECT_EQ(typed(), "//ab");
+    EXPECT_FALSE(UIApplication::sharedApplication()->hasTouchDown());
 }
 
 } // namespace

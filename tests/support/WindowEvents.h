@@ -22,11 +22,21 @@ inline void pushMouse(Uint32 type, int x, int y) {
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
-inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+inline void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE,
+                    bool repeat = false) {
     SDL_Event event{};
     event.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
     event.key.keysym.sym = key;
     event.key.keysym.mod = modifiers;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+// The text a key types, as SDL reports it after the key's key-down.
+inline void pushText(const char* text) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, text, sizeof event.text.text);
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }

@@ -187,8 +187,9 @@ TEST_F(SceneKeys, HeldReturnTapsOnceThenAnswersOneAlertARepeat) {
 
 TEST_F(SceneKeys, ACharacterKeyHoldsAFingerOnItsPlaceUntilReleased) {
     // 'a' sits at the slider's middle; the scene has no key for anything else.
-    session.setCharacterKeys([](char c) -> std::optional<CGPoint> {
-        return c == 'a' ? std::optional<CGPoint>(CGPoint{160, 174}) : std::nullopt;
+    session.setCharacterKeys([](const HostKey& key) -> std::optional<HostOnScreenKey> {
+        return key.typedCharacter() == 'a' ? std::optional(HostOnScreenKey{{160, 174}})
+                                           : std::nullopt;
     });
     EXPECT_EQ(logDuring([&] { session.keyDown(HostKey::of('a')); }),
               std::vector<std::string>{"slider 0.50"});
