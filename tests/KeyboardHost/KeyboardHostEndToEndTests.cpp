@@ -6,6 +6,7 @@
 #include <UIKBKeyboardGeometry.h>
 
 #include <filesystem>
+#include <sstream>
 
 using namespace tintfixture;
 namespace fs = std::filesystem;
@@ -172,6 +173,26 @@ TEST_F(KeyboardHostProcess, TintShowsBehindDarkKeysOnEveryRowOfBothKeyplanes) {
                 << "," << key.frame.origin.y;
         }
         EXPECT_EQ(at(1, 212), tint) << shot << ": below the last row";
+    }
+}
+
+// What a screen reader reads of the text field as the user types and deletes, one
+// `state` line after each step, and the key that has the focus after Tab.
+TEST_F(KeyboardHostProcess, StateReadsTheTypedTextAsTheFieldHoldsIt) {
+    testsupport::ProcessResult result = testsupport::runProcess(
+        {(testsupport::buildDirectory() / "bin" / "keyboard-host").string(), "--root",
+         root.path().string(), "--headless", "--events", "-"},
+        "type Hello World 42, ok!\nstate\npress BackSpace\npress BackSpace\nstate\n"
+        "press Shift+a\nstate\npress Tab\nstate\n");
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const std::vector<std::string> expected = {R"("text":"Hello World 42, ok!")",
+                                               R"("text":"Hello World 42, o")",
+                                               R"("text":"Hello World 42, oA")", R"("focus":"q")"};
+    std::istringstream lines(result.standardOutput);
+    std::string line;
+    for (const std::string& part : expected) {
+        ASSERT_TRUE(std::getline(lines, line)) << "a state line for " << part;
+        EXPECT_NE(line.find(part), std::string::npos) << line.substr(0, 300);
     }
 }
 
