@@ -346,8 +346,12 @@ bool HostSession::rotate(bool landscape) {
     return turned;
 }
 
-CGImageRef HostSession::renderFrame() const {
+void HostSession::prepareFrame() const {
     UIFocusEngine::shared().updateFocusRing();
+}
+
+CGImageRef HostSession::renderFrame() const {
+    prepareFrame();
     const UIScreenRef& screen = UIScreen::mainScreen();
     return CARenderLayerTree(screen->layer(), screen->bounds().size, scale_);
 }

@@ -115,6 +115,8 @@ class HostSession {
     // False when the interface refused to turn.
     bool rotate(bool landscape);
 
+    // Readies the screen for a frame: the focus ring goes where the focus is.
+    void prepareFrame() const;
     // The screen now (after a layout pass), `scale` pixels per point.
     CGImageRef renderFrame() const;
     bool isAnimating() const;

@@ -274,7 +274,8 @@ void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
     }
 }
 
-void HostWindow::present(HostSession& /*session: the screen it drives is drawn*/) {
+void HostWindow::present(HostSession& session) {
+    session.prepareFrame();
     Impl& impl = *impl_;
     SDL_Window* window = impl.window.get();
     const UIScreenRef& screen = UIScreen::mainScreen();

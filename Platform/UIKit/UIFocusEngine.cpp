@@ -253,7 +253,15 @@ void UIFocusEngine::makeRing() {
 
 void UIFocusEngine::updateFocusRing() {
     UIView* view = ringShown_ ? focusedView() : nullptr;
-    if (view == nullptr && !ring_) {
+    if (view == nullptr && (!ring_ || ring_->isHidden())) {
+        return;
+    }
+    CALayer* screen = UIScreen::mainScreen()->layer();
+    // Windows restack under it as they come and go: it goes back on top.
+    bool onTop = ring_ && ring_->superlayer() == screen && screen->sublayers().back() == ring_;
+    RingPlacement placement{view, view ? view->accessibilityFrame() : CGRect{}, screen->bounds()};
+    // Nothing moved: setting the layers again would have every frame drawn anew.
+    if (view != nullptr && onTop && !ring_->isHidden() && placed_ == placement) {
         return;
     }
     CATransaction::begin();
@@ -264,13 +272,11 @@ void UIFocusEngine::updateFocusRing() {
         if (!ring_) {
             makeRing();
         }
-        CALayer* screen = UIScreen::mainScreen()->layer();
-        // Windows restack under it as they come and go: it goes back on top.
-        if (ring_->superlayer() != screen || screen->sublayers().back() != ring_) {
+        if (!onTop) {
             ring_->removeFromSuperlayer();
             screen->addSublayer(ring_);
         }
-        CGRect bounds = screen->bounds();
+        CGRect bounds = placement.screen;
         CGPathRef path = ringPath(view);
         for (CALayer* layer : {ring_.get(), static_cast<CALayer*>(ringEdge_.get()),
                                static_cast<CALayer*>(ringCore_.get())}) {
@@ -280,6 +286,7 @@ void UIFocusEngine::updateFocusRing() {
         ringCore_->setPath(path);
         ring_->setHidden(false);
     }
+    placed_ = placement;
     CATransaction::commit();
 }
 

@@ -64,6 +64,17 @@ class UIFocusEngine {
     WeakView alertFocused_;
     WeakView announced_; // the focus assistive tools last heard of
     bool ringShown_ = false;
+    // Where the ring was last placed: around which view, at what frame, on what screen.
+    struct RingPlacement {
+        UIView* view = nullptr;
+        CGRect frame{};
+        CGRect screen{};
+        bool operator==(const RingPlacement& other) const {
+            return view == other.view && CGRectEqualToRect(frame, other.frame) &&
+                   CGRectEqualToRect(screen, other.screen);
+        }
+    };
+    std::optional<RingPlacement> placed_;
     CALayerRef ring_;
     std::shared_ptr<CAShapeLayer> ringEdge_;
     std::shared_ptr<CAShapeLayer> ringCore_;

@@ -91,11 +91,20 @@ TEST_F(DesktopWindow, ProgramsAreNamedAsTheirDesktopEntries) {
         ASSERT_NE(window, 0u) << "no window titled \"" << name << "\"";
         char hex[32];
         std::snprintf(hex, sizeof hex, "0x%lx", window);
-        auto properties = testsupport::runProcess(
-            {"/usr/bin/env", "xprop", "-id", hex, "WM_CLASS", "WM_NAME", "_NET_WM_ICON"});
+        // The window is listed from its creation, before it is shown with its icon:
+        // ask again until the icon is there (or a few seconds have passed).
+        testsupport::ProcessResult properties;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            properties = testsupport::runProcess(
+                {"/usr/bin/env", "xprop", "-id", hex, "WM_CLASS", "WM_NAME", "_NET_WM_ICON"});
+            if (properties.standardOutput.find("Icon (") != std::string::npos) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
         const std::string& text = properties.standardOutput;
         EXPECT_NE(text.find("WM_CLASS(STRING) = \"" + id + "\", \"" + id + "\""), std::string::npos)
-            << text.substr(0, 300);
+            << text.substr(0, 300) << properties.standardError.substr(0, 300);
         EXPECT_NE(text.find("WM_NAME(STRING) = \"" + name + "\""), std::string::npos)
             << text.substr(0, 300);
         EXPECT_NE(text.find("Icon (64 x 64)"), std::string::npos) << "the shipped icon";

@@ -9,6 +9,7 @@
 #include <Host/HostSession.h>
 #include <Host/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
+#include <UIKit/UIFocusEngine.h>
 #include <UIKit/UIPasteboard.h>
 
 #include <SDL2/SDL.h>
@@ -147,6 +148,40 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     EXPECT_TRUE(window->processEvents(session, 100)) << "q alone is no shortcut";
     pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
     EXPECT_FALSE(window->processEvents(session, 100)) << "Ctrl+Q closes the window";
+    UIApplication::sharedApplication()->setDelegate(nullptr);
+}
+
+std::size_t differingPixels(const CGImageRef& a, const CGImageRef& b) {
+    std::size_t differing = 0;
+    for (std::size_t y = 0; y < a->height(); ++y) {
+        for (std::size_t x = 0; x < a->width(); ++x) {
+            differing += !(CGImageGetPixel(a, x, y) == CGImageGetPixel(b, x, y));
+        }
+    }
+    return differing;
+}
+
+// The ring that Tab shows reaches the window, as the headless frame has it.
+TEST_F(WindowBackend, TabShowsTheFocusRingInTheWindow) {
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    ASSERT_NE(window, nullptr) << error;
+    CAMediaTimeUseVirtualClock(0);
+    UIScreen::mainScreen()->setScale(1);
+    auto delegate = std::make_shared<TestSceneAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(delegate);
+    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    HostSession session(1);
+    window->present(session);
+    CGImageRef before = window->windowPixels();
+    pushKey(SDL_KEYDOWN, SDLK_TAB);
+    pushKey(SDL_KEYUP, SDLK_TAB);
+    window->processEvents(session, 100);
+    CGImageRef after = window->windowPixels();
+    ASSERT_TRUE(before && after);
+    EXPECT_GT(differingPixels(before, after), 0u) << "no ring in the window";
+    EXPECT_EQ(differingPixels(after, session.renderFrame()), 0u);
+    UIFocusEngine::shared().reset();
     UIApplication::sharedApplication()->setDelegate(nullptr);
 }
 
