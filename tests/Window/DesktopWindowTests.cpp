@@ -87,7 +87,7 @@ TEST_F(DesktopWindow, ProgramsAreNamedAsTheirDesktopEntries) {
             continue;
         }
         windowtest::BackgroundProcess running({program(entry.binary), "--root", root()});
-        unsigned long window = windowtest::waitForWindow(name, 10);
+        unsigned long window = windowtest::waitForWindow(name, 30);
         ASSERT_NE(window, 0u) << "no window titled \"" << name << "\"";
         char hex[32];
         std::snprintf(hex, sizeof hex, "0x%lx", window);
@@ -212,13 +212,13 @@ TEST_F(DesktopWindow, ResizedWindowShowsTheWholeScreenCentredAndClicksMapBack) {
 TEST_F(DesktopWindow, SecondPrismkeyFreeInTheSameRootRaisesTheFirstAndExits) {
     windowtest::BackgroundProcess first({program("PrismkeyFree"), "--root", root()});
     if (!desktop->wayland()) {
-        ASSERT_NE(windowtest::waitForWindow("PrismkeyFree", 10), 0u);
+        ASSERT_NE(windowtest::waitForWindow("PrismkeyFree", 30), 0u);
     } else {
         std::this_thread::sleep_for(std::chrono::seconds(2));
     }
     windowtest::BackgroundProcess other({program("keyboard-host"), "--root", root()});
     if (!desktop->wayland()) {
-        ASSERT_NE(windowtest::waitForWindow("Prismkey Keyboard Host", 10), 0u);
+        ASSERT_NE(windowtest::waitForWindow("Prismkey Keyboard Host", 30), 0u);
         std::vector<std::string> before = windowtest::stackedTitles();
         ASSERT_EQ(before.back(), "Prismkey Keyboard Host") << "the newer window on top";
     }
