@@ -39,6 +39,15 @@ class WindowBackend : public ::testing::Test {
         }
     }
     static void TearDownTestSuite() { display.reset(); }
+    // The test scene launched in this process at `scale`, on the virtual clock.
+    static std::shared_ptr<TestSceneAppDelegate> launchScene(int scale) {
+        CAMediaTimeUseVirtualClock(0);
+        UIScreen::mainScreen()->setScale(static_cast<CGFloat>(scale));
+        auto delegate = std::make_shared<TestSceneAppDelegate>();
+        UIApplication::sharedApplication()->setDelegate(delegate);
+        EXPECT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+        return delegate;
+    }
     void SetUp() override {
         if (display->name().empty()) {
             GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
@@ -52,11 +61,7 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 2, error);
     ASSERT_NE(window, nullptr) << error;
     EXPECT_EQ(window->title(), "platform-test-scene");
-    CAMediaTimeUseVirtualClock(0);
-    UIScreen::mainScreen()->setScale(2);
-    auto delegate = std::make_shared<TestSceneAppDelegate>();
-    UIApplication::sharedApplication()->setDelegate(delegate);
-    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    auto delegate = launchScene(2);
     HostSession session(2);
     window->present(session);
 
@@ -118,11 +123,7 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     std::string error;
     std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
-    CAMediaTimeUseVirtualClock(0);
-    UIScreen::mainScreen()->setScale(1);
-    auto delegate = std::make_shared<TestSceneAppDelegate>();
-    UIApplication::sharedApplication()->setDelegate(delegate);
-    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    auto delegate = launchScene(1);
     HostSession session(1);
     window->present(session);
 
@@ -166,11 +167,7 @@ TEST_F(WindowBackend, TabShowsTheFocusRingInTheWindow) {
     std::string error;
     std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
-    CAMediaTimeUseVirtualClock(0);
-    UIScreen::mainScreen()->setScale(1);
-    auto delegate = std::make_shared<TestSceneAppDelegate>();
-    UIApplication::sharedApplication()->setDelegate(delegate);
-    ASSERT_TRUE(UIApplication::sharedApplication()->finishLaunching());
+    auto delegate = launchScene(1);
     HostSession session(1);
     window->present(session);
     CGImageRef before = window->windowPixels();
