@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -122,10 +123,23 @@ std::vector<std::string> stackedTitles() {
     return titles;
 }
 
+namespace {
+
+// SDL may make a window and replace it before showing one: only a window on the
+// screen counts.
+bool isViewable(unsigned long id) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%lx", id);
+    auto info = testsupport::runProcess({"/usr/bin/env", "xwininfo", "-id", hex});
+    return info.standardOutput.find("Map State: IsViewable") != std::string::npos;
+}
+
+} // namespace
+
 unsigned long waitForWindow(const std::string& title, double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end) {
-        if (unsigned long id = windowTitled(title)) {
+        if (unsigned long id = windowTitled(title); id != 0 && isViewable(id)) {
             return id;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

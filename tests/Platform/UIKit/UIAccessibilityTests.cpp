@@ -59,9 +59,10 @@ class Accessibility : public WindowTest {
         UIFocusEngine::shared().reset();
     }
     void TearDown() override {
+        // First: a test's observer writes to what the test body held.
+        UIAccessibilitySetObserver({});
         WindowTest::TearDown();
         UIFocusEngine::shared().reset();
-        UIAccessibilitySetObserver({});
     }
     template <class T> std::shared_ptr<T> add(std::shared_ptr<T> view) {
         root->addSubview(view);
