@@ -19,3 +19,7 @@ struct CGTextStyle {
 // The size of the laid-out text, its width at most `wrapWidth` when wrapping
 // (longer words may still overflow).
 CGSize CGTextMeasure(const std::string& text, const CGTextStyle& style);
+
+// Starts loading the desktop's font configuration, which the first text waits for,
+// so that a program can do its other start-up work meanwhile. Returns at once.
+void CGTextPrepareFonts();

@@ -81,3 +81,9 @@ void CGTextLayout::draw(cairo_t* cairo, CGRect rect) const {
 CGSize CGTextMeasure(const std::string& text, const CGTextStyle& style) {
     return CGTextLayout(text, style).size();
 }
+
+// Pango reads Fontconfig's configuration on a thread of its own, begun when the font
+// map is made: making it here lets that run beside the caller.
+void CGTextPrepareFonts() {
+    sharedContext();
+}

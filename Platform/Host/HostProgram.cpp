@@ -1,5 +1,6 @@
 #include <Host/HostProgram.h>
 
+#include <CoreGraphics/CGText.h>
 #include <Foundation/NSFileManager.h>
 #include <Host/HostDeviceRoot.h>
 #include <Host/HostInstallation.h>
@@ -267,6 +268,8 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (std::optional<int> status = readStartRequest(argc, argv, program, request)) {
         return *status;
     }
+    // The fonts load while the files are made ready and the application launches.
+    CGTextPrepareFonts();
     if (!prepareFiles(request)) {
         return 1;
     }
