@@ -19,8 +19,6 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-constexpr Uint32 letterboxGrey = 0x20;
-
 std::string clockText() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -274,6 +272,73 @@ void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
     }
 }
 
+bool HostWindow::Impl::targetSize(int& width, int& height) const {
+    if (renderer) {
+        return SDL_GetRendererOutputSize(renderer.get(), &width, &height) == 0 && width > 0 &&
+               height > 0;
+    }
+    SDL_Surface* target = SDL_GetWindowSurface(window.get());
+    if (!target) {
+        return false;
+    }
+    width = target->w;
+    height = target->h;
+    return true;
+}
+
+void HostWindow::Impl::showOnSurface(const CGImageRef& frame, SDL_Surface* target) {
+    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(frame->bytes()), static_cast<int>(frame->width()),
+        static_cast<int>(frame->height()), 32, static_cast<int>(frame->bytesPerRow()),
+        SDL_PIXELFORMAT_ARGB8888));
+    if (!source) {
+        return;
+    }
+    SDL_FillRect(
+        target, nullptr,
+        SDL_MapRGB(target->format, hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey));
+    SDL_Rect from{0, 0, viewport.width, viewport.height};
+    SDL_Rect to{viewport.x, viewport.y, viewport.width, viewport.height};
+    SDL_BlitSurface(source.get(), &from, target, &to);
+    SDL_UpdateWindowSurface(window.get());
+}
+
+void HostWindow::Impl::showWithRenderer(const CGImageRef& frame) {
+    if (!texture || textureWidth != viewport.width || textureHeight != viewport.height) {
+        texture.reset(SDL_CreateTexture(renderer.get(), SDL_PIXELFORMAT_ARGB8888,
+                                        SDL_TEXTUREACCESS_STREAMING, viewport.width,
+                                        viewport.height));
+        textureWidth = viewport.width;
+        textureHeight = viewport.height;
+    }
+    if (!texture) {
+        return;
+    }
+    SDL_Rect from{0, 0, viewport.width, viewport.height};
+    SDL_UpdateTexture(texture.get(), &from, frame->bytes(), static_cast<int>(frame->bytesPerRow()));
+    // Every frame is drawn whole: the buffer presented before holds nothing defined.
+    SDL_SetRenderDrawColor(renderer.get(), hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey,
+                           255);
+    SDL_RenderClear(renderer.get());
+    SDL_Rect to{viewport.x, viewport.y, viewport.width, viewport.height};
+    SDL_RenderCopy(renderer.get(), texture.get(), &from, &to);
+    SDL_RenderPresent(renderer.get());
+}
+
+void HostWindow::Impl::show(const CGImageRef& frame) {
+    if (renderer) {
+        showWithRenderer(frame);
+    } else if (SDL_Surface* target = SDL_GetWindowSurface(window.get())) {
+        showOnSurface(frame, target);
+    } else {
+        return;
+    }
+    shownFrame.assign(frame->bytes(), frame->bytes() + frame->bytesPerRow() * frame->height());
+    shownBytesPerRow = frame->bytesPerRow();
+    ++frames;
+    lastFrame = SDL_GetTicks();
+}
+
 void HostWindow::present(HostSession& session) {
     session.prepareFrame();
     Impl& impl = *impl_;
@@ -283,15 +348,16 @@ void HostWindow::present(HostSession& session) {
     if (impl.screenPoints.width > 0 &&
         (points.width != impl.screenPoints.width || points.height != impl.screenPoints.height)) {
         // The screen turned: so does the window, at the scale it shows the screen.
-        SDL_SetWindowSize(window, static_cast<int>(points.width * impl.viewport.scale),
-                          static_cast<int>(points.height * impl.viewport.scale));
+        auto logical = static_cast<CGFloat>(impl.viewport.scale / impl.pixelRatio());
+        SDL_SetWindowSize(window, static_cast<int>(points.width * logical),
+                          static_cast<int>(points.height * logical));
     }
     impl.screenPoints = points;
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    if (!target) {
+    int width = 0, height = 0;
+    if (!impl.targetSize(width, height)) {
         return;
     }
-    HostViewport viewport = HostViewport::fit(points, target->w, target->h);
+    HostViewport viewport = HostViewport::fit(points, width, height);
     bool animating = CARendererHasRunningAnimations(screen->layer());
     impl.dirty = false;
     // No layer changed since the last frame, which showed no animation's middle: the
@@ -308,22 +374,7 @@ void HostWindow::present(HostSession& session) {
     if (!frame || sameBytes(impl.shownFrame, frame)) {
         return; // nothing on screen changed
     }
-    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(frame->bytes()), static_cast<int>(frame->width()),
-        static_cast<int>(frame->height()), 32, static_cast<int>(frame->bytesPerRow()),
-        SDL_PIXELFORMAT_ARGB8888));
-    if (!source) {
-        return;
-    }
-    SDL_FillRect(target, nullptr,
-                 SDL_MapRGB(target->format, letterboxGrey, letterboxGrey, letterboxGrey));
-    SDL_Rect from{0, 0, impl.viewport.width, impl.viewport.height};
-    SDL_Rect to{impl.viewport.x, impl.viewport.y, impl.viewport.width, impl.viewport.height};
-    SDL_BlitSurface(source.get(), &from, target, &to);
-    SDL_UpdateWindowSurface(window);
-    impl.shownFrame.assign(frame->bytes(), frame->bytes() + frame->bytesPerRow() * frame->height());
-    ++impl.frames;
-    impl.lastFrame = SDL_GetTicks();
+    impl.show(frame);
 }
 
 // Waits up to `timeoutMs` for an event, turning the idle work as often as it asks

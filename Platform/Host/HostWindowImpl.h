@@ -18,6 +18,12 @@ class HostSession;
 struct HostWindowDeleter {
     void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
 };
+struct HostRendererDeleter {
+    void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+};
+struct HostTextureDeleter {
+    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+};
 
 // SDL's video subsystem for as long as a window is open.
 struct HostVideoSubsystem {
@@ -35,9 +41,19 @@ struct HostVideoSubsystem {
     bool started = false;
 };
 
+// Around the screen when the window is not of its aspect.
+constexpr Uint8 hostLetterboxGrey = 0x20;
+
 struct HostWindow::Impl {
     HostVideoSubsystem video;
     std::unique_ptr<SDL_Window, HostWindowDeleter> window;
+    // On Wayland, frames go through a renderer whose output has the window's size in
+    // the output's pixels (SDL's window surface has it in logical pixels, which the
+    // compositor would enlarge). Elsewhere, through the window surface.
+    std::unique_ptr<SDL_Renderer, HostRendererDeleter> renderer;
+    std::unique_ptr<SDL_Texture, HostTextureDeleter> texture; // the screen, viewport-sized
+    int textureWidth = 0, textureHeight = 0;
+    // Points to logical window pixels (the desktop's scale, as chosen at opening).
     int scale = 1;
     Uint32 raiseEvent = 0;
     Uint32 frameIntervalMs = 16;
@@ -46,6 +62,7 @@ struct HostWindow::Impl {
     HostViewport viewport;
     CGSize screenPoints{0, 0};
     std::vector<std::uint8_t> shownFrame; // the last frame presented, to skip repeats
+    std::size_t shownBytesPerRow = 0;
     std::size_t frames = 0;
     // The layers' change count after the last render, and whether an animation ran in it.
     std::uint64_t renderedChanges = 0;
@@ -64,6 +81,13 @@ struct HostWindow::Impl {
 
     // Window pixels per mouse coordinate (2 on a Wayland output of scale 2).
     double pixelRatio() const;
+    // The size frames are drawn at, in window pixels; false when there is nothing to
+    // draw into.
+    bool targetSize(int& width, int& height) const;
+    void show(const CGImageRef& frame);
+    void showOnSurface(const CGImageRef& frame, SDL_Surface* target);
+    void showWithRenderer(const CGImageRef& frame);
+    CGImageRef composedPixels() const;
     CGPoint toPoints(int x, int y) const;
     void handle(const SDL_Event& event, HostSession& session);
     void handleWindowEvent(const SDL_WindowEvent& event, HostSession& session);

@@ -5,6 +5,8 @@
 
 #include <SDL2/SDL_syswm.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,9 +73,9 @@ bool onWayland() {
     return driver && std::strcmp(driver, "wayland") == 0;
 }
 
-// On Wayland the compositor applies the output's scale to the whole window (SDL
-// 2.26 gives a window surface in the output's logical pixels), so one logical pixel
-// a point already shows the screen at the output's scale.
+// On Wayland the window's size is in the output's logical pixels and the renderer
+// draws it in the output's own: one logical pixel a point already shows the screen
+// at the output's scale, sharp.
 int desktopScale(SDL_Window* window) {
     if (onWayland()) {
         return HostDesktopScale(1, nullptr, std::nullopt);
@@ -149,14 +151,19 @@ std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
     int x = 0, y = 0;
     windowPosition(x, y);
     // Hidden until it has its final size, so that the desktop never shows it twice.
-    impl->window.reset(SDL_CreateWindow(
-        identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
-        static_cast<int>(portraitScreen.height), SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
+    impl->window.reset(
+        SDL_CreateWindow(identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
+                         static_cast<int>(portraitScreen.height),
+                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
     if (!impl->window) {
         error = std::string("cannot open a window (") + SDL_GetError() + ")";
         return nullptr;
     }
     SDL_Window* window = impl->window.get();
+    if (onWayland()) {
+        // Without one, frames fall back to the window surface, enlarged by the compositor.
+        impl->renderer.reset(SDL_CreateRenderer(window, -1, 0));
+    }
     setIcon(window, identity.icon);
     SDL_Rect usable{};
     bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
@@ -189,8 +196,9 @@ HostWindow::~HostWindow() {
     UIPasteboard::generalPasteboard()->setBackend({});
 }
 
+// Screen pixels a point: the logical scale times the output's pixels a logical pixel.
 int HostWindow::scale() const {
-    return impl_->scale;
+    return impl_->scale * std::max(1, static_cast<int>(std::lround(impl_->pixelRatio())));
 }
 
 std::string HostWindow::driver() const {
@@ -247,10 +255,9 @@ void* HostWindow::x11Display() const {
 }
 
 double HostWindow::Impl::pixelRatio() const {
-    int w = 0, h = 0;
+    int w = 0, h = 0, pixelWidth = 0, pixelHeight = 0;
     SDL_GetWindowSize(window.get(), &w, &h);
-    SDL_Surface* surface = SDL_GetWindowSurface(window.get());
-    return surface && w > 0 ? static_cast<double>(surface->w) / w : 1.0;
+    return targetSize(pixelWidth, pixelHeight) && w > 0 ? static_cast<double>(pixelWidth) / w : 1.0;
 }
 
 CGPoint HostWindow::Impl::toPoints(int x, int y) const {
@@ -258,7 +265,42 @@ CGPoint HostWindow::Impl::toPoints(int x, int y) const {
     return viewport.toPoints(x * ratio, y * ratio);
 }
 
+// What the renderer was last given, with its letterbox: its output cannot be read
+// back once presented.
+CGImageRef HostWindow::Impl::composedPixels() const {
+    int width = 0, height = 0;
+    if (shownFrame.empty() || shownBytesPerRow == 0 || !targetSize(width, height)) {
+        return nullptr;
+    }
+    const CGPixel grey{hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255};
+    auto columnsOut = static_cast<std::size_t>(width);
+    std::vector<CGPixel> pixels(columnsOut * static_cast<std::size_t>(height), grey);
+    // The frame shown, clipped to the window and to what was kept of it.
+    int rows = std::min({viewport.height, height - viewport.y,
+                         static_cast<int>(shownFrame.size() / shownBytesPerRow)});
+    int columns =
+        std::min({viewport.width, width - viewport.x, static_cast<int>(shownBytesPerRow / 4)});
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* row =
+            shownFrame.data() + static_cast<std::size_t>(y) * shownBytesPerRow;
+        CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport.y + y) * columnsOut +
+                       static_cast<std::size_t>(viewport.x);
+        for (int x = 0; x < columns; ++x) {
+            // Opaque premultiplied native-endian ARGB, as rendered.
+            std::uint32_t argb = 0;
+            std::memcpy(&argb, row + static_cast<std::size_t>(x) * 4, sizeof argb);
+            out[x] = {static_cast<std::uint8_t>(argb >> 16U), static_cast<std::uint8_t>(argb >> 8U),
+                      static_cast<std::uint8_t>(argb), 255};
+        }
+    }
+    return CGImageCreateWithPixels(columnsOut, static_cast<std::size_t>(height), viewport.scale,
+                                   pixels);
+}
+
 CGImageRef HostWindow::windowPixels() const {
+    if (impl_->renderer) {
+        return impl_->composedPixels();
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(impl_->window.get());
     if (!surface) {
         return nullptr;

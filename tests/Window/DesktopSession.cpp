@@ -1,5 +1,6 @@
 #include "DesktopSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -52,13 +53,16 @@ DesktopSession::DesktopSession() {
     if (!wayland_) {
         return;
     }
+    if (const char* scale = std::getenv("PRISMKEY_TEST_OUTPUT_SCALE")) {
+        outputScale_ = std::max(1, std::atoi(scale));
+    }
     runtime_ = std::make_unique<testsupport::TemporaryDirectory>();
     chmod(runtime_->path().c_str(), 0700);
     std::string socket = "prismkey-test-" + std::to_string(getpid());
     setenv("XDG_RUNTIME_DIR", runtime_->path().c_str(), 1);
     weston_ = spawn({"weston", "--backend=x11-backend.so", "--use-pixman", "--width=1280",
-                     "--height=1024", "--socket=" + socket,
-                     "--log=" + (runtime_->path() / "weston.log").string()});
+                     "--height=1024", "--scale=" + std::to_string(outputScale_),
+                     "--socket=" + socket, "--log=" + (runtime_->path() / "weston.log").string()});
     std::filesystem::path ready = runtime_->path() / socket;
     for (int i = 0; i < 100 && !std::filesystem::exists(ready); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1,6 +1,7 @@
 // A desktop of the test's own: an Xvfb (X11), or weston's x11 backend inside a
 // private Xvfb (Wayland; weston's headless backend offers no seat, and SDL 2.26 fails
-// there). PRISMKEY_TEST_DESKTOP=wayland picks weston. The environment is set so that
+// there). PRISMKEY_TEST_DESKTOP=wayland picks weston, PRISMKEY_TEST_OUTPUT_SCALE its
+// output's scale (1 unless set). The environment is set so that
 // SDL, and the programs the tests start, use it.
 #pragma once
 
@@ -21,6 +22,8 @@ class DesktopSession {
     DesktopSession& operator=(const DesktopSession&) = delete;
 
     bool wayland() const { return wayland_; }
+    // Pixels a logical pixel on weston's output; 1 on X11.
+    int outputScale() const { return outputScale_; }
     // Empty when the desktop started; otherwise why not.
     const std::string& failure() const { return failure_; }
     // The Xvfb's display (under weston too: the tests read X properties there only
@@ -29,6 +32,7 @@ class DesktopSession {
 
   private:
     bool wayland_ = false;
+    int outputScale_ = 1;
     std::string failure_;
     std::string empty_;
     std::unique_ptr<testsupport::VirtualDisplay> x_;

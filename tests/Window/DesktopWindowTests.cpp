@@ -118,8 +118,6 @@ TEST_F(DesktopWindow, AutoScaleFollowsTheDesktop) {
         const char* gdkScale;
         std::size_t x11Width;
     };
-    // Wayland: the compositor scales the window by the output's scale; one pixel a
-    // point in its logical pixels.
     const Row rows[] = {{nullptr, nullptr, 320},
                         {"192", nullptr, 640},
                         {"192", "1", 320},      // GDK_SCALE first
@@ -139,13 +137,28 @@ TEST_F(DesktopWindow, AutoScaleFollowsTheDesktop) {
         if (row.gdkScale) {
             setenv("GDK_SCALE", row.gdkScale, 1);
         }
+        if (desktop->wayland()) {
+            setenv("WAYLAND_DEBUG", "client", 1);
+        }
         auto shot = folder.path() / "auto.png";
         auto run =
             testsupport::runProcess({program("PrismkeyFree"), "--root", root(), "--events", "-"},
                                     "screenshot " + shot.string() + "\nquit\n");
         unsetenv("GDK_SCALE");
-        ASSERT_EQ(run.exitCode, 0) << run.standardError;
-        EXPECT_EQ(pngWidth(shot), row.x11Width) << (row.xftDpi ? row.xftDpi : "no Xft.dpi");
+        unsetenv("WAYLAND_DEBUG");
+        ASSERT_EQ(run.exitCode, 0) << run.standardError.substr(0, 2000);
+        if (!desktop->wayland()) {
+            EXPECT_EQ(pngWidth(shot), row.x11Width) << (row.xftDpi ? row.xftDpi : "no Xft.dpi");
+            continue;
+        }
+        // Wayland: one logical pixel a point, drawn in the output's own pixels and
+        // handed to the compositor as such (not enlarged by it).
+        int scale = desktop->outputScale();
+        EXPECT_EQ(pngWidth(shot), 320u * static_cast<unsigned>(scale));
+        if (scale > 1) {
+            EXPECT_NE(run.standardError.find("set_buffer_scale(" + std::to_string(scale) + ")"),
+                      std::string::npos);
+        }
     }
     if (!desktop->wayland()) {
         testsupport::runProcess({"/usr/bin/env", "xprop", "-root", "-remove", "RESOURCE_MANAGER"});
@@ -168,6 +181,8 @@ TEST_F(DesktopWindow, ResizedWindowShowsTheWholeScreenCentredAndClicksMapBack) {
     HostSession session(1);
     window->present(session);
 
+    // Window sizes and the mouse are in logical pixels; frames in the output's.
+    const auto ratio = static_cast<std::size_t>(desktop->outputScale());
     window->resize(900, 600);
     CGImageRef shown;
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -175,22 +190,24 @@ TEST_F(DesktopWindow, ResizedWindowShowsTheWholeScreenCentredAndClicksMapBack) {
         window->processEvents(session, 50);
         window->present(session);
         shown = window->windowPixels();
-    } while (shown && shown->width() != 900 && std::chrono::steady_clock::now() < end);
+    } while (shown && shown->width() != 900 * ratio && std::chrono::steady_clock::now() < end);
     ASSERT_NE(shown, nullptr);
-    ASSERT_EQ(shown->width(), 900u);
-    ASSERT_EQ(shown->height(), 600u);
-    // 600 / 480 = 1.25 pixels a point: the screen is 400 x 600 at x 250.
-    CGImageRef expected = CARenderLayerTree(UIScreen::mainScreen()->layer(), {320, 480}, 1.25f);
-    ASSERT_EQ(expected->width(), 400u);
+    ASSERT_EQ(shown->width(), 900 * ratio);
+    ASSERT_EQ(shown->height(), 600 * ratio);
+    // 600 / 480 = 1.25 pixels a point: the screen is 400 x 600 at x 250 (each times
+    // the output's scale).
+    CGImageRef expected = CARenderLayerTree(UIScreen::mainScreen()->layer(), {320, 480},
+                                            1.25f * static_cast<CGFloat>(ratio));
+    ASSERT_EQ(expected->width(), 400 * ratio);
     std::size_t differing = 0, letterbox = 0, letterboxSamples = 0;
-    for (std::size_t y = 0; y < 600; y += 3) {
-        for (std::size_t x = 0; x < 900; x += 3) {
+    for (std::size_t y = 0; y < 600 * ratio; y += 3) {
+        for (std::size_t x = 0; x < 900 * ratio; x += 3) {
             CGPixel pixel = CGImageGetPixel(shown, x, y);
-            if (x < 250 || x >= 650) {
+            if (x < 250 * ratio || x >= 650 * ratio) {
                 ++letterboxSamples;
                 letterbox += pixel.r == 0x20 && pixel.g == 0x20 && pixel.b == 0x20;
             } else {
-                differing += !(pixel == CGImageGetPixel(expected, x - 250, y));
+                differing += !(pixel == CGImageGetPixel(expected, x - 250 * ratio, y));
             }
         }
     }
