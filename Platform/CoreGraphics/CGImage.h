@@ -40,8 +40,19 @@ class CGImage {
     // For drawing code in the Cairo files; the surface is not to be modified.
     cairo_surface_t* cairoSurface() const { return surface_.get(); }
 
+    // The same picture in another file at another scale ("name@2x.png" beside
+    // "name.png"), read only when a drawing asks for it.
+    void setAlternateFile(const std::filesystem::path& path, CGFloat scale);
+    // This image, or its alternate when that one's scale is nearer to `pixelsPerPoint`
+    // (a tie goes to the larger) and its file reads as the same size in points.
+    const CGImage& representationFor(CGFloat pixelsPerPoint) const;
+
   private:
     SurfacePtr surface_;
+    std::filesystem::path alternatePath_;
+    CGFloat alternateScale_ = 0;
+    mutable std::shared_ptr<const CGImage> alternate_;
+    mutable bool alternateRead_ = false;
     std::size_t width_ = 0;
     std::size_t height_ = 0;
     CGFloat scale_ = 1;

@@ -13,6 +13,32 @@ CGImage::CGImage(SurfacePtr surface, CGFloat scale) : surface_(std::move(surface
     scale_ = scale > 0 && std::isfinite(scale) ? scale : 1;
 }
 
+void CGImage::setAlternateFile(const std::filesystem::path& path, CGFloat scale) {
+    alternatePath_ = path;
+    alternateScale_ = scale > 0 && std::isfinite(scale) ? scale : 0;
+    alternate_.reset();
+    alternateRead_ = false;
+}
+
+const CGImage& CGImage::representationFor(CGFloat pixelsPerPoint) const {
+    if (alternateScale_ <= 0 || !std::isfinite(pixelsPerPoint) ||
+        std::fabs(alternateScale_ - pixelsPerPoint) > std::fabs(scale_ - pixelsPerPoint) ||
+        (std::fabs(alternateScale_ - pixelsPerPoint) == std::fabs(scale_ - pixelsPerPoint) &&
+         alternateScale_ < scale_)) {
+        return *this;
+    }
+    if (!alternateRead_) {
+        alternateRead_ = true;
+        CGImageRef read = CGImageCreateWithPNGFile(alternatePath_, alternateScale_);
+        // A file of another size in points is another picture, not a representation.
+        if (read && std::fabs(read->sizeInPoints().width - sizeInPoints().width) < 0.5f &&
+            std::fabs(read->sizeInPoints().height - sizeInPoints().height) < 0.5f) {
+            alternate_ = std::move(read);
+        }
+    }
+    return alternate_ ? *alternate_ : *this;
+}
+
 const std::uint8_t* CGImage::bytes() const {
     return cairo_image_surface_get_data(surface_.get());
 }

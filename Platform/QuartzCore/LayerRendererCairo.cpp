@@ -134,9 +134,16 @@ void LayerRenderer::endOpacityGroup(float opacity) {
     cairo_paint_with_alpha(cairo_, opacity);
 }
 
-void LayerRenderer::paintImage(const CGImage& image, CGRect rect, ImageCover cover) {
-    if (!CGImageIsDrawable(image) || !CGRectIsFinite(rect) || rect.size.width <= 0 ||
+void LayerRenderer::paintImage(const CGImage& original, CGRect rect, ImageCover cover) {
+    if (!CGImageIsDrawable(original) || !CGRectIsFinite(rect) || rect.size.width <= 0 ||
         rect.size.height <= 0) {
+        return;
+    }
+    // The image's file nearest to the device pixels a point here.
+    cairo_matrix_t m;
+    cairo_get_matrix(cairo_, &m);
+    const CGImage& image = original.representationFor(static_cast<CGFloat>(std::hypot(m.xx, m.yx)));
+    if (!CGImageIsDrawable(image)) {
         return;
     }
     if (paintImageOnPixelGrid(image, rect, cover)) {

@@ -35,9 +35,17 @@ std::string baseName(const std::string& name) {
     return name;
 }
 
-UIImageRef load(const std::filesystem::path& path, CGFloat scale) {
+UIImageRef load(const std::filesystem::path& path, CGFloat scale,
+                const std::filesystem::path& alternate = {}, CGFloat alternateScale = 0) {
     CGImageRef image = CGImageCreateWithPNGFile(path, scale);
-    return image ? std::make_shared<UIImage>(std::move(image), scale) : nullptr;
+    if (!image) {
+        return nullptr;
+    }
+    if (!alternate.empty()) {
+        // Made here and not yet shared: the one moment it may be changed.
+        std::const_pointer_cast<CGImage>(image)->setAlternateFile(alternate, alternateScale);
+    }
+    return std::make_shared<UIImage>(std::move(image), scale);
 }
 
 } // namespace
@@ -58,7 +66,8 @@ UIImageRef UIImage::imageNamed(const std::string& name) {
     std::filesystem::path folder = resourceDirectory();
     std::string base = baseName(name);
     std::filesystem::path oneX = folder / (base + ".png"), twoX = folder / (base + "@2x.png");
-    UIImageRef image = s.screenScale >= 2 ? load(twoX, 2) : load(oneX, 1);
+    // Drawn at another density (a window resized), the other file serves.
+    UIImageRef image = s.screenScale >= 2 ? load(twoX, 2, oneX, 1) : load(oneX, 1, twoX, 2);
     if (!image) {
         image = s.screenScale >= 2 ? load(oneX, 1) : load(twoX, 2);
     }

@@ -1,5 +1,7 @@
 // Images by name, colours from images, and the current drawing context.
 #include <CoreGraphics/CGRecordingContext.h>
+#include <QuartzCore/CALayer.h>
+#include <QuartzCore/CARenderer.h>
 #include <UIKit/UIColor.h>
 #include <UIKit/UIGraphics.h>
 #include <UIKit/UIImage.h>
@@ -95,6 +97,38 @@ TEST_F(UIImageNamed, PatternColourCarriesTheImage) {
     EXPECT_EQ(CGColorGetPattern(pattern->CGColor()), tile->CGImage());
     EXPECT_EQ(CGColorGetAlpha(pattern->CGColor()), 1);
     EXPECT_FALSE(UIColor::colorWithPatternImage(nullptr));
+}
+
+// A window resized draws the screen at any density: a named image is drawn from the
+// file nearest to it, whichever the screen's scale chose (red @1x, blue @2x), and an
+// @2x file of another size in points is not taken for the same picture.
+TEST_F(UIImageNamed, DrawnFromTheFileNearestTheDensity) {
+    ASSERT_TRUE(CGImageWritePNG(
+        CGImageCreateWithPixels(10, 10, 2, std::vector<CGPixel>(100, {0, 0, 255, 255})),
+        folder_.path() / "odd@2x.png"));
+    writeImages(folder_.path(), "odd", 3, 2, true, false);
+    struct Row {
+        const char* name;
+        CGFloat screenScale, drawnAt;
+        CGPixel centre;
+    } rows[] = {
+        {"both", 1, 1, {255, 0, 0, 255}},     {"both", 1, 1.25f, {255, 0, 0, 255}},
+        {"both", 1, 1.5f, {0, 0, 255, 255}},  {"both", 1, 2.5f, {0, 0, 255, 255}},
+        {"both", 2, 1.25f, {255, 0, 0, 255}}, {"both", 2, 2, {0, 0, 255, 255}},
+        {"odd", 1, 2, {255, 0, 0, 255}},
+    };
+    for (const Row& row : rows) {
+        UIImage::setScreenScale(row.screenScale);
+        UIImageRef image = UIImage::imageNamed(row.name);
+        ASSERT_TRUE(image) << row.name;
+        auto layer = CALayer::layer();
+        layer->setFrame(CGRectMake(0, 0, 3, 2));
+        layer->setContents(image->CGImage());
+        CGImageRef drawn = CARenderLayerTree(layer.get(), {3, 2}, row.drawnAt);
+        ASSERT_TRUE(drawn);
+        EXPECT_EQ(CGImageGetPixel(drawn, drawn->width() / 2, drawn->height() / 2), row.centre)
+            << row.name << " at screen scale " << row.screenScale << ", drawn at " << row.drawnAt;
+    }
 }
 
 TEST(UIGraphics, SetFillAndSetStrokeGoToTheInnermostContext) {
