@@ -34,7 +34,8 @@ class LayerRenderer {
     CGRect extent(const CALayer& layer, CGRect bounds) const;
     void beginOpacityGroup(const CALayer& layer, CGRect bounds);
     void endOpacityGroup(float opacity);
-    void paintImage(const CGImage& image, CGRect rect, ImageCover cover = ImageCover::blend);
+    // Paints the representation of `original` nearest to the device's pixels a point.
+    void paintImage(const CGImage& original, CGRect rect, ImageCover cover = ImageCover::blend);
     bool paintImageOnPixelGrid(const CGImage& image, CGRect rect, ImageCover cover);
     void renderBackground(const CALayer& layer, CGRect bounds, CGFloat radius);
     bool renderInsideBounds(CALayer& layer, CGRect bounds, CGFloat radius);
