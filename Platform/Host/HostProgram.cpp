@@ -268,8 +268,6 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (std::optional<int> status = readStartRequest(argc, argv, program, request)) {
         return *status;
     }
-    // The fonts load while the files are made ready and the application launches.
-    CGTextPrepareFonts();
     if (!prepareFiles(request)) {
         return 1;
     }
@@ -280,6 +278,9 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
             return *status;
         }
     }
+    // Only a program that goes on to show its screen needs fonts (not `--query`): they
+    // load while the window opens and the application launches.
+    CGTextPrepareFonts();
     std::unique_ptr<HostSingleInstance> instance;
     if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {
         return *status;
