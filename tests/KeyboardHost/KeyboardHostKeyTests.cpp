@@ -1,48 +1,21 @@
 // The computer's keyboard on the keyboard host's screen, headless and in a window:
 // characters, BackSpace and Return tap the on-screen keys (held down while the key
 // is, after shift or the keyplane switch where needed), other keys type nothing.
-#include "KeyboardHostKeys.h"
-#include "KeyboardHostViewController.h"
+#include "KeyboardHostScreen.h"
 #include "TestSupport.h"
 #include "WindowEvents.h"
 
-#include <Host/HostKey.h>
-#include <Host/HostSession.h>
 #include <Host/HostWindow.h>
-#include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIApplication.h>
-#include <UIKit/UIScreen.h>
-#include <UIKit/UIWindow.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
-class KeyboardScreen : public ::testing::Test {
+class KeyboardScreen : public KeyboardHostScreen {
   protected:
-    void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        UIScreen::mainScreen()->setScale(1);
-        window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
-        controller = std::make_shared<KeyboardHostViewController>();
-        window->setRootViewController(controller);
-        window->makeKeyAndVisible();
-        session.setCharacterKeys([this](const HostKey& key) {
-            return KeyboardHostKeys::onScreenKey(*controller->hostView(), key);
-        });
-    }
-    void TearDown() override { window->setHidden(true); }
-    std::string typed() const { return controller->textField()->text(); }
-    bool highlighted(char c) const {
-        return controller->hostView()->keyForCharacter(c)->isHighlighted();
-    }
-
-    std::shared_ptr<UIWindow> window;
-    std::shared_ptr<KeyboardHostViewController> controller;
-    HostSession session{1};
+    bool highlighted(char c) const { return hostView()->keyForCharacter(c)->isHighlighted(); }
 };
 
 TEST_F(KeyboardScreen, PressedKeysTypeWhatTheirOnScreenKeysType) {
@@ -76,11 +49,9 @@ TEST_F(KeyboardScreen, AKeyShowsPressedWhileDownAndTypesWhenLifted) {
 
 TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
     testsupport::VirtualDisplay display;
-    if (display.name().empty()) {
-        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    if (!display.makeCurrent()) {
+        GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
     }
-    setenv("DISPLAY", display.name().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
     std::string error;
     std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
     ASSERT_NE(shown, nullptr) << error;
@@ -111,11 +82,9 @@ TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
 // the on-screen key, held until the key-up and retyped at each repeat.
 TEST_F(KeyboardScreen, TheWindowTypesWhatTheDesktopsLayoutTypesAndRepeatsHeldKeys) {
     testsupport::VirtualDisplay display;
-    if (display.name().empty()) {
-        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    if (!display.makeCurrent()) {
+        GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
     }
-    setenv("DISPLAY", display.name().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
     std::string error;
     std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
     ASSERT_NE(shown, nullptr) << error;

@@ -4,14 +4,7 @@
 // one layout pass of the host view a tapped key; BackSpace deletes, Return taps the
 // return key, held keys repeat; the text field keeps its text inside its padding.
 #include "KeyboardHostCommands.h"
-#include "KeyboardHostKeys.h"
-#include "KeyboardHostViewController.h"
-
-#include <Host/HostKey.h>
-#include <Host/HostSession.h>
-#include <QuartzCore/CAMediaTiming.h>
-#include <UIKit/UIScreen.h>
-#include <UIKit/UIWindow.h>
+#include "KeyboardHostScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -19,23 +12,8 @@
 
 namespace {
 
-class KeyboardTyping : public ::testing::Test {
+class KeyboardTyping : public KeyboardHostScreen {
   protected:
-    void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        UIScreen::mainScreen()->setScale(1);
-        window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
-        controller = std::make_shared<KeyboardHostViewController>();
-        window->setRootViewController(controller);
-        window->makeKeyAndVisible();
-        window->layoutIfNeeded();
-        session.setCharacterKeys(
-            [this](const HostKey& key) { return KeyboardHostKeys::onScreenKey(*hostView(), key); });
-    }
-    void TearDown() override { window->setHidden(true); }
-
-    UIPeripheralHostView* hostView() const { return controller->hostView(); }
-    std::string typed() const { return controller->textField()->text(); }
     int passes() const { return hostView()->layoutPasses(); }
     // Runs script lines with keyboard-host's own commands.
     void runScript(const std::string& script) {
@@ -56,10 +34,6 @@ class KeyboardTyping : public ::testing::Test {
         }
         return "";
     }
-
-    std::shared_ptr<UIWindow> window;
-    std::shared_ptr<KeyboardHostViewController> controller;
-    HostSession session{1};
 };
 
 TEST_F(KeyboardTyping, EachCharacterTypesThroughItsKeyAfterTheTapsThatReadyIt) {

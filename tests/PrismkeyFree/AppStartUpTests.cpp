@@ -6,16 +6,15 @@
 #include <MainViewController.h>
 
 #include <Foundation/NSFileManager.h>
-#include <QuartzCore/CAMediaTiming.h>
 #include <TintPreferences.h>
 #include <UIKit/UIApplication.h>
-#include <UIKit/UIImage.h>
 #include <UIKit/UILabel.h>
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UITableView.h>
 #include <UIKit/UITableViewCell.h>
 
+#include "TestDeviceRoot.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -35,18 +34,12 @@ std::vector<float> components(const UIColorRef& color) {
 // A device root of the test's own, with the application's images.
 class Launch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        NSFileManager::setDeviceRoot(root.path().string());
-        NSFileManager::defaultManager()->createStandardDeviceFolders();
-        UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
-        CAMediaTimeUseVirtualClock(0);
-    }
     void TearDown() override {
         if (delegate.window()) {
             delegate.window()->setHidden(true);
         }
     }
-    testsupport::TemporaryDirectory root;
+    testsupport::TestDeviceRoot root;
     AppDelegate delegate;
 };
 

@@ -3,16 +3,14 @@
 // pasteboard, which headless runs keep to themselves).
 #include <AppDelegate.h>
 
-#include <Foundation/NSFileManager.h>
 #include <Host/HostSession.h>
-#include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIApplication.h>
 #include <UIKit/UIFocusEngine.h>
-#include <UIKit/UIImage.h>
 #include <UIKit/UIPasteboard.h>
 #include <UIKit/UIScreen.h>
 
+#include "TestDeviceRoot.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +20,6 @@ namespace {
 class Keyboard : public ::testing::Test {
   protected:
     void SetUp() override {
-        NSFileManager::setDeviceRoot(root.path().string());
-        NSFileManager::defaultManager()->createStandardDeviceFolders();
-        UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
-        CAMediaTimeUseVirtualClock(0);
         UIScreen::mainScreen()->setScale(1);
         UIFocusEngine::shared().reset();
         ASSERT_TRUE(delegate.applicationDidFinishLaunchingWithOptions(
@@ -45,7 +39,7 @@ class Keyboard : public ::testing::Test {
     }
     static HostKey key(const char* name) { return *HostKeyNamed(name); }
 
-    testsupport::TemporaryDirectory root;
+    testsupport::TestDeviceRoot root;
     AppDelegate delegate;
     HostSession session{1};
 };

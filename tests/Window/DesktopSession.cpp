@@ -43,12 +43,10 @@ DesktopSession::DesktopSession() {
     const char* kind = std::getenv("PRISMKEY_TEST_DESKTOP");
     wayland_ = kind && std::string(kind) == "wayland";
     x_ = std::make_unique<testsupport::VirtualDisplay>();
-    if (x_->name().empty()) {
-        failure_ = "no X server could be started (Xvfb missing or failing)";
+    if (!x_->makeCurrent()) {
+        failure_ = testsupport::VirtualDisplay::unavailable;
         return;
     }
-    setenv("DISPLAY", x_->name().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
     unsetenv("SDL_VIDEODRIVER");
     if (!wayland_) {
         return;

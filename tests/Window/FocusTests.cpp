@@ -5,16 +5,14 @@
 #include <HVDefaultColorViewController.h>
 #include <KeyboardHostViewController.h>
 
-#include <Foundation/NSFileManager.h>
 #include <Host/EventScript.h>
 #include <Host/HostSession.h>
-#include <QuartzCore/CAMediaTiming.h>
 #include <TintPreferences.h>
 #include <UIKit/UIApplication.h>
-#include <UIKit/UIImage.h>
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UIScreen.h>
 
+#include "TestDeviceRoot.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,15 +27,9 @@ void runScript(HostSession& session, const std::string& text) {
 
 class Focus : public ::testing::Test {
   protected:
-    void SetUp() override {
-        NSFileManager::setDeviceRoot(root.path().string());
-        NSFileManager::defaultManager()->createStandardDeviceFolders();
-        UIImage::setResourceDirectory(testsupport::buildDirectory() / "Resources");
-        CAMediaTimeUseVirtualClock(0);
-        UIScreen::mainScreen()->setScale(1);
-    }
+    void SetUp() override { UIScreen::mainScreen()->setScale(1); }
     void TearDown() override { UIApplication::sharedApplication()->setDelegate(nullptr); }
-    testsupport::TemporaryDirectory root;
+    testsupport::TestDeviceRoot root;
 };
 
 TEST_F(Focus, PrismkeyFreesToggleFollowsTheFileWhenItsWindowGainsFocus) {

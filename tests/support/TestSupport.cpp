@@ -149,6 +149,15 @@ VirtualDisplay::VirtualDisplay() {
     }
 }
 
+bool VirtualDisplay::makeCurrent() const {
+    if (name_.empty()) {
+        return false;
+    }
+    setenv("DISPLAY", name_.c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    return true;
+}
+
 VirtualDisplay::~VirtualDisplay() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);

@@ -49,6 +49,11 @@ class VirtualDisplay {
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
     const std::string& name() const { return name_; }
+    // Makes this the display that SDL and the programs the test starts use (X11:
+    // WAYLAND_DISPLAY is unset). False, changing nothing, when no server started.
+    bool makeCurrent() const;
+    static constexpr const char* unavailable =
+        "no X server could be started (Xvfb missing or failing)";
 
   private:
     int pid_ = -1;

@@ -33,10 +33,7 @@ class WindowBackend : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         display = std::make_unique<VirtualDisplay>();
-        if (!display->name().empty()) {
-            setenv("DISPLAY", display->name().c_str(), 1);
-            unsetenv("WAYLAND_DISPLAY");
-        }
+        display->makeCurrent();
     }
     static void TearDownTestSuite() { display.reset(); }
     // The test scene launched in this process at `scale`, on the virtual clock.
@@ -50,7 +47,7 @@ class WindowBackend : public ::testing::Test {
     }
     void SetUp() override {
         if (display->name().empty()) {
-            GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+            GTEST_SKIP() << VirtualDisplay::unavailable;
         }
     }
     testsupport::TemporaryDirectory folder;
