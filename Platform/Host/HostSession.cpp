@@ -361,6 +361,10 @@ bool HostSession::isAnimating() const {
 }
 
 void HostSession::writeScreenshot(const std::filesystem::path& path) const {
+    writeScreenshot(renderFrame(), path);
+}
+
+void HostSession::writeScreenshot(const CGImageRef& image, const std::filesystem::path& path) {
     std::error_code error;
     if (path.has_parent_path()) {
         std::filesystem::create_directories(path.parent_path(), error);
@@ -370,8 +374,7 @@ void HostSession::writeScreenshot(const std::filesystem::path& path) const {
                                      error.message());
         }
     }
-    CGImageRef frame = renderFrame();
-    if (!frame || !CGImageWritePNG(frame, path)) {
+    if (!image || !CGImageWritePNG(image, path)) {
         throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()));
     }
 }

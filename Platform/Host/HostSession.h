@@ -122,6 +122,8 @@ class HostSession {
     bool isAnimating() const;
     // Writes the screen as PNG, making missing folders; throws std::runtime_error.
     void writeScreenshot(const std::filesystem::path& path) const;
+    // The same for an image already made (a window's pixels).
+    static void writeScreenshot(const CGImageRef& image, const std::filesystem::path& path);
 
     // Runs one script command. `wait` is handed to the backend's wait handler.
     // Throws ScriptError for a line that cannot run now, HostFailure for a failure.

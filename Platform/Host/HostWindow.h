@@ -83,5 +83,7 @@ class HostWindow {
 
   private:
     explicit HostWindow(std::unique_ptr<Impl> impl);
+    // Throws HostFailure on the command's line when the file cannot be written.
+    void writeScreenshot(const ScriptCommand& command) const;
     std::unique_ptr<Impl> impl_;
 };

@@ -97,20 +97,6 @@ bool sameBytes(const std::vector<std::uint8_t>& shown, const CGImageRef& frame) 
     return shown.size() == size && std::memcmp(shown.data(), frame->bytes(), size) == 0;
 }
 
-void writePNG(const CGImageRef& image, const std::filesystem::path& path, std::size_t line) {
-    std::error_code error;
-    if (path.has_parent_path()) {
-        std::filesystem::create_directories(path.parent_path(), error);
-        if (error) {
-            throw HostFailure(line, "cannot make the folder " + path.parent_path().string() + ": " +
-                                        error.message());
-        }
-    }
-    if (!image || !CGImageWritePNG(image, path)) {
-        throw HostFailure(line, "cannot write the screenshot " + path.string());
-    }
-}
-
 } // namespace
 
 void HostWindow::Impl::refreshClock() {
@@ -417,6 +403,15 @@ bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
     return !impl_->closed;
 }
 
+// The window's pixels, as the headless `screenshot` writes the screen's.
+void HostWindow::writeScreenshot(const ScriptCommand& command) const {
+    try {
+        HostSession::writeScreenshot(windowPixels(), command.text);
+    } catch (const std::runtime_error& error) {
+        throw HostFailure(command.line, error.what());
+    }
+}
+
 int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& script,
                     const std::string& scriptName) {
     session.setChangeHandler([this] { impl_->dirty = true; });
@@ -432,7 +427,7 @@ int HostWindow::run(HostSession& session, const std::vector<ScriptCommand>& scri
             try {
                 if (command.name == "screenshot") {
                     present(session);
-                    writePNG(windowPixels(), command.text, command.line);
+                    writeScreenshot(command);
                     continue;
                 }
                 if (session.run(command) == HostSession::Step::quit) {
