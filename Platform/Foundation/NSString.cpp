@@ -21,6 +21,32 @@ NSUInteger NSString::length() const {
     return units;
 }
 
+std::size_t ns_utf8CharacterLength(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80                    ? 1
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length > text.size()) {
+        return 0;
+    }
+    // The second byte's range narrows for the leads that could begin an overlong form,
+    // a surrogate or a code point above U+10FFFF.
+    const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
 std::size_t ns_parseDecimal(std::string_view text, double& value) {
     std::size_t i = 0;
     bool negative = false;

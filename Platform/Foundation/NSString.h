@@ -110,3 +110,8 @@ class NSString : public NSObject {
 // number of characters used, 0 when there is no number. Shared by NSString and
 // NSScanner so both read numbers alike.
 std::size_t ns_parseDecimal(std::string_view text, double& value);
+
+// The length in bytes of the well-formed UTF-8 character at the start of `text` (no
+// overlong form, no surrogate, nothing above U+10FFFF), or 0 when there is none. The
+// one test of UTF-8 for whatever judges or repairs text.
+std::size_t ns_utf8CharacterLength(std::string_view text);

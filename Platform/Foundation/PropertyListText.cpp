@@ -1,5 +1,7 @@
 #include "PropertyListText.h"
 
+#include <Foundation/NSString.h>
+
 #include <cstdint>
 
 namespace PropertyListText {
@@ -31,29 +33,17 @@ bool isLowSurrogate(char32_t c) {
     return c >= 0xDC00 && c < 0xE000;
 }
 
-// The code point of the UTF-8 sequence at `i`, advancing `i`; nothing for bytes that
-// are not one (overlong forms included). Surrogates are returned for the caller to judge.
+// The code point of the well-formed UTF-8 character at `i`, advancing `i`; nothing for
+// bytes that are not one (overlong forms and surrogates included).
 std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80                   ? 1
-                               : lead >= 0xC2 && lead < 0xE0 ? 2
-                               : lead >= 0xE0 && lead < 0xF0 ? 3
-                               : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                             : 0;
-    if (length == 0 || i + length > text.size()) {
+    const std::size_t length = ns_utf8CharacterLength(text.substr(i));
+    if (length == 0) {
         return std::nullopt;
     }
+    const auto lead = static_cast<unsigned char>(text[i]);
     char32_t c = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return std::nullopt;
-        }
-        c = c << 6 | (next & 0x3F);
-    }
-    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < smallest[length] || c > 0x10FFFF) {
-        return std::nullopt;
+        c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     }
     i += length;
     return c;
@@ -108,8 +98,7 @@ std::optional<std::string_view> xmlDocument(std::string_view data, std::string& 
 bool xmlCarries(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         std::optional<char32_t> c = nextCodePoint(text, i);
-        if (!c || (*c < 0x20 && *c != '\t' && *c != '\n') || (*c >= 0xD800 && *c < 0xE000) ||
-            *c == 0xFFFE || *c == 0xFFFF) {
+        if (!c || (*c < 0x20 && *c != '\t' && *c != '\n') || *c == 0xFFFE || *c == 0xFFFF) {
             return false;
         }
     }

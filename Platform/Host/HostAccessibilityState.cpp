@@ -1,5 +1,7 @@
 #include <Host/HostAccessibilityState.h>
 
+#include <Foundation/NSString.h>
+
 #include <UIKit/UIAccessibility.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIFocusEngine.h>
@@ -9,30 +11,6 @@
 #include <vector>
 
 namespace {
-
-// The length of the well-formed UTF-8 sequence at `at`, or 0 (no overlong forms,
-// no surrogates, nothing above U+10FFFF).
-std::size_t utf8Length(const std::string& text, std::size_t at) {
-    auto byte = [&](std::size_t i) {
-        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U;
-    };
-    unsigned lead = byte(at);
-    std::size_t length = lead < 0x80                    ? 1
-                         : lead >= 0xC2 && lead <= 0xDF ? 2
-                         : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                        : 0;
-    // The second byte's range narrows for the leads that could begin a bad form.
-    unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    for (std::size_t i = 1; i < length; ++i) {
-        unsigned next = byte(at + i);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 std::string number(CGFloat value) {
     char text[32];
@@ -85,7 +63,7 @@ std::string HostJSONString(const std::string& text) {
     std::string quoted = "\"";
     for (std::size_t at = 0; at < text.size();) {
         auto byte = static_cast<unsigned char>(text[at]);
-        std::size_t length = utf8Length(text, at);
+        std::size_t length = ns_utf8CharacterLength(std::string_view(text).substr(at));
         if (length == 0) {
             quoted += "\xEF\xBF\xBD";
             ++at;

@@ -32,6 +32,10 @@ TEST(HostQuotedInput, CutsAtEightyCharactersWithoutSplittingOne) {
         {"FourByteCharacter", "\xF0\x9F\x8E\xA8!", "\"\xF0\x9F\x8E\xA8!\""},
         {"ControlCharacters", "a\nb\x1B[2Jc\x7F", "\"a?b?[2Jc?\""},
         {"NotUTF8", "\xC3(\xFF\xE2\x82", "\"?(???\""},
+        // Byte by byte: an overlong "/", a surrogate, a code point above U+10FFFF.
+        {"OverlongForm", "\xE0\x80\xAF.", "\"???.\""},
+        {"Surrogate", "\xED\xA0\x80.", "\"???.\""},
+        {"AboveTheLastCodePoint", "\xF4\x90\x80\x80.", "\"????.\""},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(HostQuotedInput(row.input), row.quoted) << row.name;
