@@ -22,14 +22,6 @@ std::string labelOrNull(UIView* view) {
     return view ? HostJSONString(view->accessibilityLabel()) : "null";
 }
 
-void flatten(const std::vector<UIAccessibilityNode>& nodes,
-             std::vector<const UIAccessibilityNode*>& into) {
-    for (const UIAccessibilityNode& node : nodes) {
-        into.push_back(&node);
-        flatten(node.children, into);
-    }
-}
-
 std::string elementJSON(const UIAccessibilityNode& node) {
     std::string traits;
     for (const std::string& name : UIAccessibilityTraitNames(node.traits)) {
@@ -93,7 +85,7 @@ std::string HostJSONString(const std::string& text) {
 std::string HostAccessibilityStateJSON() {
     UIAccessibilityNode tree = UIAccessibilityElementTree({});
     std::vector<const UIAccessibilityNode*> elements;
-    flatten(tree.children, elements);
+    UIAccessibilityAppendInOrder(tree.children, elements);
     std::string text = "null";
     std::string list;
     for (const UIAccessibilityNode* node : elements) {

@@ -126,6 +126,14 @@ const char* UIAccessibilityRoleName(UIAccessibilityRole role) {
     return "frame";
 }
 
+void UIAccessibilityAppendInOrder(const std::vector<UIAccessibilityNode>& nodes,
+                                  std::vector<const UIAccessibilityNode*>& into) {
+    for (const UIAccessibilityNode& node : nodes) {
+        into.push_back(&node);
+        UIAccessibilityAppendInOrder(node.children, into);
+    }
+}
+
 UIAccessibilityNode UIAccessibilityElementTree(const std::string& applicationName) {
     // Frames as the next frame will show them.
     UIApplication::sharedApplication()->layoutWindows();

@@ -65,3 +65,6 @@ struct UIAccessibilityNode {
 // reading order (top to bottom, then left to right, as the views' tree orders them);
 // an alert that is up is a dialog holding its own elements.
 UIAccessibilityNode UIAccessibilityElementTree(const std::string& applicationName);
+// Appends `nodes` and all they hold to `into`, each before its children.
+void UIAccessibilityAppendInOrder(const std::vector<UIAccessibilityNode>& nodes,
+                                  std::vector<const UIAccessibilityNode*>& into);

@@ -30,14 +30,6 @@ bool isFocusable(const UIAccessibilityNode& node) {
            node.frame.size.height > 0;
 }
 
-void flatten(const std::vector<UIAccessibilityNode>& nodes,
-             std::vector<const UIAccessibilityNode*>& into) {
-    for (const UIAccessibilityNode& node : nodes) {
-        into.push_back(&node);
-        flatten(node.children, into);
-    }
-}
-
 // The elements focus may move among, in reading order: inside the alert that is
 // up, else everywhere but in dialogs.
 std::vector<const UIAccessibilityNode*> focusScope(const UIAccessibilityNode& tree) {
@@ -46,10 +38,10 @@ std::vector<const UIAccessibilityNode*> focusScope(const UIAccessibilityNode& tr
     for (const UIAccessibilityNode& node : tree.children) {
         bool dialog = node.role == UIAccessibilityRole::dialog;
         if (alert != nullptr && dialog && node.view == alert) {
-            flatten(node.children, scope);
+            UIAccessibilityAppendInOrder(node.children, scope);
         } else if (alert == nullptr && !dialog) {
             scope.push_back(&node);
-            flatten(node.children, scope);
+            UIAccessibilityAppendInOrder(node.children, scope);
         }
     }
     return scope;
@@ -111,7 +103,7 @@ UIView* nearest(const std::vector<const UIAccessibilityNode*>& scope, UIView* cu
 
 bool isOnScreen(const UIAccessibilityNode& tree, UIView* view) {
     std::vector<const UIAccessibilityNode*> all;
-    flatten(tree.children, all);
+    UIAccessibilityAppendInOrder(tree.children, all);
     return std::any_of(all.begin(), all.end(),
                        [&](const UIAccessibilityNode* node) { return node->view == view; });
 }
