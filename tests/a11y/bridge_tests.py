@@ -106,17 +106,42 @@ class Program:
         with open(os.path.join(self.root.name, PREFERENCES), "rb") as file:
             return plistlib.load(file)
 
+    def window(self, timeout=20):
+        """The program's window on this display, waited for with a deadline."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end and self.process.poll() is None:
+            found = subprocess.run(["xdotool", "search", "--pid", str(self.process.pid)],
+                                   capture_output=True, text=True, timeout=10).stdout.split()
+            if found:
+                return found[0]
+            pump(0.1)
+        raise AssertionError("%s showed no window within %d s: %s" % (self.name, timeout, self.seen()))
+
+    def seen(self):
+        """What there was instead of the window: the display's windows, the program's end."""
+        tree = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True,
+                              timeout=10)
+        children = [line.strip() for line in tree.stdout.splitlines() if "children" in line]
+        if self.process.poll() is None:
+            self.process.terminate()
+            state = "still running"
+        else:
+            state = "exited with status %d" % self.process.returncode
+        _, errors = self.process.communicate(timeout=10)
+        return "the display %s has %s; the program was %s and said %r" % (
+            os.environ.get("DISPLAY"), children[0] if children else "no root window", state, errors)
+
     def keys(self, *keys):
-        window = subprocess.run(["xdotool", "search", "--sync", "--pid", str(self.process.pid)],
-                                capture_output=True, text=True, check=True).stdout.split()[0]
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        window = self.window()
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=10)
         for key in keys:
-            subprocess.run(["xdotool", "key", "--window", window, key], check=True)
+            subprocess.run(["xdotool", "key", "--window", window, key], check=True, timeout=10)
             pump(0.2)
 
     def close(self):
-        self.process.terminate()
-        self.process.communicate(timeout=10)
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.communicate(timeout=10)
         self.root.cleanup()
 
     def __enter__(self):
