@@ -2,7 +2,7 @@
 
 #include "KeyboardHostKeys.h"
 
-#include <Host/HostQuotedInput.h>
+#include <Host/Program/HostQuotedInput.h>
 
 #include <cstdio>
 

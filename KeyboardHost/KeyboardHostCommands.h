@@ -6,7 +6,7 @@
 
 #include "UIPeripheralHostView.h"
 
-#include <Host/HostSession.h>
+#include <Host/Program/HostScriptRunner.h>
 
 #include <functional>
 #include <vector>

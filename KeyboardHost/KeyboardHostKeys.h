@@ -4,7 +4,7 @@
 
 #include "UIPeripheralHostView.h"
 
-#include <Host/HostSession.h>
+#include <Host/Session/HostSession.h>
 
 #include <optional>
 

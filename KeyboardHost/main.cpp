@@ -8,8 +8,8 @@
 #include "KeyboardQuery.h"
 
 #include <Foundation/NSFileManager.h>
-#include <Host/HostProgram.h>
-#include <Host/HostQuotedInput.h>
+#include <Host/Program/HostProgram.h>
+#include <Host/Program/HostQuotedInput.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>

@@ -1,6 +1,6 @@
 #include "AppDelegate.h"
 
-#include <Host/HostProgram.h>
+#include <Host/Program/HostProgram.h>
 #include <UIKit/UIApplication.h>
 
 int main(int argc, char** argv) {

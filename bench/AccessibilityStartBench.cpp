@@ -5,7 +5,7 @@
 // under xvfb-run and dbus-run-session alone (no bus: nothing may be started).
 #include "TestSupport.h"
 
-#include <Host/HostAccessibilityBridge.h>
+#include <Host/Accessibility/HostAccessibilityBridge.h>
 
 #include <benchmark/benchmark.h>
 

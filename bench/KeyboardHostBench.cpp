@@ -5,7 +5,7 @@
 #include <KeyboardHostViewController.h>
 
 #include <Foundation/NSFileManager.h>
-#include <Host/HostSession.h>
+#include <Host/Session/HostSession.h>
 #include <PluginLoader.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <TintPreferences.h>

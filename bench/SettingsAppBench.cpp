@@ -4,7 +4,7 @@
 // frames a second, at scale 2.
 #include <AppDelegate.h>
 #include <Foundation/NSFileManager.h>
-#include <Host/HostSession.h>
+#include <Host/Session/HostSession.h>
 #include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIApplication.h>
 #include <UIKit/UIScreen.h>

@@ -4,7 +4,7 @@
 #if __has_include(<TestScene.h>)
 #include <TestScene.h>
 
-#include <Host/HostSession.h>
+#include <Host/Session/HostSession.h>
 #include <QuartzCore/CAMediaTiming.h>
 
 #include <benchmark/benchmark.h>

@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "WindowEvents.h"
 
-#include <Host/HostWindow.h>
+#include <Host/Window/HostWindow.h>
 #include <UIKit/UIApplication.h>
 
 #include <SDL2/SDL.h>

@@ -4,10 +4,10 @@
 
 #include "KeyboardHostKeys.h"
 #include "KeyboardHostViewController.h"
+#include "PlatformTestSupport.h"
 
-#include <Host/HostKey.h>
-#include <Host/HostSession.h>
-#include <QuartzCore/CAMediaTiming.h>
+#include <Host/Session/HostKey.h>
+#include <Host/Session/HostSession.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
 
@@ -19,8 +19,7 @@
 class KeyboardHostScreen : public ::testing::Test {
   protected:
     void SetUp() override {
-        CAMediaTimeUseVirtualClock(0);
-        UIScreen::mainScreen()->setScale(1);
+        testsupport::useTestScreen(1);
         window = std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds());
         controller = std::make_shared<KeyboardHostViewController>();
         window->setRootViewController(controller);

@@ -19,11 +19,12 @@ class KeyboardTyping : public KeyboardHostScreen {
     void runScript(const std::string& script) {
         std::vector<HostScriptCommand> own =
             KeyboardHostCommands::commands([this] { return hostView(); });
-        HostSession scripted(1, own);
+        HostSession scripted(1);
         scripted.setCharacterKeys(
             [this](const HostKey& key) { return KeyboardHostKeys::onScreenKey(*hostView(), key); });
-        for (const ScriptCommand& command : parseEventScript(script, scripted.scriptSyntax())) {
-            scripted.run(command);
+        HostScriptRunner runner(scripted, own);
+        for (const ScriptCommand& command : parseEventScript(script, runner.syntax())) {
+            runner.run(command);
         }
     }
     std::string scriptError(const std::string& script) {

@@ -14,7 +14,7 @@
 #include <UIKit/UITableView.h>
 #include <UIKit/UITableViewCell.h>
 
-#include "TestDeviceRoot.h"
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

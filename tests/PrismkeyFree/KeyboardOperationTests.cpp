@@ -3,14 +3,14 @@
 // pasteboard, which headless runs keep to themselves).
 #include <AppDelegate.h>
 
-#include <Host/HostSession.h>
+#include <Host/Session/HostSession.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIApplication.h>
 #include <UIKit/UIFocusEngine.h>
 #include <UIKit/UIPasteboard.h>
 #include <UIKit/UIScreen.h>
 
-#include "TestDeviceRoot.h"
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -5,14 +5,13 @@
 #include <HVDefaultColorViewController.h>
 #include <KeyboardHostViewController.h>
 
-#include <Host/EventScript.h>
-#include <Host/HostSession.h>
+#include <Host/Program/HostScriptRunner.h>
 #include <TintPreferences.h>
 #include <UIKit/UIApplication.h>
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UIScreen.h>
 
-#include "TestDeviceRoot.h"
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,14 +19,14 @@
 namespace {
 
 void runScript(HostSession& session, const std::string& text) {
-    for (const ScriptCommand& command : parseEventScript(text, session.scriptSyntax())) {
-        session.run(command);
+    HostScriptRunner runner(session);
+    for (const ScriptCommand& command : parseEventScript(text, runner.syntax())) {
+        runner.run(command);
     }
 }
 
 class Focus : public ::testing::Test {
   protected:
-    void SetUp() override { UIScreen::mainScreen()->setScale(1); }
     void TearDown() override { UIApplication::sharedApplication()->setDelegate(nullptr); }
     testsupport::TestDeviceRoot root;
 };

@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 #include "WindowEvents.h"
 
-#include <Host/HostSession.h>
-#include <Host/HostWindow.h>
+#include <Host/Session/HostSession.h>
+#include <Host/Window/HostWindow.h>
 #include <QuartzCore/CAMediaTiming.h>
 
 #include <SDL2/SDL.h>

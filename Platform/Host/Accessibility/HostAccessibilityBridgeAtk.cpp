@@ -1,0 +1,308 @@
+// ATK without a toolkit underneath: our AtkUtil answers the root (the application
+// object, whose one child is the model's frame), the toolkit's name and the global
+// event listeners through which the bridge hears the objects' signals; then the
+// bridge joins the accessibility bus, serviced from GLib's default main context.
+#include <Host/Accessibility/HostAccessibilityAtk.h>
+
+#include <atk-bridge.h>
+#include <atk/atk.h>
+#include <gio/gio.h>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct BridgeState {
+    std::string applicationName;
+    HostAccessibilityModel* model = nullptr;
+    HostAtkCallbacks callbacks;
+    AtkObject* application = nullptr;
+    // Listener id -> (signal, emission hook).
+    std::map<guint, std::pair<guint, gulong>> listeners;
+    guint nextListener = 1;
+};
+
+BridgeState& state() {
+    static BridgeState instance;
+    return instance;
+}
+
+// "Toolkit:AtkObject:state-change" -> the signal on that type, heard through an
+// emission hook. Window events ("window:create") have no objects here.
+guint addGlobalEventListener(GSignalEmissionHook listener, const gchar* eventType) {
+    gchar** parts = g_strsplit(eventType, ":", 3);
+    guint id = 0;
+    if (g_strv_length(parts) == 3) {
+        GType type = g_type_from_name(parts[1]);
+        if (type != 0) {
+            gpointer typeClass = G_TYPE_IS_INTERFACE(type) ? g_type_default_interface_ref(type)
+                                                           : g_type_class_ref(type);
+            guint signal = g_signal_lookup(parts[2], type);
+            if (signal != 0) {
+                gulong hook = g_signal_add_emission_hook(signal, 0, listener, nullptr, nullptr);
+                id = state().nextListener++;
+                state().listeners[id] = {signal, hook};
+            }
+            (void)typeClass; // kept: the hook lives as long as the program
+        }
+    }
+    g_strfreev(parts);
+    return id;
+}
+
+void removeGlobalEventListener(guint id) {
+    auto at = state().listeners.find(id);
+    if (at != state().listeners.end()) {
+        g_signal_remove_emission_hook(at->second.first, at->second.second);
+        state().listeners.erase(at);
+    }
+}
+
+AtkObject* root() {
+    return state().application;
+}
+
+const gchar* toolkitName() {
+    return "Prismkey";
+}
+
+const gchar* toolkitVersion() {
+    return PRISMKEY_VERSION;
+}
+
+// --- the application object: the root, holding the frame.
+
+gint applicationChildren(AtkObject*) {
+    HostAccessibleElement* frame = state().model ? state().model->root() : nullptr;
+    return frame && frame->peer ? 1 : 0;
+}
+
+AtkObject* applicationChild(AtkObject* object, gint index) {
+    if (index != 0 || applicationChildren(object) == 0) {
+        return nullptr;
+    }
+    return ATK_OBJECT(g_object_ref(state().model->root()->peer));
+}
+
+void* peerOf(const HostAccessibleElement* element) {
+    return element ? element->peer : state().application;
+}
+
+void emitChildrenChanged(void* parent, const char* detail, int index, void* child) {
+    g_signal_emit_by_name(parent, detail, static_cast<guint>(index), child);
+}
+
+void publishText(AtkObject* peer, const std::string& before, const std::string& after) {
+    // The common beginning and end stay; what is between was removed and inserted.
+    glong oldLength = g_utf8_strlen(before.c_str(), -1),
+          newLength = g_utf8_strlen(after.c_str(), -1);
+    glong prefix = 0;
+    while (prefix < oldLength && prefix < newLength &&
+           g_utf8_get_char(g_utf8_offset_to_pointer(before.c_str(), prefix)) ==
+               g_utf8_get_char(g_utf8_offset_to_pointer(after.c_str(), prefix))) {
+        ++prefix;
+    }
+    if (oldLength > prefix) {
+        gchar* removed = g_utf8_substring(before.c_str(), prefix, oldLength);
+        g_signal_emit_by_name(peer, "text-remove", static_cast<gint>(prefix),
+                              static_cast<gint>(oldLength - prefix), removed);
+        g_free(removed);
+    }
+    if (newLength > prefix) {
+        gchar* inserted = g_utf8_substring(after.c_str(), prefix, newLength);
+        g_signal_emit_by_name(peer, "text-insert", static_cast<gint>(prefix),
+                              static_cast<gint>(newLength - prefix), inserted);
+        g_free(inserted);
+    }
+}
+
+void publishFocus(AtkObject* peer, bool focused) {
+    atk_object_notify_state_change(peer, ATK_STATE_FOCUSED, focused);
+    g_signal_emit_by_name(peer, "focus-event", focused ? TRUE : FALSE);
+    if (focused) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        atk_focus_tracker_notify(peer);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    }
+}
+
+void publish(const HostAccessibilityChange& change) {
+    using Kind = HostAccessibilityChange::Kind;
+    HostAccessibleElement& element = *change.element;
+    auto* peer = static_cast<AtkObject*>(element.peer);
+    switch (change.kind) {
+    case Kind::added:
+        if (!peer) {
+            element.peer = peer =
+                static_cast<AtkObject*>(HostAtkCreateAccessible(element, peerOf(change.parent)));
+        }
+        atk_object_set_parent(peer, static_cast<AtkObject*>(peerOf(change.parent)));
+        emitChildrenChanged(peerOf(change.parent), "children-changed::add", change.index, peer);
+        break;
+    case Kind::removed:
+        emitChildrenChanged(peerOf(change.parent), "children-changed::remove", change.index, peer);
+        break;
+    case Kind::label:
+        atk_object_set_name(peer, element.node.label.c_str());
+        break;
+    case Kind::hint:
+        atk_object_set_description(peer, element.node.hint.c_str());
+        break;
+    case Kind::value:
+        g_object_notify(G_OBJECT(peer), "accessible-value");
+        if (element.node.role == UIAccessibilityRole::entry) {
+            publishText(peer, change.previousValue, element.node.value);
+        }
+        break;
+    case Kind::enabled:
+        atk_object_notify_state_change(peer, ATK_STATE_ENABLED, element.isEnabled());
+        atk_object_notify_state_change(peer, ATK_STATE_SENSITIVE, element.isEnabled());
+        break;
+    case Kind::selected:
+        atk_object_notify_state_change(peer, ATK_STATE_SELECTED, element.isSelected());
+        break;
+    case Kind::focused:
+        publishFocus(peer, element.focused);
+        break;
+    case Kind::frame: {
+        AtkRectangle bounds{};
+        atk_component_get_extents(ATK_COMPONENT(peer), &bounds.x, &bounds.y, &bounds.width,
+                                  &bounds.height, ATK_XY_SCREEN);
+        g_signal_emit_by_name(peer, "bounds-changed", &bounds);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+typedef AtkUtil PrismkeyUtil;
+typedef AtkUtilClass PrismkeyUtilClass;
+G_DEFINE_TYPE(PrismkeyUtil, prismkey_util, ATK_TYPE_UTIL)
+static void prismkey_util_init(PrismkeyUtil*) {}
+// ATK asks the base class: our answers go there.
+static void prismkey_util_class_init(PrismkeyUtilClass*) {
+    auto* base = static_cast<AtkUtilClass*>(g_type_class_ref(ATK_TYPE_UTIL));
+    base->add_global_event_listener = addGlobalEventListener;
+    base->remove_global_event_listener = removeGlobalEventListener;
+    base->get_root = root;
+    base->get_toolkit_name = toolkitName;
+    base->get_toolkit_version = toolkitVersion;
+}
+
+typedef AtkObject PrismkeyApplication;
+typedef AtkObjectClass PrismkeyApplicationClass;
+G_DEFINE_TYPE(PrismkeyApplication, prismkey_application, ATK_TYPE_OBJECT)
+static void prismkey_application_init(PrismkeyApplication*) {}
+static void prismkey_application_class_init(PrismkeyApplicationClass* klass) {
+    klass->get_n_children = applicationChildren;
+    klass->ref_child = applicationChild;
+}
+
+} // extern "C"
+
+const HostAtkCallbacks& HostAtkCurrentCallbacks() {
+    return state().callbacks;
+}
+
+bool HostAtkSessionBusHasAccessibilityBus() {
+    const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!address || !*address) {
+        return false; // never autolaunch a bus to ask
+    }
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        address,
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    if (!connection) {
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", "org.a11y.Bus"), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, 1000, nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    g_dbus_connection_close_sync(connection, nullptr, nullptr);
+    g_object_unref(connection);
+    return owned != FALSE;
+}
+
+void HostAtkStart(const std::string& applicationName, HostAccessibilityModel& model,
+                  HostAtkCallbacks callbacks) {
+    BridgeState& bridge = state();
+    bridge.applicationName = applicationName;
+    bridge.model = &model;
+    bridge.callbacks = std::move(callbacks);
+    g_type_class_unref(g_type_class_ref(prismkey_util_get_type()));
+    bridge.application = ATK_OBJECT(g_object_new(prismkey_application_get_type(), nullptr));
+    atk_object_set_role(bridge.application, ATK_ROLE_APPLICATION);
+    atk_object_set_name(bridge.application, applicationName.c_str());
+    if (!g_get_prgname()) {
+        g_set_prgname(applicationName.c_str());
+    }
+}
+
+bool HostAtkJoinBus() {
+    return atk_bridge_adaptor_init(nullptr, nullptr) == 0;
+}
+
+void HostAtkStop() {
+    atk_bridge_adaptor_cleanup();
+    state().model = nullptr; // the application object has no children from now on
+}
+
+void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
+                    const HostAccessibilityModel& model) {
+    for (const HostAccessibilityChange& change : changes) {
+        publish(change);
+    }
+    // Removed elements die with the next sync: their objects forget them now.
+    for (const auto& element : model.removed()) {
+        if (element->peer) {
+            HostAtkForgetElement(element->peer);
+            g_object_unref(element->peer);
+            element->peer = nullptr;
+        }
+    }
+}
+
+bool HostAtkIterate() {
+    return g_main_context_iteration(nullptr, FALSE) != FALSE;
+}
+
+void HostAtkWait(int timeoutMs, int alsoFd) {
+    GMainContext* context = g_main_context_default();
+    if (!g_main_context_acquire(context)) {
+        return;
+    }
+    gint priority = 0;
+    g_main_context_prepare(context, &priority);
+    std::vector<GPollFD> fds(8);
+    gint timeout = -1;
+    gint count = 0;
+    while ((count = g_main_context_query(context, priority, &timeout, fds.data(),
+                                         static_cast<gint>(fds.size()))) >
+           static_cast<gint>(fds.size())) {
+        fds.resize(static_cast<std::size_t>(count));
+    }
+    fds.resize(static_cast<std::size_t>(count));
+    if (alsoFd >= 0) {
+        fds.push_back({alsoFd, G_IO_IN, 0});
+    }
+    g_poll(fds.data(), static_cast<guint>(fds.size()),
+           timeout < 0 ? timeoutMs : std::min(timeout, timeoutMs));
+    if (g_main_context_check(context, priority, fds.data(), count)) {
+        g_main_context_dispatch(context);
+    }
+    g_main_context_release(context);
+}

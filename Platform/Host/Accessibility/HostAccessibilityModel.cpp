@@ -1,0 +1,158 @@
+#include <Host/Accessibility/HostAccessibilityModel.h>
+
+#include <algorithm>
+
+namespace {
+
+using Kind = HostAccessibilityChange::Kind;
+
+HostAccessibilityChange change(Kind kind, HostAccessibleElement* element,
+                               HostAccessibleElement* parent = nullptr, int index = 0) {
+    HostAccessibilityChange made;
+    made.kind = kind;
+    made.element = element;
+    made.parent = parent;
+    made.index = index;
+    return made;
+}
+
+bool sameFrame(const CGRect& a, const CGRect& b) {
+    return a.origin.x == b.origin.x && a.origin.y == b.origin.y && a.size.width == b.size.width &&
+           a.size.height == b.size.height;
+}
+
+UIAccessibilityNode withoutChildren(const UIAccessibilityNode& node) {
+    UIAccessibilityNode copy = node; // whatever else a node comes to carry
+    copy.children.clear();
+    return copy;
+}
+
+} // namespace
+
+bool HostAccessibleElement::isFocusable() const {
+    switch (node.role) {
+    case UIAccessibilityRole::pushButton:
+    case UIAccessibilityRole::link:
+    case UIAccessibilityRole::entry:
+    case UIAccessibilityRole::slider:
+        return isEnabled();
+    default:
+        return false;
+    }
+}
+
+int HostAccessibleElement::indexInParent() const {
+    if (!parent) {
+        return 0;
+    }
+    auto at = std::find(parent->children.begin(), parent->children.end(), this);
+    return at == parent->children.end() ? -1 : static_cast<int>(at - parent->children.begin());
+}
+
+HostAccessibleElement* HostAccessibilityModel::find(const UIView* view) const {
+    for (const auto& [key, element] : elements_) {
+        if (key.first == view) {
+            return element.get();
+        }
+    }
+    return nullptr;
+}
+
+void HostAccessibilityModel::compare(HostAccessibleElement& element,
+                                     const UIAccessibilityNode& node, bool focused,
+                                     std::vector<HostAccessibilityChange>& changes) {
+    const UIAccessibilityNode& old = element.node;
+    auto changed = [&](Kind kind) { changes.push_back(change(kind, &element)); };
+    if (old.label != node.label) {
+        changed(Kind::label);
+    }
+    if (old.hint != node.hint) {
+        changed(Kind::hint);
+    }
+    if (old.value != node.value) {
+        changes.push_back(change(Kind::value, &element));
+        changes.back().previousValue = old.value;
+    }
+    if (((old.traits ^ node.traits) & UIAccessibilityTraitNotEnabled) != 0) {
+        changed(Kind::enabled);
+    }
+    if (((old.traits ^ node.traits) & UIAccessibilityTraitSelected) != 0) {
+        changed(Kind::selected);
+    }
+    if (!sameFrame(old.frame, node.frame)) {
+        changed(Kind::frame);
+    }
+    if (element.focused != focused) {
+        changed(Kind::focused);
+    }
+}
+
+HostAccessibleElement*
+HostAccessibilityModel::place(const UIAccessibilityNode& node, HostAccessibleElement* parent,
+                              UIView* focus, std::map<Key, HostAccessibleElement*>& seen,
+                              std::vector<HostAccessibilityChange>& changes) {
+    Key key{node.view, node.role};
+    if (seen.count(key) != 0) {
+        return nullptr; // one element per view and role, the first in reading order
+    }
+    bool focused = node.view != nullptr && node.view == focus;
+    std::unique_ptr<HostAccessibleElement>& slot = elements_[key];
+    if (!slot) {
+        slot = std::make_unique<HostAccessibleElement>();
+        slot->focused = focused;
+        slot->parent = parent;
+        changes.push_back(change(Kind::added, slot.get(), parent));
+        if (focused) {
+            changes.push_back(change(Kind::focused, slot.get()));
+        }
+    } else {
+        compare(*slot, node, focused, changes);
+        if (slot->parent != parent) {
+            auto [oldParent, oldIndex] = before_[slot.get()];
+            changes.push_back(change(Kind::removed, slot.get(), oldParent, oldIndex));
+            changes.push_back(change(Kind::added, slot.get(), parent));
+        }
+        slot->parent = parent;
+        slot->focused = focused;
+    }
+    HostAccessibleElement* element = slot.get();
+    seen[key] = element;
+    element->node = withoutChildren(node);
+    std::vector<HostAccessibleElement*> children;
+    for (const UIAccessibilityNode& child : node.children) {
+        if (HostAccessibleElement* placed = place(child, element, focus, seen, changes)) {
+            children.push_back(placed);
+        }
+    }
+    element->children = std::move(children);
+    return element;
+}
+
+std::vector<HostAccessibilityChange> HostAccessibilityModel::sync(const UIAccessibilityNode& tree,
+                                                                  UIView* focus) {
+    removed_.clear();
+    std::vector<HostAccessibilityChange> changes;
+    // Where each element was, for the removals this sync finds.
+    before_.clear();
+    for (const auto& [key, element] : elements_) {
+        before_[element.get()] = {element->parent, element->indexInParent()};
+    }
+    std::map<Key, HostAccessibleElement*> seen;
+    root_ = place(tree, nullptr, focus, seen, changes);
+    for (auto at = elements_.begin(); at != elements_.end();) {
+        if (seen.count(at->first) != 0) {
+            ++at;
+            continue;
+        }
+        auto [parent, index] = before_[at->second.get()];
+        changes.push_back(change(Kind::removed, at->second.get(), parent, index));
+        removed_.push_back(std::move(at->second));
+        at = elements_.erase(at);
+    }
+    for (HostAccessibilityChange& change : changes) {
+        if (change.kind == Kind::added) {
+            change.index = change.element->indexInParent();
+        }
+    }
+    return changes;
+}

@@ -1,0 +1,42 @@
+// The window backend is a library of its own (libPlatformHostWindow), loaded only
+// when a window opens: SDL and the libraries it brings (X11, Wayland, sound) cost a
+// headless start more than the rest of the platform. The host reaches it through
+// this table.
+#pragma once
+
+#include <Host/Program/HostScriptRunner.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+class HostWindow;
+
+// How the desktop knows a program: its desktop entry's Name, the desktop file's id
+// (X11 WM_CLASS, Wayland app_id) and the shipped icon (none: no icon).
+struct HostWindowIdentity {
+    std::string title;
+    std::string applicationId;
+    std::filesystem::path icon;
+};
+
+struct HostWindowModule {
+    HostWindow* (*open)(const HostWindowIdentity& identity, std::optional<int> scale,
+                        std::string& error, std::string* warning);
+    void (*close)(HostWindow* window);
+    int (*scale)(const HostWindow* window);
+    // Runs the window with the desktop bridge (where a bus runs) naming the program
+    // `applicationName`.
+    int (*run)(HostWindow* window, HostScriptRunner& runner,
+               const std::vector<ScriptCommand>& script, const std::string& scriptName,
+               const std::string& applicationName);
+    void (*requestRaise)(HostWindow* window);
+};
+
+// The window library beside the host library (build and installed trees alike);
+// nullptr with `error` set when it cannot be loaded.
+const HostWindowModule* HostLoadWindowModule(std::string& error);
+
+// Defined by the window library.
+extern "C" const HostWindowModule* HostWindowModuleTable();

@@ -1,0 +1,114 @@
+// The window's state, shared by HostWindowSDL.cpp (opening, naming, scale) and
+// HostWindowFrames.cpp (events and frames). Private to the host library.
+#pragma once
+
+#include <Host/Window/HostWindow.h>
+#include <Host/Window/HostWindowGeometry.h>
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class HostSession;
+
+struct HostWindowDeleter {
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+struct HostRendererDeleter {
+    void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+};
+struct HostSurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using HostSurfacePtr = std::unique_ptr<SDL_Surface, HostSurfaceDeleter>;
+struct HostTextureDeleter {
+    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+};
+
+// SDL's video subsystem for as long as a window is open.
+struct HostVideoSubsystem {
+    HostVideoSubsystem() = default;
+    HostVideoSubsystem(const HostVideoSubsystem&) = delete;
+    HostVideoSubsystem& operator=(const HostVideoSubsystem&) = delete;
+    ~HostVideoSubsystem() {
+        if (started) {
+            // SDL_Quit, not only the video subsystem: it also closes SDL's D-Bus
+            // connection, which would otherwise stay allocated until exit.
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            SDL_Quit();
+        }
+    }
+    bool started = false;
+};
+
+// Around the screen when the window is not of its aspect.
+constexpr Uint8 hostLetterboxGrey = 0x20;
+
+struct HostWindow::Impl {
+    HostVideoSubsystem video;
+    std::unique_ptr<SDL_Window, HostWindowDeleter> window;
+    // On Wayland, frames go through a renderer whose output has the window's size in
+    // the output's pixels (SDL's window surface has it in logical pixels, which the
+    // compositor would enlarge). Elsewhere, through the window surface.
+    std::unique_ptr<SDL_Renderer, HostRendererDeleter> renderer;
+    std::unique_ptr<SDL_Texture, HostTextureDeleter> texture; // the screen, viewport-sized
+    int textureWidth = 0, textureHeight = 0;
+    // Points to logical window pixels (the desktop's scale, as chosen at opening).
+    int scale = 1;
+    Uint32 raiseEvent = 0;
+    Uint32 frameIntervalMs = 16;
+
+    // What the window shows and where.
+    HostViewport viewport;
+    CGSize screenPoints{0, 0};
+    std::vector<std::uint8_t> shownFrame; // the last frame presented, to skip repeats
+    std::size_t shownBytesPerRow = 0;
+    std::size_t frames = 0;
+    // The layers' change count after the last render, and whether an animation ran in it.
+    std::uint64_t renderedChanges = 0;
+    bool renderedAnimation = false;
+
+    bool dirty = true;
+    bool closed = false;
+    bool mouseDown = false;
+    // The last mouse motion not yet given to the session: motion between frames is
+    // coalesced into it.
+    std::optional<CGPoint> pendingMotion;
+    Uint32 lastFrame = 0;
+    std::string lastClock;
+    // Work besides the window's own (the accessibility bridge): see setIdleHandler.
+    std::function<int(bool&)> idle;
+
+    // Window pixels per mouse coordinate (2 on a Wayland output of scale 2).
+    double pixelRatio() const;
+    // The size frames are drawn at, in window pixels; false when there is nothing to
+    // draw into.
+    bool targetSize(int& width, int& height) const;
+    void show(const CGImageRef& frame);
+    void showOnSurface(const CGImageRef& frame, SDL_Surface* target);
+    void showWithRenderer(const CGImageRef& frame);
+    CGImageRef composedPixels() const;
+    CGPoint toPoints(int x, int y) const;
+    void handle(const SDL_Event& event, HostSession& session);
+    void handleWindowEvent(const SDL_WindowEvent& event, HostSession& session);
+    void handleMouse(const SDL_Event& event, HostSession& session);
+    void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
+    bool handleTypedText(const SDL_Event& event, HostSession& session);
+    void flushMotion(HostSession& session);
+    void refreshClock();
+    bool frameDue() const;
+    void collectUntilFrameDue(HostSession& session);
+    bool waitEvent(SDL_Event& event, int timeoutMs);
+};
+
+// A surface over `image`'s pixels (premultiplied native-endian ARGB, as SDL's
+// ARGB8888), valid while the image lives; nullptr when SDL refuses it.
+HostSurfacePtr HostSurfaceOf(const CGImageRef& image);
+
+// The Xft.dpi resource of the X server behind `xDisplay` (an Xlib Display, SDL's own
+// connection), when one is set (HostDesktopX11.cpp).
+std::optional<double> HostXftDpi(void* xDisplay);

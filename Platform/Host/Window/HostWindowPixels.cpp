@@ -1,0 +1,72 @@
+// What the window shows, read back as an image (the window's `screenshot`).
+#include <Host/Window/HostWindowImpl.h>
+
+#include <algorithm>
+#include <cstring>
+
+HostSurfacePtr HostSurfaceOf(const CGImageRef& image) {
+    // CGImage rows are premultiplied ARGB in native order, as SDL's ARGB8888.
+    return HostSurfacePtr(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(image->bytes()), static_cast<int>(image->width()),
+        static_cast<int>(image->height()), 32, static_cast<int>(image->bytesPerRow()),
+        SDL_PIXELFORMAT_ARGB8888));
+}
+
+// What the renderer was last given, with its letterbox: its output cannot be read
+// back once presented.
+CGImageRef HostWindow::Impl::composedPixels() const {
+    int width = 0, height = 0;
+    if (shownFrame.empty() || shownBytesPerRow == 0 || !targetSize(width, height)) {
+        return nullptr;
+    }
+    const CGPixel grey{hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255};
+    auto columnsOut = static_cast<std::size_t>(width);
+    std::vector<CGPixel> pixels(columnsOut * static_cast<std::size_t>(height), grey);
+    // The frame shown, clipped to the window and to what was kept of it.
+    int rows = std::min({viewport.height, height - viewport.y,
+                         static_cast<int>(shownFrame.size() / shownBytesPerRow)});
+    int columns =
+        std::min({viewport.width, width - viewport.x, static_cast<int>(shownBytesPerRow / 4)});
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* row =
+            shownFrame.data() + static_cast<std::size_t>(y) * shownBytesPerRow;
+        CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport.y + y) * columnsOut +
+                       static_cast<std::size_t>(viewport.x);
+        for (int x = 0; x < columns; ++x) {
+            // Opaque premultiplied native-endian ARGB, as rendered.
+            std::uint32_t argb = 0;
+            std::memcpy(&argb, row + static_cast<std::size_t>(x) * 4, sizeof argb);
+            out[x] = {static_cast<std::uint8_t>(argb >> 16U), static_cast<std::uint8_t>(argb >> 8U),
+                      static_cast<std::uint8_t>(argb), 255};
+        }
+    }
+    return CGImageCreateWithPixels(columnsOut, static_cast<std::size_t>(height), viewport.scale,
+                                   pixels);
+}
+
+CGImageRef HostWindow::windowPixels() const {
+    if (impl_->renderer) {
+        return impl_->composedPixels();
+    }
+    SDL_Surface* surface = SDL_GetWindowSurface(impl_->window.get());
+    if (!surface) {
+        return nullptr;
+    }
+    HostSurfacePtr converted(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ABGR8888, 0));
+    if (!converted || SDL_LockSurface(converted.get()) != 0) {
+        return nullptr;
+    }
+    auto width = static_cast<std::size_t>(converted->w),
+         height = static_cast<std::size_t>(converted->h);
+    std::vector<CGPixel> pixels(width * height);
+    for (std::size_t y = 0; y < height; ++y) {
+        const auto* row = static_cast<const std::uint8_t*>(converted->pixels) +
+                          y * static_cast<std::size_t>(converted->pitch);
+        for (std::size_t x = 0; x < width; ++x) {
+            // ABGR8888 is R, G, B, A in memory order.
+            pixels[y * width + x] = {row[4 * x], row[4 * x + 1], row[4 * x + 2], 255};
+        }
+    }
+    SDL_UnlockSurface(converted.get());
+    return CGImageCreateWithPixels(width, height, impl_->viewport.scale, pixels);
+}

@@ -1,0 +1,93 @@
+#include <Host/Program/HostCommandLine.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+TEST(HostCommandLine, SharedOptionsInBothSpellings) {
+    HostCommandLine line("prog");
+    HostSettings s =
+        line.parse(Arguments{"--root", "/tmp/r", "--scale=2", "--headless", "--events", "-"});
+    EXPECT_EQ(s.root, "/tmp/r");
+    EXPECT_EQ(s.scale, 2);
+    EXPECT_TRUE(s.headless);
+    EXPECT_EQ(s.eventsPath, "-");
+    EXPECT_FALSE(s.help);
+    HostSettings defaults = line.parse(Arguments{});
+    EXPECT_FALSE(defaults.root);
+    EXPECT_FALSE(defaults.scale);
+    EXPECT_FALSE(defaults.headless);
+}
+
+class BadCommandLine : public ::testing::TestWithParam<std::pair<Arguments, std::string>> {};
+
+TEST_P(BadCommandLine, SaysWhatIsWrongInOneLine) {
+    HostCommandLine line("prog");
+    try {
+        line.parse(GetParam().first);
+        FAIL() << "accepted";
+    } catch (const HostUsageError& error) {
+        std::string message = error.what();
+        EXPECT_NE(message.find(GetParam().second), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostCommandLine, BadCommandLine,
+    ::testing::Values(std::pair{Arguments{"--scale", "3"}, std::string("--scale must be 1 or 2")},
+                      std::pair{Arguments{"--scale"}, std::string("--scale needs a value")},
+                      std::pair{Arguments{"--root"}, std::string("--root needs a value")},
+                      std::pair{Arguments{"--root="}, std::string("--root needs a folder")},
+                      std::pair{Arguments{"--headless=yes"}, std::string("takes no value")},
+                      std::pair{Arguments{"--plugins", "x"},
+                                std::string("unknown option \"--plugins\"")},
+                      std::pair{Arguments{"stray"}, std::string("unknown argument \"stray\"")}));
+
+TEST(HostCommandLine, ProgramOptionsAreAppliedAndListed) {
+    HostCommandLine line("keyboard-host", "the keyboard-hosting process");
+    std::string plugins;
+    bool query = false;
+    line.addOption(
+        {"--plugins", "DIR", "load plug-ins from DIR", [&](const std::string& v) { plugins = v; }});
+    line.addOption(
+        {"--query", "", "print one JSON line and exit", [&](const std::string&) { query = true; }});
+    HostSettings s = line.parse(Arguments{"--plugins=/p", "--query", "--headless"});
+    EXPECT_EQ(plugins, "/p");
+    EXPECT_TRUE(query);
+    EXPECT_TRUE(s.headless);
+    EXPECT_THROW(line.parse(Arguments{"--query=1"}), HostUsageError);
+    std::string usage = line.usage({"key TEXT"});
+    for (const char* part : {"usage: keyboard-host", "--plugins DIR", "--query", "--root DIR",
+                             "key TEXT", "exit status"}) {
+        EXPECT_NE(usage.find(part), std::string::npos) << part;
+    }
+}
+
+TEST(HostCommandLine, VersionIsAFlagAndALineOfItsOwn) {
+    HostCommandLine line("keyboard-host");
+    EXPECT_TRUE(line.parse(Arguments{"--version"}).version);
+    EXPECT_FALSE(line.parse(Arguments{"--help"}).version);
+    EXPECT_TRUE(line.parse(Arguments{"-h"}).help);
+    EXPECT_THROW(line.parse(Arguments{"--version=2"}), HostUsageError);
+    EXPECT_EQ(line.versionLine(), "keyboard-host " PRISMKEY_VERSION);
+    EXPECT_NE(line.usage({}).find("--version"), std::string::npos);
+}
+
+TEST(HostCommandLine, AProgramOptionMayRefuseItsValue) {
+    HostCommandLine line("keyboard-host");
+    line.addOption({"--plugins", "DIR", "", [](const std::string& value) {
+                        if (value != "/ok") {
+                            throw HostUsageError("no plug-in folder " + value);
+                        }
+                    }});
+    EXPECT_NO_THROW(line.parse(Arguments{"--plugins", "/ok"}));
+    EXPECT_THROW(line.parse(Arguments{"--plugins=/nope"}), HostUsageError);
+}
+
+} // namespace
