@@ -62,7 +62,8 @@ using CGImageRef = std::shared_ptr<const CGImage>;
 
 // nullptr when the file is missing or not a PNG.
 CGImageRef CGImageCreateWithPNGFile(const std::filesystem::path& path, CGFloat scale = 1);
-// True when the whole file was written.
+// True when the whole file was written; otherwise errno says why (ENOSPC for a full
+// device), and nothing has been printed.
 bool CGImageWritePNG(const CGImageRef& image, const std::filesystem::path& path);
 // `pixels` holds width x height straight RGBA pixels, row by row from the top.
 CGImageRef CGImageCreateWithPixels(std::size_t width, std::size_t height, CGFloat scale,

@@ -6,6 +6,7 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -37,10 +38,18 @@ void straightRGBARow(const std::uint32_t* row, std::size_t width, std::uint8_t* 
     }
 }
 
+// libpng's own handlers print to standard error; a failed write is the caller's to
+// report, once, in its own words.
+[[noreturn]] void quietError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+void quietWarning(png_structp, png_const_charp) {}
+
 // libpng reports errors by longjmp: nothing with a destructor lives in this frame.
 // Rows are converted one at a time into `rowBuffer`, which holds one row.
 bool writeRows(std::FILE* file, const CGImage& image, png_bytep rowBuffer) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (png == nullptr) {
         return false;
     }
@@ -71,6 +80,7 @@ bool writeRows(std::FILE* file, const CGImage& image, png_bytep rowBuffer) {
 
 bool CGImageWritePNG(const CGImageRef& image, const std::filesystem::path& path) {
     if (!image || image->width() == 0 || image->height() == 0) {
+        errno = EINVAL;
         return false;
     }
     std::vector<std::uint8_t> row(image->width() * 4);
@@ -78,6 +88,12 @@ bool CGImageWritePNG(const CGImageRef& image, const std::filesystem::path& path)
     if (file == nullptr) {
         return false;
     }
+    errno = 0;
     bool written = writeRows(file, *image, row.data());
-    return std::fclose(file) == 0 && written;
+    int writeError = errno; // what the failed write said, before fclose says more
+    bool closed = std::fclose(file) == 0;
+    if (!written) {
+        errno = writeError != 0 ? writeError : EIO;
+    }
+    return written && closed;
 }

@@ -40,3 +40,11 @@ inline void pushText(const char* text) {
     SDL_strlcpy(event.text.text, text, sizeof event.text.text);
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
+
+// A window event (focus gained or lost, close) as the window system would deliver it.
+inline void pushWindowEvent(SDL_WindowEventID what) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = static_cast<Uint8>(what);
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}

@@ -1,5 +1,7 @@
 #include <Host/Accessibility/HostAccessibilityModel.h>
 
+#include <Foundation/NSString.h>
+
 #include <algorithm>
 
 namespace {
@@ -21,13 +23,34 @@ bool sameFrame(const CGRect& a, const CGRect& b) {
            a.size.height == b.size.height;
 }
 
-UIAccessibilityNode withoutChildren(const UIAccessibilityNode& node) {
+// The node as the bus may carry it: no children, and its texts valid UTF-8 (D-Bus
+// refuses anything else, and libdbus aborts the process on it).
+UIAccessibilityNode publishable(const UIAccessibilityNode& node) {
     UIAccessibilityNode copy = node; // whatever else a node comes to carry
     copy.children.clear();
+    for (std::string* text : {&copy.label, &copy.value, &copy.hint}) {
+        *text = HostRepairedUTF8(*text);
+    }
     return copy;
 }
 
 } // namespace
+
+std::string HostRepairedUTF8(std::string_view text) {
+    std::string repaired;
+    repaired.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = ns_utf8CharacterLength(text.substr(at));
+        if (length == 0) {
+            repaired += "\xEF\xBF\xBD"; // U+FFFD for each byte that starts no character
+            ++at;
+        } else {
+            repaired.append(text.substr(at, length));
+            at += length;
+        }
+    }
+    return repaired;
+}
 
 bool HostAccessibleElement::isFocusable() const {
     switch (node.role) {
@@ -96,6 +119,7 @@ HostAccessibilityModel::place(const UIAccessibilityNode& node, HostAccessibleEle
         return nullptr; // one element per view and role, the first in reading order
     }
     bool focused = node.view != nullptr && node.view == focus;
+    UIAccessibilityNode bare = publishable(node);
     std::unique_ptr<HostAccessibleElement>& slot = elements_[key];
     if (!slot) {
         slot = std::make_unique<HostAccessibleElement>();
@@ -106,7 +130,7 @@ HostAccessibilityModel::place(const UIAccessibilityNode& node, HostAccessibleEle
             changes.push_back(change(Kind::focused, slot.get()));
         }
     } else {
-        compare(*slot, node, focused, changes);
+        compare(*slot, bare, focused, changes);
         if (slot->parent != parent) {
             auto [oldParent, oldIndex] = before_[slot.get()];
             changes.push_back(change(Kind::removed, slot.get(), oldParent, oldIndex));
@@ -117,7 +141,7 @@ HostAccessibilityModel::place(const UIAccessibilityNode& node, HostAccessibleEle
     }
     HostAccessibleElement* element = slot.get();
     seen[key] = element;
-    element->node = withoutChildren(node);
+    element->node = std::move(bare);
     std::vector<HostAccessibleElement*> children;
     for (const UIAccessibilityNode& child : node.children) {
         if (HostAccessibleElement* placed = place(child, element, focus, seen, changes)) {

@@ -1,7 +1,8 @@
 // The element tree as the desktop bridge last published it. Each sync with a fresh
 // `UIAccessibilityElementTree` keeps an element (and the toolkit object that shows it)
 // for as long as the same view keeps the same role, and says what changed, so that
-// assistive tools hear only the differences. Views are compared, never dereferenced.
+// assistive tools hear only the differences. Views are compared, never dereferenced;
+// texts are kept as the bus can carry them (valid UTF-8).
 #pragma once
 
 #include <UIKit/UIAccessibility.h>
@@ -9,8 +10,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+// `text` with each byte that starts no UTF-8 character replaced by U+FFFD.
+std::string HostRepairedUTF8(std::string_view text);
 
 struct HostAccessibleElement {
     UIAccessibilityNode node; // without its children

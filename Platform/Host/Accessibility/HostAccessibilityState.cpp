@@ -1,7 +1,6 @@
 #include <Host/Accessibility/HostAccessibilityState.h>
 
-#include <Foundation/NSString.h>
-
+#include <Host/Accessibility/HostAccessibilityModel.h>
 #include <UIKit/UIAccessibility.h>
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIFocusEngine.h>
@@ -53,17 +52,11 @@ std::string alertJSON(const std::vector<const UIAccessibilityNode*>& elements) {
 
 std::string HostJSONString(const std::string& text) {
     std::string quoted = "\"";
-    for (std::size_t at = 0; at < text.size();) {
-        auto byte = static_cast<unsigned char>(text[at]);
-        std::size_t length = ns_utf8CharacterLength(std::string_view(text).substr(at));
-        if (length == 0) {
-            quoted += "\xEF\xBF\xBD";
-            ++at;
-            continue;
-        }
+    for (char character : HostRepairedUTF8(text)) {
+        auto byte = static_cast<unsigned char>(character);
         if (byte == '"' || byte == '\\') {
             quoted += '\\';
-            quoted += static_cast<char>(byte);
+            quoted += character;
         } else if (byte == '\n') {
             quoted += "\\n";
         } else if (byte == '\t') {
@@ -75,9 +68,8 @@ std::string HostJSONString(const std::string& text) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             quoted += escaped;
         } else {
-            quoted.append(text, at, length);
+            quoted += character;
         }
-        at += length;
     }
     return quoted + "\"";
 }

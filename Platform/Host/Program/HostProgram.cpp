@@ -13,6 +13,7 @@
 #include <UIKit/UIScreen.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -111,6 +112,11 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
         if (request.settings.help || request.settings.version) {
             std::cout << (request.settings.help ? commandLine.usage(scriptUsages(syntax))
                                                 : commandLine.versionLine() + "\n");
+            if (!std::cout.flush()) {
+                report(request.name, std::string("cannot write to standard output: ") +
+                                         std::strerror(errno != 0 ? errno : EIO));
+                return 1;
+            }
             return 0;
         }
         if (request.settings.eventsPath) {
@@ -166,6 +172,11 @@ std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgra
     if (claim == HostSingleInstance::Claim::another) {
         report(request.name, "already open for this device root; brought its window to the front");
         return 0;
+    }
+    if (claim == HostSingleInstance::Claim::silent) {
+        report(request.name, "already open for this device root, but that window does not answer "
+                             "(it may be stopped); not opening a second one");
+        return 1;
     }
     return std::nullopt;
 }

@@ -4,7 +4,9 @@
 #include <Host/Program/HostQuotedInput.h>
 #include <UIKit/UIAlertView.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 namespace {
@@ -54,8 +56,13 @@ void HostWriteScreenshot(const CGImageRef& image, const std::filesystem::path& p
                                      error.message());
         }
     }
-    if (!image || !CGImageWritePNG(image, path)) {
-        throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()));
+    if (!image) {
+        throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()) +
+                                 ": there is no frame to write");
+    }
+    if (!CGImageWritePNG(image, path)) {
+        throw std::runtime_error("cannot write the screenshot " + HostInputExcerpt(path.string()) +
+                                 ": " + std::strerror(errno));
     }
 }
 
@@ -65,6 +72,18 @@ void HostScriptRunner::writeScreenshot(const ScriptCommand& command) const {
                             command.text);
     } catch (const std::runtime_error& error) {
         throw HostFailure(command.line, error.what());
+    }
+}
+
+// The state line; standard output that takes no more (a full device, a closed pipe)
+// is a failure of the run, not a silent success.
+void HostScriptRunner::writeState(const ScriptCommand& command) const {
+    std::string line = HostAccessibilityStateJSON() + "\n";
+    errno = 0;
+    bool written = std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
+    if (std::fflush(stdout) != 0 || !written) {
+        throw HostFailure(command.line, std::string("cannot write the state to standard output: ") +
+                                            std::strerror(errno != 0 ? errno : EIO));
     }
 }
 
@@ -123,7 +142,11 @@ HostScriptRunner::Step HostScriptRunner::run(const ScriptCommand& command) {
     if (name == "alert") {
         pressAlertButton(command);
     } else if (name == "press") {
-        if (std::optional<HostKey> key = HostKeyNamed(command.text)) {
+        std::optional<HostKey> key = HostKeyNamed(command.text);
+        if (key && key->quits()) {
+            return Step::quit; // as in a window
+        }
+        if (key) {
             session_.pressKey(*key);
         }
     } else if (name == "rotate") {
@@ -136,9 +159,7 @@ HostScriptRunner::Step HostScriptRunner::run(const ScriptCommand& command) {
     } else if (name == "screenshot") {
         writeScreenshot(command);
     } else if (name == "state") {
-        std::string line = HostAccessibilityStateJSON() + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
+        writeState(command);
     } else if (name == "focus") {
         session_.focus();
     } else if (name == "quit") {

@@ -62,6 +62,7 @@ class HostScriptRunner {
     void runProgramCommand(const ScriptCommand& command);
     void pressAlertButton(const ScriptCommand& command);
     void writeScreenshot(const ScriptCommand& command) const;
+    void writeState(const ScriptCommand& command) const;
 
     HostSession& session_;
     std::vector<HostScriptCommand> programCommands_;

@@ -2,8 +2,11 @@
 
 #include <fcntl.h>
 #include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -14,38 +17,89 @@
 
 namespace {
 
-// An abstract socket (no file, no length limit from the root's path), named by a
-// hash of the root's canonical path.
-sockaddr_un socketAddress(const std::filesystem::path& root, const std::string& program,
-                          socklen_t& length) {
-    std::error_code error;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(root, error);
-    std::size_t hash = std::hash<std::string>{}((error ? root : canonical).string());
-    std::string name = "prismkey-" + program + "-" + std::to_string(hash);
+using Clock = std::chrono::steady_clock;
+
+constexpr char request[] = "raise\n";
+constexpr char answer[] = "ok\n";
+// A client that connects and says nothing holds the first window's listener no longer.
+constexpr int requestLimitMs = 500;
+
+sockaddr_un socketAddress(const std::string& name, socklen_t& length) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    name = name.substr(0, sizeof address.sun_path - 2);
-    std::memcpy(address.sun_path + 1, name.data(), name.size());
-    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    std::size_t size = std::min(name.size(), sizeof address.sun_path - 2);
+    std::memcpy(address.sun_path + 1, name.data(), size); // abstract: a leading NUL
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + size);
     return address;
 }
 
-bool askToRaise(const sockaddr_un& address, socklen_t length) {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// The abstract namespace is everybody's: only a peer of this user (or root) is heard.
+bool peerIsTrusted(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           (peer.uid == geteuid() || peer.uid == 0);
+}
+
+int millisecondsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+// Waits for `fd` to be readable until `deadline`; false on time out.
+bool readableBy(int fd, Clock::time_point deadline) {
+    pollfd ready{fd, POLLIN, 0};
+    int got = 0;
+    do {
+        got = poll(&ready, 1, millisecondsUntil(deadline));
+    } while (got < 0 && errno == EINTR);
+    return got > 0;
+}
+
+// The lock file, never through a link (a link at its name could make the open create
+// a file anywhere) and only a regular file.
+int openLock(const std::filesystem::path& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat status {};
+    if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One try at the first window: false when nobody listens yet (it may be starting).
+bool tryToAsk(const sockaddr_un& address, socklen_t length, Clock::time_point deadline,
+              HostSingleInstance::Claim& claim) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         return false;
     }
-    // The first start may be between taking the lock and listening: try for a while.
-    bool sent = false;
-    for (int attempt = 0; attempt < 50 && !sent; ++attempt) {
-        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-            sent = write(fd, "raise\n", 6) == 6;
-            break;
-        }
-        usleep(100 * 1000);
+    // Non-blocking: a full backlog (a stopped first window) answers EAGAIN at once.
+    bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+    if (connected) {
+        char reply[sizeof answer] = {};
+        claim = peerIsTrusted(fd) &&
+                        send(fd, request, sizeof request - 1, MSG_NOSIGNAL) ==
+                            static_cast<ssize_t>(sizeof request - 1) &&
+                        readableBy(fd, deadline) &&
+                        recv(fd, reply, sizeof reply - 1, 0) ==
+                            static_cast<ssize_t>(sizeof reply - 1) &&
+                        std::strcmp(reply, answer) == 0
+                    ? HostSingleInstance::Claim::another
+                    : HostSingleInstance::Claim::silent;
     }
     close(fd);
-    return sent;
+    return connected;
+}
+
+HostSingleInstance::Claim askToRaise(const sockaddr_un& address, socklen_t length) {
+    Clock::time_point deadline = Clock::now() + HostSingleInstance::answerLimit;
+    HostSingleInstance::Claim claim = HostSingleInstance::Claim::silent;
+    while (!tryToAsk(address, length, deadline, claim) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return claim;
 }
 
 } // namespace
@@ -53,6 +107,7 @@ bool askToRaise(const sockaddr_un& address, socklen_t length) {
 struct HostSingleInstance::Impl {
     int lock = -1;
     int listener = -1;
+    int wake = -1; // written to stop the listening thread
     std::thread thread;
     std::mutex mutex;
     std::function<void()> raise;
@@ -61,62 +116,99 @@ struct HostSingleInstance::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
     ~Impl() {
-        if (listener >= 0) {
-            close(listener);
-        }
-        if (lock >= 0) {
-            close(lock); // releases the lock
+        for (int fd : {listener, wake, lock}) { // the lock goes last
+            if (fd >= 0) {
+                close(fd);
+            }
         }
     }
 
-    void serve() {
-        while (true) {
-            int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return; // the listener was shut down
-            }
-            char request[16];
-            ssize_t got = read(client, request, sizeof request);
+    bool listen(const sockaddr_un& address, socklen_t length);
+    void serve();
+    void answerClient(int client);
+};
+
+bool HostSingleInstance::Impl::listen(const sockaddr_un& address, socklen_t length) {
+    wake = eventfd(0, EFD_CLOEXEC);
+    listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    return wake >= 0 && listener >= 0 &&
+           bind(listener, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+           ::listen(listener, 8) == 0;
+}
+
+void HostSingleInstance::Impl::serve() {
+    while (true) {
+        pollfd fds[2] = {{listener, POLLIN, 0}, {wake, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            return;
+        }
+        if (fds[1].revents != 0) {
+            return; // stopping
+        }
+        int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client >= 0) {
+            answerClient(client);
             close(client);
-            std::lock_guard<std::mutex> guard(mutex);
-            if (got > 0 && raise) {
-                raise();
-            }
         }
     }
-};
+}
+
+void HostSingleInstance::Impl::answerClient(int client) {
+    if (!peerIsTrusted(client)) {
+        return;
+    }
+    pollfd fds[2] = {{client, POLLIN, 0}, {wake, POLLIN, 0}};
+    if (poll(fds, 2, requestLimitMs) <= 0 || fds[0].revents == 0) {
+        return;
+    }
+    char got[sizeof request] = {};
+    if (recv(client, got, sizeof got - 1, 0) != static_cast<ssize_t>(sizeof request - 1) ||
+        std::strcmp(got, request) != 0) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (raise) {
+            raise();
+        }
+    }
+    send(client, answer, sizeof answer - 1, MSG_NOSIGNAL);
+}
+
+std::string HostSingleInstance::socketName(const std::filesystem::path& root,
+                                           const std::string& program) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(root, error);
+    std::size_t hash = std::hash<std::string>{}((error ? root : canonical).string());
+    return "prismkey-" + program + "-" + std::to_string(hash);
+}
 
 std::unique_ptr<HostSingleInstance> HostSingleInstance::claim(const std::filesystem::path& root,
                                                               const std::string& program,
                                                               Claim& claim) {
     claim = Claim::unknown;
-    std::string lockPath = (root / ("." + program + ".lock")).string();
-    int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int lock = openLock(root / ("." + program + ".lock"));
     if (lock < 0) {
         return nullptr;
     }
     socklen_t length = 0;
-    sockaddr_un address = socketAddress(root, program, length);
+    sockaddr_un address = socketAddress(socketName(root, program), length);
     if (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        bool held = errno == EWOULDBLOCK;
         close(lock);
-        claim =
-            errno == EWOULDBLOCK && askToRaise(address, length) ? Claim::another : Claim::unknown;
+        if (held) {
+            claim = askToRaise(address, length);
+        }
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
     impl->lock = lock;
-    impl->listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (impl->listener < 0 ||
-        bind(impl->listener, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-        listen(impl->listener, 4) != 0) {
-        return nullptr; // the lock goes with impl; the run goes on unguarded
-    }
-    Impl* serving = impl.get();
-    impl->thread = std::thread([serving] { serving->serve(); });
     claim = Claim::first;
+    // Without the socket (its name taken), the lock still keeps a second window out.
+    if (impl->listen(address, length)) {
+        Impl* serving = impl.get();
+        impl->thread = std::thread([serving] { serving->serve(); });
+    }
     return std::unique_ptr<HostSingleInstance>(new HostSingleInstance(std::move(impl)));
 }
 
@@ -124,8 +216,12 @@ HostSingleInstance::HostSingleInstance(std::unique_ptr<Impl> impl) : impl_(std::
 
 HostSingleInstance::~HostSingleInstance() {
     if (impl_->thread.joinable()) {
-        shutdown(impl_->listener, SHUT_RDWR);
-        impl_->thread.join();
+        std::uint64_t one = 1;
+        if (write(impl_->wake, &one, sizeof one) == sizeof one) {
+            impl_->thread.join();
+        } else {
+            impl_->thread.detach(); // cannot be woken; it ends with the process
+        }
     }
 }
 

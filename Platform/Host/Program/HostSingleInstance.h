@@ -1,8 +1,12 @@
 // One window of a program per device root: the first window start holds a lock in
-// the root and listens on a socket named after it; a later start finds the lock held,
-// asks the first over the socket to come to the front, and ends.
+// the root for the window's life and listens on a socket named after the root; a
+// later start finds the lock held, asks the first over the socket to come to the
+// front and ends. Every wait on the other process is bounded: a first window that is
+// stopped or busy, a client that connects and says nothing, a full backlog, or a
+// socket name taken by another user never holds a start or an exit.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -12,12 +16,16 @@ class HostSingleInstance {
   public:
     enum class Claim {
         first,   // this process holds the root now
-        another, // another process holds it and was asked to come to the front
-        unknown, // the lock could not be taken or asked (the run goes on)
+        another, // another process holds it, and answered that it comes to the front
+        silent,  // another process holds it but could not be asked or did not answer
+        unknown, // the lock could not be opened or taken (the run goes on)
     };
 
+    // How long a later start waits for the first to answer (it may be starting too).
+    static constexpr std::chrono::milliseconds answerLimit{2000};
+
     // Claims `root` for `program`. While the returned object lives, each request of a
-    // later start calls `raise` (on a thread of its own).
+    // later start calls the raise handler (on a thread of its own).
     static std::unique_ptr<HostSingleInstance> claim(const std::filesystem::path& root,
                                                      const std::string& program, Claim& claim);
     ~HostSingleInstance();
@@ -25,6 +33,9 @@ class HostSingleInstance {
     HostSingleInstance& operator=(const HostSingleInstance&) = delete;
 
     void setRaiseHandler(std::function<void()> raise);
+
+    // The socket's name in the abstract namespace (for tests that play another process).
+    static std::string socketName(const std::filesystem::path& root, const std::string& program);
 
   private:
     struct Impl;

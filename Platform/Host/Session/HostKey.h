@@ -22,6 +22,8 @@ struct HostKey {
     // that is not printable ASCII.
     static std::optional<HostKey> typing(char character);
     bool has(Modifier modifier) const { return (modifiers & modifier) != 0; }
+    // Ctrl+Q (Shift or not), which quits the program, in a window or a script alike.
+    bool quits() const { return kind == Kind::character && character == 'q' && has(control); }
     // What the key types: the character, a capital with Shift; 0 for keys that type
     // nothing and for shortcuts (Ctrl held).
     char typedCharacter() const;

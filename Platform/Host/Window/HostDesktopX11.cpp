@@ -1,7 +1,10 @@
-// The X server's resources, read with Xlib: SDL does not tell the desktop's font DPI.
+// What SDL does not tell of the X server, read with Xlib: the desktop's font DPI and
+// the keys held down.
 #include <Host/Window/HostWindowImpl.h>
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <string>
@@ -24,4 +27,56 @@ std::optional<double> HostXftDpi(void* xDisplay) {
         }
     }
     return dpi;
+}
+
+namespace {
+
+std::optional<SDL_Keycode> sdlKeyOf(KeySym symbol) {
+    if (symbol >= 0x20 && symbol <= 0x7e) {
+        return static_cast<SDL_Keycode>(symbol); // Latin-1 keysyms are the characters
+    }
+    switch (symbol) {
+    case XK_Return:
+        return SDLK_RETURN;
+    case XK_KP_Enter:
+        return SDLK_KP_ENTER;
+    case XK_Escape:
+        return SDLK_ESCAPE;
+    case XK_Tab:
+        return SDLK_TAB;
+    case XK_BackSpace:
+        return SDLK_BACKSPACE;
+    case XK_Left:
+        return SDLK_LEFT;
+    case XK_Right:
+        return SDLK_RIGHT;
+    case XK_Up:
+        return SDLK_UP;
+    case XK_Down:
+        return SDLK_DOWN;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay) {
+    auto* display = static_cast<Display*>(xDisplay);
+    std::vector<SDL_Keycode> held;
+    if (!display) {
+        return held;
+    }
+    char keys[32] = {};
+    XQueryKeymap(display, keys);
+    for (int code = 8; code < 256; ++code) {
+        if ((static_cast<unsigned char>(keys[code / 8]) & (1U << (code % 8))) == 0) {
+            continue;
+        }
+        KeySym symbol = XkbKeycodeToKeysym(display, static_cast<KeyCode>(code), 0, 0);
+        if (std::optional<SDL_Keycode> key = sdlKeyOf(symbol)) {
+            held.push_back(*key);
+        }
+    }
+    return held;
 }

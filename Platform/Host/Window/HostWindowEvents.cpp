@@ -58,10 +58,6 @@ std::optional<HostKey> hostKeyOf(const SDL_Keysym& keysym) {
     return key;
 }
 
-bool isQuitShortcut(const SDL_Keysym& keysym) {
-    return keysym.sym == SDLK_q && (keysym.mod & KMOD_CTRL) != 0;
-}
-
 // Alt and the system key make shortcuts of the desktop's, not ours.
 std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
     if ((event.keysym.mod & (KMOD_ALT | KMOD_GUI)) != 0) {
@@ -77,7 +73,7 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
         SDL_RaiseWindow(window.get());
         return;
     }
-    if (handleTypedText(event, session)) {
+    if (dropKeyHeldBeforeFocus(event) || handleTypedText(event, session)) {
         return;
     }
     switch (event.type) {
@@ -117,6 +113,7 @@ void HostWindow::Impl::handleWindowEvent(const SDL_WindowEvent& event, HostSessi
         session.releaseKeys();
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
+        noteKeysHeldAtFocus();
         session.focus();
         break;
     case SDL_WINDOWEVENT_EXPOSED:
@@ -168,11 +165,49 @@ void HostWindow::Impl::handleKey(const SDL_KeyboardEvent& event, HostSession& se
             session.keyUp(*key);
             dirty = true;
         }
-    } else if (isQuitShortcut(event.keysym)) {
+    } else if (std::optional<HostKey> key = pressedKey(event); key && key->quits()) {
         closed = true;
-    } else if (std::optional<HostKey> key = pressedKey(event)) {
+    } else if (key) {
         session.keyDown(*key, event.repeat != 0 ? HostKeyPress::repeat : HostKeyPress::first);
         dirty = true;
+    }
+}
+
+// A key held since before the window had focus (the Ctrl+Q that closed another
+// window) repeats into this one: neither it nor the text it types is acted on until
+// it is lifted. True for the events so dropped.
+bool HostWindow::Impl::dropKeyHeldBeforeFocus(const SDL_Event& event) {
+    if (event.type == SDL_KEYUP) {
+        heldBeforeFocus.erase(event.key.keysym.sym);
+        return false;
+    }
+    if (event.type == SDL_KEYDOWN && heldBeforeFocus.count(event.key.keysym.sym) != 0) {
+        dropTypedText = true;
+        return true;
+    }
+    if (event.type == SDL_TEXTINPUT && dropTypedText) {
+        dropTypedText = false;
+        return true;
+    }
+    if (event.type == SDL_KEYDOWN) {
+        dropTypedText = false;
+    }
+    return false;
+}
+
+void HostWindow::Impl::noteKeysHeldAtFocus() {
+    heldBeforeFocus.clear();
+    dropTypedText = false;
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int scancode = 0; scancode < count; ++scancode) {
+        if (state[scancode] != 0) {
+            heldBeforeFocus.insert(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode)));
+        }
+    }
+    // SDL learns of no key but the modifiers held before an X window had focus.
+    for (SDL_Keycode key : HostX11HeldKeys(x11Display())) {
+        heldBeforeFocus.insert(key);
     }
 }
 

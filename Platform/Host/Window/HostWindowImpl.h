@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class HostSession;
@@ -78,6 +79,10 @@ struct HostWindow::Impl {
     // The last mouse motion not yet given to the session: motion between frames is
     // coalesced into it.
     std::optional<CGPoint> pendingMotion;
+    // Keys held down when the window gained focus, until each is lifted; whether the
+    // text of a key-down so dropped is still to come.
+    std::set<SDL_Keycode> heldBeforeFocus;
+    bool dropTypedText = false;
     Uint32 lastFrame = 0;
     std::string lastClock;
     // Work besides the window's own (the accessibility bridge): see setIdleHandler.
@@ -97,6 +102,10 @@ struct HostWindow::Impl {
     void handleWindowEvent(const SDL_WindowEvent& event, HostSession& session);
     void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
+    bool dropKeyHeldBeforeFocus(const SDL_Event& event);
+    void noteKeysHeldAtFocus();
+    // The window's X connection (an Xlib Display), or nullptr when it is not on X11.
+    void* x11Display() const;
     bool handleTypedText(const SDL_Event& event, HostSession& session);
     void flushMotion(HostSession& session);
     void refreshClock();
@@ -108,6 +117,11 @@ struct HostWindow::Impl {
 // A surface over `image`'s pixels (premultiplied native-endian ARGB, as SDL's
 // ARGB8888), valid while the image lives; nullptr when SDL refuses it.
 HostSurfacePtr HostSurfaceOf(const CGImageRef& image);
+
+// The keys the X server behind `xDisplay` holds down now, as SDL names them (the keys
+// the host acts on: characters, Return, Escape, Tab, BackSpace, the arrows); none off
+// X11 (HostDesktopX11.cpp).
+std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay);
 
 // The Xft.dpi resource of the X server behind `xDisplay` (an Xlib Display, SDL's own
 // connection), when one is set (HostDesktopX11.cpp).

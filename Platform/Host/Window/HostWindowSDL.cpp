@@ -236,10 +236,13 @@ CGRect HostWindow::windowRectOf(CGRect points) const {
 }
 
 void* HostWindow::x11Display() const {
+    return impl_->x11Display();
+}
+
+void* HostWindow::Impl::x11Display() const {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(impl_->window.get(), &info) != SDL_TRUE ||
-        info.subsystem != SDL_SYSWM_X11) {
+    if (SDL_GetWindowWMInfo(window.get(), &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
         return nullptr;
     }
     return info.info.x11.display;

@@ -24,7 +24,9 @@ std::filesystem::path sceneProgram() {
 
 class SceneRun : public ::testing::Test {
   protected:
-    ProcessResult run(const std::string& script, std::vector<std::string> extra = {}) {
+    // `output` names where standard output goes (empty: it is read).
+    ProcessResult run(const std::string& script, std::vector<std::string> extra = {},
+                      const std::string& output = "") {
         testsupport::writeFile(folder.path() / "script.txt", script);
         std::vector<std::string> arguments{sceneProgram().string(),
                                            "--headless",
@@ -33,6 +35,9 @@ class SceneRun : public ::testing::Test {
                                            "--events",
                                            (folder.path() / "script.txt").string()};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
+        if (!output.empty()) {
+            arguments.insert(arguments.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" >" + output});
+        }
         return testsupport::runProcess(arguments);
     }
     std::string path(const std::string& name) const { return (folder.path() / name).string(); }
@@ -197,9 +202,36 @@ TEST_F(SceneRun, RootSetsTheDeviceRoot) {
 }
 
 TEST_F(SceneRun, QuitEndsTheRunBeforeTheRestOfTheScript) {
-    ProcessResult result = run("quit\nscreenshot " + path("never.png") + "\n");
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_FALSE(std::filesystem::exists(path("never.png")));
+    for (const char* quit : {"quit", "press Ctrl+q", "press Ctrl+Q"}) {
+        ProcessResult result = run(std::string(quit) + "\nscreenshot " + path("never.png") + "\n");
+        EXPECT_EQ(result.exitCode, 0) << quit;
+        EXPECT_FALSE(std::filesystem::exists(path("never.png"))) << quit;
+    }
+}
+
+// Output that cannot be written fails the run in one line of its own (no library's
+// message beside it), never a silent success.
+TEST_F(SceneRun, OutputThatCannotBeWrittenFailsInOneLine) {
+    struct Row {
+        std::string script;
+        std::vector<std::string> extra;
+        std::string says;
+    };
+    const Row rows[] = {
+        {"state\n", {}, "line 1: cannot write the state to standard output: No space left"},
+        {"screenshot /dev/full\n",
+         {},
+         "line 1: cannot write the screenshot /dev/full: No space left"},
+        {"", {"--version"}, "cannot write to standard output: No space left"},
+        {"", {"--help"}, "cannot write to standard output: No space left"},
+    };
+    run(""); // the device root's first start says it installed the plug-ins
+    for (const Row& row : rows) {
+        ProcessResult result = run(row.script, row.extra, "/dev/full");
+        EXPECT_EQ(result.exitCode, 1) << row.says;
+        EXPECT_EQ(countLines(result.standardError, "\n"), 1u) << result.standardError;
+        EXPECT_NE(result.standardError.find(row.says), std::string::npos) << result.standardError;
+    }
 }
 
 struct BadScript {

@@ -146,6 +146,29 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     UIApplication::sharedApplication()->setDelegate(nullptr);
 }
 
+// The Ctrl+Q that closed another window is still held as this one gains focus: the X
+// server repeats it into this window, where it must not quit until pressed anew.
+TEST_F(WindowBackend, KeysHeldBeforeFocusAreNotActedOnUntilLifted) {
+    std::string error;
+    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    ASSERT_NE(window, nullptr) << error;
+    auto delegate = launchScene(1);
+    HostSession session(1);
+    window->present(session);
+    // The pointer off the window, so that the server sends the real keys elsewhere.
+    ASSERT_EQ(std::system("xdotool mousemove 1279 1023 keydown ctrl+q"), 0);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
+    pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL, true);
+    bool open = window->processEvents(session, 100);
+    ASSERT_EQ(std::system("xdotool keyup ctrl+q"), 0);
+    EXPECT_TRUE(open) << "held since before the focus";
+    pushKey(SDL_KEYUP, SDLK_q, KMOD_LCTRL);
+    pushKey(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL);
+    EXPECT_FALSE(window->processEvents(session, 100)) << "pressed anew, Ctrl+Q quits";
+    testsupport::endApplication();
+}
+
 std::size_t differingPixels(const CGImageRef& a, const CGImageRef& b) {
     std::size_t differing = 0;
     for (std::size_t y = 0; y < a->height(); ++y) {
