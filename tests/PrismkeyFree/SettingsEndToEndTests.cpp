@@ -45,9 +45,10 @@ class SettingsSession : public PreferencesFile {
                           plugins / file);
         }
     }
-    testsupport::ProcessResult app(const std::string& script,
-                                   const testsupport::ProcessLimits& limits = {}) {
-        return run("PrismkeyFree", {"--headless", "--events", "-"}, script, limits);
+    testsupport::ProcessResult
+    app(const std::string& script, const testsupport::ProcessLimits& limits = {},
+        const std::vector<std::string>& arguments = {"--headless", "--events", "-"}) {
+        return run("PrismkeyFree", arguments, script, limits);
     }
     testsupport::ProcessResult keyboard(const std::vector<std::string>& arguments,
                                         const std::string& script = "") {
@@ -81,6 +82,22 @@ class SettingsSession : public PreferencesFile {
         return text.find(part) != std::string::npos;
     }
 };
+
+// The settings app's help: what it is, and none of keyboard-host's own commands.
+TEST_F(SettingsSession, HelpSaysWhatTheAppIsAndListsOnlyItsCommands) {
+    const std::string help = app("", {}, {"--help"}).standardOutput;
+    const std::vector<std::pair<std::string, bool>> rows = {
+        {"usage: PrismkeyFree [options]\nthe settings application: ", true},
+        {"\n  alert TITLE ", true},
+        {"\n  rotate portrait|landscape ", true},
+        {"\n  key TEXT ", false},
+        {"\n  type TEXT ", false},
+        {"--plugins", false},
+    };
+    for (const auto& [part, listed] : rows) {
+        EXPECT_EQ(has(help, part), listed) << part << " in:\n" << help;
+    }
+}
 
 TEST_F(SettingsSession, FirstStartCreatesTheFileOffWithWhiteBothSidesAndSaveDoesNothing) {
     fs::remove(hostFile());
