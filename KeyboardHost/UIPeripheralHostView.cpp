@@ -65,8 +65,13 @@ void UIPeripheralHostView::addKeys() {
     }
 }
 
+// Each pass starts from the system's own look, as the device's keyboard laid out
+// afresh does: a colour a plug-in sets inside the pass still wins, and one it no longer
+// sets (the tint switched off) goes at once instead of staying until a restart.
 void UIPeripheralHostView::layoutSubviews() {
     static const SEL selector = sel_registerName("layoutSubviews");
+    setBackgroundColor(nullptr);
+    backdrop_->setHidden(false);
     objc_msgSend<void>(this, selector);
 }
 

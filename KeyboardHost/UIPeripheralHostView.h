@@ -30,7 +30,9 @@ class UIPeripheralHostView : public UIView {
 
     explicit UIPeripheralHostView(CGRect frame = CGRectMake(0, 0, 320, keyboardHeight));
 
-    // Every layout pass of the view goes through the runtime (`layoutSubviews`).
+    // Every layout pass of the view goes through the runtime (`layoutSubviews`), after
+    // the view is reset to the system's own look: no background colour, the backdrop
+    // shown.
     void layoutSubviews() override;
     // The host view's own layout: counts the pass, asks for the appearance, shows the
     // backdrop unless the view has a background colour, and lays out the keys.

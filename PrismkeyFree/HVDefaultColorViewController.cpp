@@ -142,8 +142,9 @@ void HVDefaultColorViewController::showTips() {
     UIAlertView::initWithTitle("Tips", kSavedMessage, this, "get it")->show();
 }
 
+// The success alert's "get it" would read as agreement; a failure is acknowledged.
 void HVDefaultColorViewController::showFailure(const std::string& message) {
-    UIAlertView::initWithTitle(kFailureTitle, message, this, "get it")->show();
+    UIAlertView::initWithTitle(kFailureTitle, message, this, "OK")->show();
 }
 
 void HVDefaultColorViewController::pickerChanged(HVColorPicker* picker) {

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     program.title = "PrismkeyFree";
     program.applicationId = "io.prismkey.PrismkeyFree";
     program.singleWindow = true;
+    program.summary = "the settings application: switch the keyboard tint on and off, pick its "
+                      "colour and save it";
     UIApplicationRegisterDelegateClass<AppDelegate>("AppDelegate");
     return UIApplicationMain(argc, argv, "", "AppDelegate");
 }

@@ -187,6 +187,59 @@ TEST_F(KeyboardTyping, ShiftShowsActiveAndLastsOneLetter) {
     EXPECT_EQ(typed(), "Qq");
 }
 
+// Shift lasts one letter and nothing carries it further: a keyplane switch releases
+// it, and a lower-case letter from the computer's keyboard comes out in lower case
+// (shift tapped off first, as a user would).
+TEST_F(KeyboardTyping, ShiftIsReleasedByAKeyplaneSwitchAndByALowerCaseLetter) {
+    using P = UIKBKeyplane;
+    struct Row {
+        // "tap shift", "tap switch" and "tap q" on the screen; "type C" a character
+        // and "press KEY" a named key from the computer's keyboard.
+        std::vector<std::string> steps;
+        std::string text;
+        bool shifted;
+        UIKBKeyplane keyplane;
+    };
+    const std::vector<Row> rows = {
+        {{"tap shift"}, "", true, P::letters},
+        {{"tap shift", "tap q"}, "Q", false, P::letters},
+        {{"tap shift", "tap switch"}, "", false, P::numbers},
+        {{"tap shift", "tap switch", "tap switch"}, "", false, P::letters},
+        {{"tap shift", "tap switch", "tap switch", "tap q"}, "q", false, P::letters},
+        {{"tap shift", "type 4"}, "4", false, P::numbers},
+        {{"tap shift", "type 4", "type a"}, "4a", false, P::letters},
+        {{"tap shift", "type q"}, "q", false, P::letters},
+        {{"tap shift", "type q", "type w"}, "qw", false, P::letters},
+        {{"tap shift", "press q"}, "q", false, P::letters},
+        {{"tap shift", "type Q"}, "Q", false, P::letters},
+        {{"tap shift", "press Shift+q", "type w"}, "Qw", false, P::letters},
+    };
+    for (const Row& row : rows) {
+        TearDown(); // a keyboard just shown: letters, no shift, an empty field
+        SetUp();
+        for (const std::string& step : row.steps) {
+            std::string what = step.substr(step.find(' ') + 1);
+            if (step.starts_with("tap ")) {
+                UIKBKeyView* key = what == "shift" ? hostView()->keyOfKind(UIKBKeyKind::shift)
+                                   : what == "switch"
+                                       ? hostView()->keyOfKind(UIKBKeyKind::keyplaneSwitch)
+                                       : hostView()->keyForCharacter(what[0]);
+                ASSERT_TRUE(session.tap(KeyboardHostViewController::screenPointOf(*key))) << step;
+            } else if (step.starts_with("type ")) {
+                session.pressKey(*HostKey::typing(what[0]));
+            } else {
+                session.pressKey(*HostKeyNamed(what));
+            }
+        }
+        const std::string name = row.steps.back() + " after " + row.steps.front();
+        EXPECT_EQ(typed(), row.text) << name;
+        EXPECT_EQ(hostView()->isShifted(), row.shifted) << name;
+        EXPECT_EQ(hostView()->keyplane(), row.keyplane) << name;
+        EXPECT_EQ(hostView()->keyOfKind(UIKBKeyKind::shift)->isSelected(), row.shifted) << name;
+        EXPECT_EQ(hostView()->keyForCharacter('q')->title(), row.shifted ? "Q" : "q") << name;
+    }
+}
+
 TEST_F(KeyboardTyping, TypeAndKeyCommandsTypeOrNameWhatTheKeyboardLacks) {
     const std::string longText(100, 'a');
     struct Row {

@@ -45,9 +45,10 @@ class SettingsSession : public PreferencesFile {
                           plugins / file);
         }
     }
-    testsupport::ProcessResult app(const std::string& script,
-                                   const testsupport::ProcessLimits& limits = {}) {
-        return run("PrismkeyFree", {"--headless", "--events", "-"}, script, limits);
+    testsupport::ProcessResult
+    app(const std::string& script, const testsupport::ProcessLimits& limits = {},
+        const std::vector<std::string>& arguments = {"--headless", "--events", "-"}) {
+        return run("PrismkeyFree", arguments, script, limits);
     }
     testsupport::ProcessResult keyboard(const std::vector<std::string>& arguments,
                                         const std::string& script = "") {
@@ -82,6 +83,22 @@ class SettingsSession : public PreferencesFile {
     }
 };
 
+// The settings app's help: what it is, and none of keyboard-host's own commands.
+TEST_F(SettingsSession, HelpSaysWhatTheAppIsAndListsOnlyItsCommands) {
+    const std::string help = app("", {}, {"--help"}).standardOutput;
+    const std::vector<std::pair<std::string, bool>> rows = {
+        {"usage: PrismkeyFree [options]\nthe settings application: ", true},
+        {"\n  alert TITLE ", true},
+        {"\n  rotate portrait|landscape ", true},
+        {"\n  key TEXT ", false},
+        {"\n  type TEXT ", false},
+        {"--plugins", false},
+    };
+    for (const auto& [part, listed] : rows) {
+        EXPECT_EQ(has(help, part), listed) << part << " in:\n" << help;
+    }
+}
+
 TEST_F(SettingsSession, FirstStartCreatesTheFileOffWithWhiteBothSidesAndSaveDoesNothing) {
     fs::remove(hostFile());
     auto result = app("screenshot " + shot("first") + "\n" + tap(kSave) + "wait 300\n");
@@ -97,7 +114,7 @@ TEST_F(SettingsSession, FirstStartCreatesTheFileOffWithWhiteBothSidesAndSaveDoes
 
 TEST_F(SettingsSession, SwitchOnPickBlueSaveTintsTheKeyboard) {
     auto result =
-        app(tap(kToggle) + tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n");
+        app(tap(kToggle) + tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "state\nalert get it\n");
     EXPECT_EQ(storedElements(),
               (std::vector<std::string>{"UIDeviceRGBColorSpace", "0", "0", "1", "1"}));
     EXPECT_TRUE(has(result.standardError, "PrismkeyFree: {0.000, 0.000, 1.000, 1.000}\n"))
@@ -105,6 +122,7 @@ TEST_F(SettingsSession, SwitchOnPickBlueSaveTintsTheKeyboard) {
     EXPECT_TRUE(has(
         result.standardError,
         "alert: Tips: Save successful,please use the keyboard and type any words to refresh it:)"));
+    EXPECT_TRUE(has(result.standardOutput, R"(","buttons":["get it"]})")) << result.standardOutput;
 
     auto query = keyboard({"--query"});
     EXPECT_EQ(query.standardOutput, "{\"plugins\":[\"Prismkey\"],\"keyboardAppearance\":1,"
@@ -197,8 +215,8 @@ TEST_F(SettingsSession, AFileThatCannotBeWrittenIsReportedAndNothingClaimsSucces
     std::string before = bytes();
     // Any write larger than a few bytes now fails, as on a full or read-only disk.
     testsupport::ProcessLimits full{16};
-    auto result = app(tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "alert get it\n" +
-                          tap(kToggle) + "alert get it\n",
+    auto result = app(tap(kBlueSwatch) + "wait 300\n" + tap(kSave) + "state\nalert OK\n" +
+                          tap(kToggle) + "alert OK\n",
                       full);
     EXPECT_EQ(bytes(), before) << "nothing written";
     EXPECT_FALSE(has(result.standardError, "Save successful")) << result.standardError;
@@ -209,6 +227,7 @@ TEST_F(SettingsSession, AFileThatCannotBeWrittenIsReportedAndNothingClaimsSucces
                         hostFile().string() + ". To start afresh, move that file aside"))
         << result.standardError;
     EXPECT_TRUE(has(result.standardError, "alert: Not saved: The setting could not be changed"));
+    EXPECT_TRUE(has(result.standardOutput, R"(","buttons":["OK"]})")) << result.standardOutput;
     EXPECT_TRUE(ns_cast<NSString>(dictionary()->objectForKey("open"))->isEqualToString("on"));
     std::size_t leftovers = 0;
     for (const auto& entry : fs::directory_iterator(hostFile().parent_path())) {
@@ -220,7 +239,7 @@ TEST_F(SettingsSession, AFileThatCannotBeWrittenIsReportedAndNothingClaimsSucces
 TEST_F(SettingsSession, AFolderInPlaceOfTheFileIsReportedAsUnreadable) {
     fs::remove(hostFile());
     fs::create_directory(hostFile());
-    auto result = app(tap(kToggle) + "alert get it\n");
+    auto result = app(tap(kToggle) + "alert OK\n");
     EXPECT_TRUE(has(result.standardError, "alert: Not saved: The setting could not be changed: "
                                           "the settings file could not be read"));
     EXPECT_TRUE(fs::is_directory(hostFile())) << "nothing replaced it";

@@ -160,8 +160,9 @@ const auto keyboard = Program::KeyboardQuery;
 
 // ---- writes the readers would refuse or that would change what nobody changed ----
 
-const char* const tapSave = "tap 290 42\nalert get it\n";
-const char* const tapToggle = "tap 30 42\nalert get it\n";
+// Each refused write shows the failure alert, answered with its OK.
+const char* const tapSave = "tap 290 42\nalert OK\n";
+const char* const tapToggle = "tap 30 42\nalert OK\n";
 const auto settings = Program::SettingsScreen;
 
 // The file, and a copy beside it to compare with afterwards.
