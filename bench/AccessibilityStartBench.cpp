@@ -5,7 +5,7 @@
 // under xvfb-run and dbus-run-session alone (no bus: nothing may be started).
 #include "TestSupport.h"
 
-#include <Host/Accessibility/HostAccessibilityBridge.h>
+#include <Host/Accessibility/HostBusQuestion.h>
 
 #include <benchmark/benchmark.h>
 
@@ -51,7 +51,8 @@ BENCHMARK(BM_WindowStartToFirstFrameWithoutBridge)->Unit(benchmark::kMillisecond
 void BM_LookForAccessibilityBus(benchmark::State& state) {
     bool found = false;
     for (auto _ : state) {
-        found = HostAccessibilityBusRuns(nullptr);
+        found = HostBusQuestion::accessibilityBus(std::nullopt)
+                    ->answeredBy(HostBusQuestion::Clock::now() + std::chrono::seconds(2));
         benchmark::DoNotOptimize(found);
     }
     state.SetLabel(found ? "bus found" : "no bus");

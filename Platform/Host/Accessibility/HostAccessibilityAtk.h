@@ -18,10 +18,6 @@ struct HostAtkCallbacks {
     std::function<void(const HostAccessibleElement&)> activate;
 };
 
-// True when the session bus named by DBUS_SESSION_BUS_ADDRESS has an owner for
-// org.a11y.Bus; asks over a private connection that is closed again.
-bool HostAtkSessionBusHasAccessibilityBus();
-
 // Makes ATK answer for this program: its root the application named
 // `applicationName`, holding the model's root.
 void HostAtkStart(const std::string& applicationName, HostAccessibilityModel& model,

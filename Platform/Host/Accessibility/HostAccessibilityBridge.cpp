@@ -6,8 +6,6 @@
 #include <UIKit/UIView.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -41,14 +39,6 @@ const UIAccessibilityNode* findNode(const UIAccessibilityNode& node, const UIVie
 
 } // namespace
 
-bool HostAccessibilityBusRuns(void* x11Display) {
-    const char* disabled = std::getenv("NO_AT_BRIDGE");
-    if (disabled && std::strcmp(disabled, "1") == 0) {
-        return false;
-    }
-    return HostAtkSessionBusHasAccessibilityBus() || HostX11RootHasAccessibilityBus(x11Display);
-}
-
 struct HostAccessibilityBridge::Impl {
     std::string applicationName;
     HostAccessibilityBridgeHooks hooks;
@@ -79,11 +69,8 @@ HostAccessibilityBridge::~HostAccessibilityBridge() {
 }
 
 std::unique_ptr<HostAccessibilityBridge>
-HostAccessibilityBridge::startIfBusRuns(const std::string& applicationName,
-                                        HostAccessibilityBridgeHooks hooks) {
-    if (!HostAccessibilityBusRuns(hooks.x11Display)) {
-        return nullptr;
-    }
+HostAccessibilityBridge::start(const std::string& applicationName,
+                               HostAccessibilityBridgeHooks hooks) {
     auto impl = std::make_unique<Impl>();
     impl->applicationName = applicationName;
     impl->windowFd = HostX11ConnectionFd(hooks.x11Display);

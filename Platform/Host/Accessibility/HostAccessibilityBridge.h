@@ -1,13 +1,15 @@
 // The desktop bridge: the element tree (`UIAccessibilityElementTree`) on the
 // desktop's accessibility bus, where screen readers and test tools read it and
-// activate its elements. It starts only where a bus runs and is serviced from the
-// program's own loop, on its thread; activations run there too, between turns.
+// activate its elements. It starts only where a bus runs and answers (asked off the
+// loop, HostBusQuestion.h) and is serviced from the program's own loop, on its
+// thread; activations run there too, between turns.
 #pragma once
 
 #include <CoreGraphics/CGGeometry.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct HostAccessibilityBridgeHooks {
@@ -21,19 +23,18 @@ struct HostAccessibilityBridgeHooks {
     void* x11Display = nullptr;
 };
 
-// Whether an accessibility bus runs: the session bus has an owner for
-// org.a11y.Bus, or the root window of `x11Display` (an Xlib Display, may be
-// nullptr) carries AT_SPI_BUS. NO_AT_BRIDGE=1 says no.
-bool HostAccessibilityBusRuns(void* x11Display);
-bool HostX11RootHasAccessibilityBus(void* x11Display);
+// The accessibility bus named on the root window of `x11Display` (an Xlib Display, may
+// be nullptr): its AT_SPI_BUS property, set by the desktop's bus launcher.
+std::optional<std::string> HostX11RootAccessibilityBus(void* x11Display);
 // The connection's file descriptor, or -1 for none.
 int HostX11ConnectionFd(void* x11Display);
 
 class HostAccessibilityBridge {
   public:
-    // Joins the bus when one runs; otherwise nullptr, having started nothing.
-    static std::unique_ptr<HostAccessibilityBridge>
-    startIfBusRuns(const std::string& applicationName, HostAccessibilityBridgeHooks hooks);
+    // Joins the accessibility bus (ask HostBusQuestion::accessibilityBus first whether
+    // one runs and answers); nullptr when joining failed.
+    static std::unique_ptr<HostAccessibilityBridge> start(const std::string& applicationName,
+                                                          HostAccessibilityBridgeHooks hooks);
     ~HostAccessibilityBridge();
     HostAccessibilityBridge(const HostAccessibilityBridge&) = delete;
     HostAccessibilityBridge& operator=(const HostAccessibilityBridge&) = delete;

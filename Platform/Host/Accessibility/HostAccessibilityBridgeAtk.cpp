@@ -210,33 +210,6 @@ const HostAtkCallbacks& HostAtkCurrentCallbacks() {
     return state().callbacks;
 }
 
-bool HostAtkSessionBusHasAccessibilityBus() {
-    const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (!address || !*address) {
-        return false; // never autolaunch a bus to ask
-    }
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
-        address,
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-    if (!connection) {
-        return false;
-    }
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", "org.a11y.Bus"), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, 1000, nullptr, nullptr);
-    gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
-    }
-    g_dbus_connection_close_sync(connection, nullptr, nullptr);
-    g_object_unref(connection);
-    return owned != FALSE;
-}
-
 void HostAtkStart(const std::string& applicationName, HostAccessibilityModel& model,
                   HostAtkCallbacks callbacks) {
     BridgeState& bridge = state();

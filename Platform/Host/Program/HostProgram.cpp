@@ -192,6 +192,14 @@ class OpenWindow {
             module_->close(window_);
         }
     }
+    // Loads the window library and lets it start what the window will need.
+    void prepare() {
+        std::string error; // said by open, if it stays
+        module_ = HostLoadWindowModule(error);
+        if (module_) {
+            module_->prepare();
+        }
+    }
     bool open(const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
               std::string& warning) {
         module_ = HostLoadWindowModule(error);
@@ -291,6 +299,10 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
             return *status;
         }
     }
+    OpenWindow window;
+    if (!request.settings.headless) {
+        window.prepare();
+    }
     // Only a program that goes on to show its screen needs fonts (not `--query`): they
     // load while the window opens and the application launches.
     CGTextPrepareFonts();
@@ -298,7 +310,6 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {
         return *status;
     }
-    OpenWindow window;
     if (std::optional<int> status = openWindow(request, window)) {
         return *status;
     }

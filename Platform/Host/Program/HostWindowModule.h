@@ -22,6 +22,9 @@ struct HostWindowIdentity {
 };
 
 struct HostWindowModule {
+    // Starts, off the caller's thread, what a window's start will need to know (whether
+    // the session bus answers): called as early as the start knows a window will open.
+    void (*prepare)();
     HostWindow* (*open)(const HostWindowIdentity& identity, std::optional<int> scale,
                         std::string& error, std::string* warning);
     void (*close)(HostWindow* window);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 class HostSession;
@@ -30,9 +31,12 @@ struct HostTextureDeleter {
     void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
 };
 
-// SDL's video subsystem for as long as a window is open.
+// SDL's video subsystem for as long as a window is open (HostWindowVideo.cpp).
 struct HostVideoSubsystem {
     HostVideoSubsystem() = default;
+    // Starts SDL's video on a display the environment names, giving windows
+    // `applicationId`; false, saying why in `error`, when there is none.
+    bool start(const std::string& applicationId, std::string& error);
     HostVideoSubsystem(const HostVideoSubsystem&) = delete;
     HostVideoSubsystem& operator=(const HostVideoSubsystem&) = delete;
     ~HostVideoSubsystem() {
@@ -45,6 +49,24 @@ struct HostVideoSubsystem {
     }
     bool started = false;
 };
+
+// While it lives, SDL sees the session bus only if the bus answered in time (asked on a
+// thread of its own since HostAskSessionBusEarly): SDL's own connection to a bus that
+// accepts and never answers would hold the window's start without end.
+class HostSessionBusForSDL {
+  public:
+    HostSessionBusForSDL();
+    ~HostSessionBusForSDL();
+    HostSessionBusForSDL(const HostSessionBusForSDL&) = delete;
+    HostSessionBusForSDL& operator=(const HostSessionBusForSDL&) = delete;
+
+  private:
+    bool hidden_ = false;
+    std::string address_;
+};
+// Asks, off the caller's thread, whether the session bus answers: as early in a
+// window's start as can be, so that the answer is in before SDL's video starts.
+void HostAskSessionBusEarly();
 
 // Around the screen when the window is not of its aspect.
 constexpr Uint8 hostLetterboxGrey = 0x20;

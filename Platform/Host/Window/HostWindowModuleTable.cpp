@@ -1,18 +1,28 @@
 // The window library's table for the host (HostWindowModule.h).
 #include <Host/Program/HostWindowModule.h>
 #include <Host/Window/HostWindow.h>
+#include <Host/Window/HostWindowImpl.h>
 
 #include <Host/Accessibility/HostAccessibilityBridge.h>
+#include <Host/Accessibility/HostBusQuestion.h>
 #include <Host/Session/HostSession.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
 
+// How long a bus that does not answer is waited for (off the loop), and how often the
+// loop looks for its answer meanwhile.
+constexpr auto busAnswerLimit = std::chrono::seconds(5);
+constexpr int busPollMs = 20;
+
 // The desktop bridge where an accessibility bus runs: it works through the window's
 // loop, placing elements by the window and tapping through the session. It looks
 // for the bus only once the first frame is up, so that the look costs start-up
+// nothing, and on a thread of its own, so that a bus that never answers freezes
 // nothing; where there is none, the loop carries on as if it had never looked.
 void attachBridge(const std::string& name, HostWindow& window, HostSession& session) {
     HostAccessibilityBridgeHooks hooks;
@@ -28,6 +38,8 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
     hooks.x11Display = window.x11Display();
     struct Deferred {
         int turns = 0;
+        std::shared_ptr<HostBusQuestion> question;
+        HostBusQuestion::Clock::time_point asked{};
         std::unique_ptr<HostAccessibilityBridge> bridge;
     };
     auto deferred = std::make_shared<Deferred>();
@@ -35,11 +47,28 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
         if (deferred->bridge) {
             return deferred->bridge->service(changedScreen);
         }
-        // The first turn draws the first frame; the second looks for the bus.
+        // The first turn draws the first frame; the second asks, off the loop, whether
+        // a bus runs and answers; later turns look for the answer without waiting.
         if (++deferred->turns == 2) {
-            deferred->bridge = HostAccessibilityBridge::startIfBusRuns(name, std::move(hooks));
+            deferred->question =
+                HostBusQuestion::accessibilityBus(HostX11RootAccessibilityBus(hooks.x11Display));
+            deferred->asked = HostBusQuestion::Clock::now();
         }
-        return deferred->turns < 2 ? 0 : 1000;
+        if (!deferred->question) {
+            return deferred->turns < 2 ? 0 : 1000;
+        }
+        std::optional<bool> answer = deferred->question->answer();
+        if (!answer && HostBusQuestion::Clock::now() - deferred->asked > busAnswerLimit) {
+            answer = deferred->question->answeredBy(deferred->asked); // called off
+        }
+        if (!answer) {
+            return busPollMs;
+        }
+        deferred->question.reset();
+        if (*answer) {
+            deferred->bridge = HostAccessibilityBridge::start(name, std::move(hooks));
+        }
+        return 0;
     });
 }
 
@@ -53,6 +82,7 @@ int runWithBridge(HostWindow* window, HostScriptRunner& runner,
 }
 
 const HostWindowModule table = {
+    HostAskSessionBusEarly,
     [](const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
        std::string* warning) {
         return HostWindow::open(identity, scale, error, warning).release();

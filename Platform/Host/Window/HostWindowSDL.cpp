@@ -15,36 +15,6 @@ namespace {
 
 constexpr CGSize portraitScreen{320, 480};
 
-bool displayIsNamed() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
-// SDL reads the window class (X11) and app id (Wayland) from the environment as its
-// video starts; ours are set for that moment only, so that children do not inherit them.
-class ApplicationIdEnvironment {
-  public:
-    explicit ApplicationIdEnvironment(const std::string& id) {
-        if (!id.empty()) {
-            setenv("SDL_VIDEO_X11_WMCLASS", id.c_str(), 1);
-            setenv("SDL_VIDEO_WAYLAND_WMCLASS", id.c_str(), 1);
-            set_ = true;
-        }
-    }
-    ~ApplicationIdEnvironment() {
-        if (set_) {
-            unsetenv("SDL_VIDEO_X11_WMCLASS");
-            unsetenv("SDL_VIDEO_WAYLAND_WMCLASS");
-        }
-    }
-    ApplicationIdEnvironment(const ApplicationIdEnvironment&) = delete;
-    ApplicationIdEnvironment& operator=(const ApplicationIdEnvironment&) = delete;
-
-  private:
-    bool set_ = false;
-};
-
 void setIcon(SDL_Window* window, const std::filesystem::path& path) {
     if (path.empty()) {
         return;
@@ -121,23 +91,13 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
 std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
                                              std::optional<int> scale, std::string& error,
                                              std::string* warning) {
-    if (!displayIsNamed()) {
-        error = "no display available (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                "use --headless with --events to run without one";
-        return nullptr;
-    }
+    HostSessionBusForSDL bus;
     auto impl = std::make_unique<Impl>();
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    {
-        ApplicationIdEnvironment id(identity.applicationId);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            error = std::string("no display available (") + SDL_GetError() +
-                    "); use --headless with --events to run without one";
-            return nullptr;
-        }
+    if (!impl->video.start(identity.applicationId, error)) {
+        return nullptr;
     }
-    impl->video.started = true;
     impl->raiseEvent = SDL_RegisterEvents(1);
     int x = 0, y = 0;
     windowPosition(x, y);
