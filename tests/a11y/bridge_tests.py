@@ -54,6 +54,10 @@ def element(accessible, name, role=None):
     return None
 
 
+def focused(frame):
+    return [c.name for c in descendants(frame) if "focused" in states(c)]
+
+
 def click(accessible):
     action = accessible.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
@@ -131,9 +135,13 @@ class Program:
         return "the display %s has %s; the program was %s and said %r" % (
             os.environ.get("DISPLAY"), children[0] if children else "no root window", state, errors)
 
-    def keys(self, *keys):
+    def focus(self):
         window = self.window()
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=10)
+        return window
+
+    def keys(self, *keys):
+        window = self.focus()
         for key in keys:
             subprocess.run(["xdotool", "key", "--window", window, key], check=True, timeout=10)
             pump(0.2)
@@ -176,6 +184,42 @@ class TestSceneTests(unittest.TestCase):
         self.assertNotIn("focusable", states(element(frame, "Ready")))
         self.assertEqual([c.getIndexInParent() for c in frame], list(range(len(children))))
         self.assertEqual(frame[0].parent, frame)
+
+    def test_keys_reach_listeners_first_and_a_key_they_consume_is_not_acted_on(self):
+        seen = []
+
+        def listener(event):
+            seen.append(event.event_string)
+            return event.event_string == "Tab"
+
+        kind = (pyatspi.KEY_PRESSED_EVENT,)
+        pyatspi.Registry.registerKeystrokeListener(listener, mask=0, kind=kind)
+        try:
+            self.scene.keys("Tab")
+            self.assertTrue(wait_for(lambda: "Tab" in seen))
+            pump(0.5)
+            self.assertEqual(focused(self.scene.frame), [], "a consumed Tab moves no focus")
+        finally:
+            pyatspi.Registry.deregisterKeystrokeListener(listener, mask=0, kind=kind)
+        self.scene.keys("Tab")
+        self.assertTrue(wait_for(lambda: focused(self.scene.frame)))
+
+    def test_the_frame_is_active_only_while_its_window_has_the_focus(self):
+        scene = self.scene.frame
+        with Events("window:activate", "window:deactivate") as events:
+            with Program("keyboard-host") as other:
+                # Focused as it joins the bus: said as soon as anyone can hear it.
+                self.assertTrue(wait_for(lambda: events.of("window:activate",
+                                                           "Prismkey Keyboard Host")))
+                self.assertIn("active", states(other.frame))
+                self.assertNotIn("active", states(scene))
+                self.scene.focus()
+                self.assertTrue(wait_for(lambda: events.of("window:deactivate",
+                                                           "Prismkey Keyboard Host")))
+                self.assertTrue(wait_for(lambda: events.of("window:activate",
+                                                           "platform-test-scene")))
+                self.assertEqual((states(scene) & {"active"}, states(other.frame) & {"active"}),
+                                 ({"active"}, set()))
 
     def test_extents_are_the_frames_on_the_desktop_at_the_windows_scale(self):
         frame, button = self.scene.frame, element(self.scene.frame, "Show Alert")

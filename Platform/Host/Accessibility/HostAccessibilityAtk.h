@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CoreGraphics/CGGeometry.h>
+#include <Host/Accessibility/HostAccessibilityBridge.h>
 #include <Host/Accessibility/HostAccessibilityModel.h>
 
 #include <functional>
@@ -16,6 +17,8 @@ struct HostAtkCallbacks {
     std::function<CGRect(CGRect)> windowRect;
     // An assistive tool asked to activate the element (done later, on the loop).
     std::function<void(const HostAccessibleElement&)> activate;
+    // Whether the window has the focus (its frame and dialogs are active).
+    std::function<bool()> windowActive;
 };
 
 // Makes ATK answer for this program: its root the application named
@@ -30,6 +33,16 @@ void HostAtkStop();
 // Creates and drops the elements' objects and tells the bus what changed.
 void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
                     const HostAccessibilityModel& model);
+
+// Whether the bridge has added its event listeners: until it has, what is emitted is
+// heard by nobody, and the state worth announcing waits.
+bool HostAtkListening();
+// Hands a key to ATK's key-event listeners (the bridge's among them); true when one
+// consumed it.
+bool HostAtkKeyEvent(const HostAccessibleKeyEvent& key);
+// The frame became active or not: its state, AtkWindow's activate or deactivate, and
+// on activation the focused element announced again.
+void HostAtkPublishWindowActive(bool active, const HostAccessibilityModel& model);
 
 // Dispatches what is pending in GLib's default main context, without waiting; true
 // when there was something.

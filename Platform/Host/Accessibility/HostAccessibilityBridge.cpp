@@ -41,6 +41,9 @@ const UIAccessibilityNode* findNode(const UIAccessibilityNode& node, const UIVie
 
 struct HostAccessibilityBridge::Impl {
     std::string applicationName;
+    bool windowActive = false;
+    // Whether the window's activation has been announced since the bridge listens.
+    bool announced = false;
     HostAccessibilityBridgeHooks hooks;
     HostAccessibilityModel model;
     // Elements a tool asked to activate, by view and role (checked again before use).
@@ -51,13 +54,14 @@ struct HostAccessibilityBridge::Impl {
     Clock::time_point lastRequest{};
 
     void sync() {
-        UIAccessibilityNode tree = UIAccessibilityElementTree(applicationName);
+        UIAccessibilityNode tree = UIAccessibilityElementTree(hooks.windowTitle);
         tree.frame = UIScreen::mainScreen()->bounds(); // the frame is the whole screen
         HostAtkPublish(model.sync(tree, UIAccessibilityFocusedElement()), model);
         dirty = false;
         lastSync = Clock::now();
     }
     bool activatePending();
+    void announceOnceListened();
 };
 
 HostAccessibilityBridge::HostAccessibilityBridge(std::unique_ptr<Impl> impl)
@@ -82,6 +86,7 @@ HostAccessibilityBridge::start(const std::string& applicationName,
     callbacks.activate = [state](const HostAccessibleElement& element) {
         state->activations.emplace_back(element.node.view, element.node.role);
     };
+    callbacks.windowActive = [state] { return state->windowActive; };
     HostAtkStart(applicationName, impl->model, std::move(callbacks));
     impl->sync(); // the objects exist before the bus asks for them
     if (!HostAtkJoinBus()) {
@@ -102,7 +107,7 @@ bool HostAccessibilityBridge::Impl::activatePending() {
     pending.swap(activations);
     for (const auto& [view, role] : pending) {
         // The view is used only if the tree still shows it.
-        UIAccessibilityNode tree = UIAccessibilityElementTree(applicationName);
+        UIAccessibilityNode tree = UIAccessibilityElementTree(hooks.windowTitle);
         const UIAccessibilityNode* node = findNode(tree, view, role);
         if (!node || !node->view || node->view->accessibilityActivate()) {
             continue;
@@ -114,6 +119,33 @@ bool HostAccessibilityBridge::Impl::activatePending() {
     return true;
 }
 
+bool HostAccessibilityBridge::keyEvent(const HostAccessibleKeyEvent& key) {
+    return HostAtkKeyEvent(key);
+}
+
+void HostAccessibilityBridge::setWindowActive(bool active) {
+    if (impl_->windowActive == active) {
+        return;
+    }
+    impl_->windowActive = active;
+    if (impl_->announced) {
+        impl_->sync(); // what is focused now, before it is announced
+        HostAtkPublishWindowActive(active, impl_->model);
+    }
+}
+
+// The state a tool that starts listening must hear: the active window and its focus.
+void HostAccessibilityBridge::Impl::announceOnceListened() {
+    if (announced || !HostAtkListening()) {
+        return;
+    }
+    announced = true;
+    if (windowActive) {
+        sync();
+        HostAtkPublishWindowActive(true, model);
+    }
+}
+
 int HostAccessibilityBridge::service(bool& changedScreen) {
     Clock::time_point now = Clock::now();
     int handled = 0;
@@ -123,6 +155,7 @@ int HostAccessibilityBridge::service(bool& changedScreen) {
     if (handled > 0) {
         impl_->lastRequest = now;
     }
+    impl_->announceOnceListened();
     changedScreen = impl_->activatePending();
     if (impl_->dirty || now - impl_->lastSync >= syncInterval) {
         impl_->sync();

@@ -7,12 +7,28 @@
 
 #include <CoreGraphics/CGGeometry.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+// A key of the computer's keyboard as the desktop names it, for assistive tools' key
+// listeners (a screen reader's own commands and its key echo): pressed or released,
+// the X keysym and keycode (0 where unknown), the X modifier mask, and the text it
+// types, or the keysym's name for a key that types none ("Return").
+struct HostAccessibleKeyEvent {
+    bool pressed = true;
+    unsigned keysym = 0;
+    unsigned keycode = 0;
+    unsigned modifiers = 0;
+    std::string text;
+    std::uint32_t time = 0;
+};
+
 struct HostAccessibilityBridgeHooks {
+    // The window's title, which names the frame.
+    std::string windowTitle;
     // A rectangle of screen points in pixels: on the desktop, and within the window.
     std::function<CGRect(CGRect)> desktopRect;
     std::function<CGRect(CGRect)> windowRect;
@@ -38,6 +54,13 @@ class HostAccessibilityBridge {
     ~HostAccessibilityBridge();
     HostAccessibilityBridge(const HostAccessibilityBridge&) = delete;
     HostAccessibilityBridge& operator=(const HostAccessibilityBridge&) = delete;
+
+    // A key of the computer's keyboard, before the program acts on it: true when an
+    // assistive tool consumed it (the program must then not act on it).
+    bool keyEvent(const HostAccessibleKeyEvent& key);
+    // The window gained or lost the focus: the frame is active only while it has it,
+    // and says so; on activation the focused element is announced again.
+    void setWindowActive(bool active);
 
     // One turn: the bus's pending requests, the activations they asked for, the
     // tree's changes told to the bus. Returns how long the loop may wait before the

@@ -23,6 +23,12 @@ struct BridgeState {
     // Listener id -> (signal, emission hook).
     std::map<guint, std::pair<guint, gulong>> listeners;
     guint nextListener = 1;
+    // Key-event listener id -> (listener, its data), called in the order added.
+    std::map<guint, std::pair<AtkKeySnoopFunc, gpointer>> keyListeners;
+    guint nextKeyListener = 1;
+    // The bridge adds its listeners only once it knows that a tool listens (some time
+    // after joining): a signal emitted before is heard by nobody.
+    bool listening = false;
 };
 
 BridgeState& state() {
@@ -33,6 +39,7 @@ BridgeState& state() {
 // "Toolkit:AtkObject:state-change" -> the signal on that type, heard through an
 // emission hook. Window events ("window:create") have no objects here.
 guint addGlobalEventListener(GSignalEmissionHook listener, const gchar* eventType) {
+    state().listening = true;
     gchar** parts = g_strsplit(eventType, ":", 3);
     guint id = 0;
     if (g_strv_length(parts) == 3) {
@@ -59,6 +66,16 @@ void removeGlobalEventListener(guint id) {
         g_signal_remove_emission_hook(at->second.first, at->second.second);
         state().listeners.erase(at);
     }
+}
+
+guint addKeyEventListener(AtkKeySnoopFunc listener, gpointer data) {
+    guint id = state().nextKeyListener++;
+    state().keyListeners[id] = {listener, data};
+    return id;
+}
+
+void removeKeyEventListener(guint id) {
+    state().keyListeners.erase(id);
 }
 
 AtkObject* root() {
@@ -190,6 +207,8 @@ static void prismkey_util_class_init(PrismkeyUtilClass*) {
     auto* base = static_cast<AtkUtilClass*>(g_type_class_ref(ATK_TYPE_UTIL));
     base->add_global_event_listener = addGlobalEventListener;
     base->remove_global_event_listener = removeGlobalEventListener;
+    base->add_key_event_listener = addKeyEventListener;
+    base->remove_key_event_listener = removeKeyEventListener;
     base->get_root = root;
     base->get_toolkit_name = toolkitName;
     base->get_toolkit_version = toolkitVersion;
@@ -217,6 +236,9 @@ void HostAtkStart(const std::string& applicationName, HostAccessibilityModel& mo
     bridge.model = &model;
     bridge.callbacks = std::move(callbacks);
     g_type_class_unref(g_type_class_ref(prismkey_util_get_type()));
+    // The bridge hears window events through AtkWindow's signals: the type must exist
+    // before it asks for them.
+    g_type_default_interface_unref(g_type_default_interface_ref(ATK_TYPE_WINDOW));
     bridge.application = ATK_OBJECT(g_object_new(prismkey_application_get_type(), nullptr));
     atk_object_set_role(bridge.application, ATK_ROLE_APPLICATION);
     atk_object_set_name(bridge.application, applicationName.c_str());
@@ -231,6 +253,7 @@ bool HostAtkJoinBus() {
 
 void HostAtkStop() {
     atk_bridge_adaptor_cleanup();
+    state().listening = false;
     state().model = nullptr; // the application object has no children from now on
 }
 
@@ -246,6 +269,43 @@ void HostAtkPublish(const std::vector<HostAccessibilityChange>& changes,
             g_object_unref(element->peer);
             element->peer = nullptr;
         }
+    }
+}
+
+bool HostAtkListening() {
+    return state().listening;
+}
+
+bool HostAtkKeyEvent(const HostAccessibleKeyEvent& key) {
+    AtkKeyEventStruct event{};
+    event.type = key.pressed ? ATK_KEY_EVENT_PRESS : ATK_KEY_EVENT_RELEASE;
+    event.state = key.modifiers;
+    event.keyval = key.keysym;
+    event.keycode = static_cast<guint16>(key.keycode);
+    event.length = static_cast<gint>(key.text.size());
+    std::string text = key.text; // listeners take a mutable string
+    event.string = text.data();
+    event.timestamp = key.time;
+    bool consumed = false;
+    // A copy: a listener may add or remove listeners.
+    auto listeners = state().keyListeners;
+    for (const auto& [id, listener] : listeners) {
+        consumed = listener.first(&event, listener.second) != 0 || consumed;
+    }
+    return consumed;
+}
+
+void HostAtkPublishWindowActive(bool active, const HostAccessibilityModel& model) {
+    HostAccessibleElement* frame = model.root();
+    if (!frame || !frame->peer) {
+        return;
+    }
+    auto* peer = static_cast<AtkObject*>(frame->peer);
+    atk_object_notify_state_change(peer, ATK_STATE_ACTIVE, active);
+    g_signal_emit_by_name(peer, active ? "activate" : "deactivate");
+    if (HostAccessibleElement* focused = active ? model.focused() : nullptr;
+        focused && focused->peer) {
+        publishFocus(static_cast<AtkObject*>(focused->peer), true);
     }
 }
 

@@ -72,6 +72,15 @@ int HostAccessibleElement::indexInParent() const {
     return at == parent->children.end() ? -1 : static_cast<int>(at - parent->children.begin());
 }
 
+HostAccessibleElement* HostAccessibilityModel::focused() const {
+    for (const auto& [key, element] : elements_) {
+        if (element->focused) {
+            return element.get();
+        }
+    }
+    return nullptr;
+}
+
 HostAccessibleElement* HostAccessibilityModel::find(const UIView* view) const {
     for (const auto& [key, element] : elements_) {
         if (key.first == view) {

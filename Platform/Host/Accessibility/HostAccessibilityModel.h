@@ -56,6 +56,8 @@ class HostAccessibilityModel {
     // elements stay alive until the next sync so that the changes can name them.
     std::vector<HostAccessibilityChange> sync(const UIAccessibilityNode& tree, UIView* focus);
     HostAccessibleElement* root() const { return root_; }
+    // The element that holds the focus, or nullptr.
+    HostAccessibleElement* focused() const;
     // The element showing `view` now, or nullptr.
     HostAccessibleElement* find(const UIView* view) const;
     // Elements that the last sync removed.

@@ -85,7 +85,9 @@ AtkStateSet* refStateSet(AtkObject* object) {
     switch (element->node.role) {
     case UIAccessibilityRole::frame:
     case UIAccessibilityRole::dialog:
-        atk_state_set_add_state(states, ATK_STATE_ACTIVE);
+        if (HostAtkCurrentCallbacks().windowActive()) {
+            atk_state_set_add_state(states, ATK_STATE_ACTIVE);
+        }
         break;
     case UIAccessibilityRole::entry:
         atk_state_set_add_state(states, ATK_STATE_EDITABLE);
@@ -225,6 +227,14 @@ static void prismkey_accessible_class_init(PrismkeyAccessibleClass* klass) {
     atk->get_attributes = attributes;
 }
 
+// The frame is the program's window: AtkWindow's activate and deactivate come from it.
+typedef PrismkeyAccessible PrismkeyWindow;
+typedef PrismkeyAccessibleClass PrismkeyWindowClass;
+G_DEFINE_TYPE_WITH_CODE(PrismkeyWindow, prismkey_window, prismkey_accessible_get_type(),
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_WINDOW, nullptr))
+static void prismkey_window_init(PrismkeyWindow*) {}
+static void prismkey_window_class_init(PrismkeyWindowClass*) {}
+
 typedef PrismkeyAccessible PrismkeyControl;
 typedef PrismkeyAccessibleClass PrismkeyControlClass;
 G_DEFINE_TYPE_WITH_CODE(PrismkeyControl, prismkey_control, prismkey_accessible_get_type(),
@@ -244,6 +254,9 @@ static void prismkey_entry_class_init(PrismkeyEntryClass*) {}
 void* HostAtkCreateAccessible(HostAccessibleElement& element, void* parent) {
     GType type = prismkey_accessible_get_type();
     switch (element.node.role) {
+    case UIAccessibilityRole::frame:
+        type = prismkey_window_get_type();
+        break;
     case UIAccessibilityRole::pushButton:
     case UIAccessibilityRole::link:
     case UIAccessibilityRole::slider:

@@ -4,7 +4,6 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <string>
@@ -29,38 +28,6 @@ std::optional<double> HostXftDpi(void* xDisplay) {
     return dpi;
 }
 
-namespace {
-
-std::optional<SDL_Keycode> sdlKeyOf(KeySym symbol) {
-    if (symbol >= 0x20 && symbol <= 0x7e) {
-        return static_cast<SDL_Keycode>(symbol); // Latin-1 keysyms are the characters
-    }
-    switch (symbol) {
-    case XK_Return:
-        return SDLK_RETURN;
-    case XK_KP_Enter:
-        return SDLK_KP_ENTER;
-    case XK_Escape:
-        return SDLK_ESCAPE;
-    case XK_Tab:
-        return SDLK_TAB;
-    case XK_BackSpace:
-        return SDLK_BACKSPACE;
-    case XK_Left:
-        return SDLK_LEFT;
-    case XK_Right:
-        return SDLK_RIGHT;
-    case XK_Up:
-        return SDLK_UP;
-    case XK_Down:
-        return SDLK_DOWN;
-    default:
-        return std::nullopt;
-    }
-}
-
-} // namespace
-
 std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay) {
     auto* display = static_cast<Display*>(xDisplay);
     std::vector<SDL_Keycode> held;
@@ -74,9 +41,14 @@ std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay) {
             continue;
         }
         KeySym symbol = XkbKeycodeToKeysym(display, static_cast<KeyCode>(code), 0, 0);
-        if (std::optional<SDL_Keycode> key = sdlKeyOf(symbol)) {
+        if (std::optional<SDL_Keycode> key = HostSDLKeyOf(static_cast<unsigned>(symbol))) {
             held.push_back(*key);
         }
     }
     return held;
+}
+
+unsigned HostX11KeycodeOf(void* xDisplay, unsigned keysym) {
+    auto* display = static_cast<Display*>(xDisplay);
+    return display ? XKeysymToKeycode(display, keysym) : 0;
 }

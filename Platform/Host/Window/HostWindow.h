@@ -8,6 +8,7 @@
 #pragma once
 
 #include <CoreGraphics/CGImage.h>
+#include <Host/Accessibility/HostAccessibilityBridge.h>
 #include <Host/Program/HostScriptRunner.h>
 #include <Host/Program/HostWindowModule.h>
 
@@ -65,6 +66,10 @@ class HostWindow {
     // thread: called on each turn, it returns how long the loop may wait before the
     // next turn (ms) and sets its argument when it changed the screen.
     void setIdleHandler(std::function<int(bool& changedScreen)> handler);
+    // For assistive tools: every key before the window acts on it (a key the listener
+    // consumes is not acted on), and the window's gaining and losing the focus.
+    void setKeyListener(std::function<bool(const HostAccessibleKeyEvent&)> listener);
+    void setActivationListener(std::function<void(bool active)> listener);
     // For assistive tools: the window's top-left on the desktop, in pixels, and a
     // rectangle of screen points in the window's pixels.
     CGPoint desktopOrigin() const;

@@ -73,7 +73,8 @@ void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
         SDL_RaiseWindow(window.get());
         return;
     }
-    if (dropKeyHeldBeforeFocus(event) || handleTypedText(event, session)) {
+    if (dropKeyHeldBeforeFocus(event) || consumedByListener(event) ||
+        handleTypedText(event, session)) {
         return;
     }
     switch (event.type) {
@@ -111,10 +112,16 @@ void HostWindow::Impl::handleWindowEvent(const SDL_WindowEvent& event, HostSessi
             session.touchCancel();
         }
         session.releaseKeys();
+        if (activationListener) {
+            activationListener(false);
+        }
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         noteKeysHeldAtFocus();
         session.focus();
+        if (activationListener) {
+            activationListener(true);
+        }
         break;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -191,6 +198,21 @@ bool HostWindow::Impl::dropKeyHeldBeforeFocus(const SDL_Event& event) {
     }
     if (event.type == SDL_KEYDOWN) {
         dropTypedText = false;
+    }
+    return false;
+}
+
+// Assistive tools hear every key first; a key-down one consumes (a screen reader's own
+// command) is not acted on, nor is its text. Key-ups always reach the session, which
+// would otherwise hold a finger down.
+bool HostWindow::Impl::consumedByListener(const SDL_Event& event) {
+    if (!keyListener || (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)) {
+        return false;
+    }
+    bool consumed = keyListener(HostDesktopKeyOf(event.key, x11Display()));
+    if (consumed && event.type == SDL_KEYDOWN) {
+        dropTypedText = true;
+        return true;
     }
     return false;
 }

@@ -2,6 +2,7 @@
 // HostWindowFrames.cpp (events and frames). Private to the host library.
 #pragma once
 
+#include <Host/Accessibility/HostAccessibilityBridge.h>
 #include <Host/Window/HostWindow.h>
 #include <Host/Window/HostWindowGeometry.h>
 
@@ -107,8 +108,11 @@ struct HostWindow::Impl {
     bool dropTypedText = false;
     Uint32 lastFrame = 0;
     std::string lastClock;
-    // Work besides the window's own (the accessibility bridge): see setIdleHandler.
+    // Work besides the window's own (the accessibility bridge): see setIdleHandler,
+    // setKeyListener and setActivationListener.
     std::function<int(bool&)> idle;
+    std::function<bool(const HostAccessibleKeyEvent&)> keyListener;
+    std::function<void(bool)> activationListener;
 
     // Window pixels per mouse coordinate (2 on a Wayland output of scale 2).
     double pixelRatio() const;
@@ -125,6 +129,7 @@ struct HostWindow::Impl {
     void handleMouse(const SDL_Event& event, HostSession& session);
     void handleKey(const SDL_KeyboardEvent& event, HostSession& session);
     bool dropKeyHeldBeforeFocus(const SDL_Event& event);
+    bool consumedByListener(const SDL_Event& event);
     void noteKeysHeldAtFocus();
     // The window's X connection (an Xlib Display), or nullptr when it is not on X11.
     void* x11Display() const;
@@ -139,6 +144,16 @@ struct HostWindow::Impl {
 // A surface over `image`'s pixels (premultiplied native-endian ARGB, as SDL's
 // ARGB8888), valid while the image lives; nullptr when SDL refuses it.
 HostSurfacePtr HostSurfaceOf(const CGImageRef& image);
+
+// The desktop's names for SDL's keys (HostDesktopKeys.cpp): the X keysym a key gives
+// with `mod` held (none for keys that have none here), the SDL key of a keysym, and a
+// key event as assistive tools take it (its keycode from the X server behind
+// `x11Display`, when there is one).
+std::optional<unsigned> HostDesktopKeysym(SDL_Keycode key, Uint16 mod);
+std::optional<SDL_Keycode> HostSDLKeyOf(unsigned keysym);
+HostAccessibleKeyEvent HostDesktopKeyOf(const SDL_KeyboardEvent& event, void* x11Display);
+// The X keycode that gives `keysym`, 0 off X11 or for none (HostDesktopX11.cpp).
+unsigned HostX11KeycodeOf(void* xDisplay, unsigned keysym);
 
 // The keys the X server behind `xDisplay` holds down now, as SDL names them (the keys
 // the host acts on: characters, Return, Escape, Tab, BackSpace, the arrows); none off

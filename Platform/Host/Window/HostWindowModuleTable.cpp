@@ -36,13 +36,24 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
     };
     hooks.tap = [&session](CGPoint point) { session.tap(point); };
     hooks.x11Display = window.x11Display();
+    hooks.windowTitle = window.title();
     struct Deferred {
         int turns = 0;
+        bool active = false; // the window's focus, told to the bridge once it runs
         std::shared_ptr<HostBusQuestion> question;
         HostBusQuestion::Clock::time_point asked{};
         std::unique_ptr<HostAccessibilityBridge> bridge;
     };
     auto deferred = std::make_shared<Deferred>();
+    window.setKeyListener([deferred](const HostAccessibleKeyEvent& key) {
+        return deferred->bridge && deferred->bridge->keyEvent(key);
+    });
+    window.setActivationListener([deferred](bool active) {
+        deferred->active = active;
+        if (deferred->bridge) {
+            deferred->bridge->setWindowActive(active);
+        }
+    });
     window.setIdleHandler([deferred, name, hooks](bool& changedScreen) mutable {
         if (deferred->bridge) {
             return deferred->bridge->service(changedScreen);
@@ -68,6 +79,9 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
         if (*answer) {
             deferred->bridge = HostAccessibilityBridge::start(name, std::move(hooks));
         }
+        if (deferred->bridge) {
+            deferred->bridge->setWindowActive(deferred->active);
+        }
         return 0;
     });
 }
@@ -77,7 +91,9 @@ int runWithBridge(HostWindow* window, HostScriptRunner& runner,
                   const std::string& applicationName) {
     attachBridge(applicationName, *window, runner.session());
     int status = window->run(runner, script, scriptName);
-    window->setIdleHandler({}); // the bridge goes before the session
+    window->setKeyListener({}); // the bridge goes before the session
+    window->setActivationListener({});
+    window->setIdleHandler({});
     return status;
 }
 

@@ -175,6 +175,14 @@ void HostWindow::resize(int width, int height) {
     SDL_SetWindowSize(impl_->window.get(), width, height);
 }
 
+void HostWindow::setKeyListener(std::function<bool(const HostAccessibleKeyEvent&)> listener) {
+    impl_->keyListener = std::move(listener);
+}
+
+void HostWindow::setActivationListener(std::function<void(bool active)> listener) {
+    impl_->activationListener = std::move(listener);
+}
+
 void HostWindow::setIdleHandler(std::function<int(bool& changedScreen)> handler) {
     impl_->idle = std::move(handler);
 }
