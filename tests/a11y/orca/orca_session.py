@@ -47,6 +47,22 @@ ORCA_GENERAL = {
 }
 
 
+def accessible_applications():
+    """The process ids of the applications on the accessibility bus."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+    Atspi.init()
+    desktop = Atspi.get_desktop(0)
+    pids = set()
+    for index in range(desktop.get_child_count()):
+        try:
+            pids.add(desktop.get_child_at_index(index).get_process_id())
+        except Exception:  # an application that left meanwhile
+            pass
+    return pids
+
+
 class Deadline:
     def __init__(self, seconds):
         self.end = time.monotonic() + seconds
@@ -281,16 +297,15 @@ class OrcaDesktop:
         return [m.group(1).strip() for m in re.finditer(r"SPEECH OUTPUT: '(.*?)'", log)
                 if m.group(1).strip()]
 
-    def wait_until_known(self, application, timeout=10):
-        """Waits until Orca's debug log shows `application` joining the desktop."""
-        pattern = r"children-changed:add for \[desktop frame \| main\].*\[application \| %s\]" % (
-            re.escape(application))
+    def wait_until_on_bus(self, pid, timeout=10):
+        """Waits until the process `pid` has an application on the accessibility
+        bus, as Orca finds it."""
         deadline = Deadline(timeout)
-        while not self.debug_lines(pattern, 1):
-            if deadline.passed():
-                return False
+        while not deadline.passed():
+            if pid in accessible_applications():
+                return True
             time.sleep(0.1)
-        return True
+        return False
 
     def debug_lines(self, pattern, last=40):
         try:

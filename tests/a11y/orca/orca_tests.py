@@ -72,14 +72,14 @@ class OrcaTestCase(unittest.TestCase):
 
     def launch_app(self, name, announced=None, settle=True):
         """One of our programs in a fresh device root. With `settle`, the steps
-        start once Orca knows the program and a moment has passed: what is heard
-        in the very first moments is a test of its own."""
+        start once the program is on the accessibility bus and a moment has
+        passed: what is heard in the very first moments is a test of its own."""
         root = tempfile.mkdtemp(prefix="orca-root-")
         self.addCleanup(shutil.rmtree, root, True)
         program = self.launch([os.path.join(BIN, name), "--root", root], name, announced)
         program.root = root
         if settle:
-            self.assertTrue(self.desktop.wait_until_known(name),
+            self.assertTrue(self.desktop.wait_until_on_bus(program.process.pid),
                             "%s did not join the accessibility bus" % name)
             time.sleep(SETTLE_SECONDS)
         return program
@@ -109,10 +109,10 @@ class OrcaTestCase(unittest.TestCase):
         return lambda: self.desktop.keys(*keys)
 
     def where_am_i(self, name, phrases):
-        """KP_Enter, Orca's where-am-I. Orca takes a window activation that follows
-        a key it consumed for the window manager's doing and does not name that
-        window: a Shift after it keeps the next test's window from being passed
-        over."""
+        """KP_Enter, Orca's where-am-I. Orca passes over a window activation that
+        comes after a key it consumed (it takes it for a key grab's doing) and
+        does not name that window: a Shift after the command keeps the next
+        window of the test class from being passed over."""
         said = self.step(name, self.keys("KP_Enter"), phrases)
         mark = self.desktop.speech.mark()
         self.desktop.keys("shift")
@@ -244,10 +244,12 @@ class PrismkeyFreeSpeech(OrcaTestCase):
                   ["blue", "not selected", "radio button", "blue, #0000ff"])
         self.step("Return picks blue", self.keys("Return"), ["blue, #0000ff", SELECTED],
                   any_order=True)
-        self.step("Tab to the magenta swatch", self.keys("Tab"), ["magenta", "not selected"])
+        self.step("Right to the magenta swatch", self.keys("Right"),
+                  ["magenta", "not selected", "radio button", "magenta, #ff00ff"])
+        self.step("Space picks magenta", self.keys("space"), [SELECTED])
         self.step("Tab to the original colour", self.keys("Tab"),
                   ["original color", "white, #ffffff"])
-        self.step("Tab to the new colour", self.keys("Tab"), ["new color", "blue, #0000ff"])
+        self.step("Tab to the new colour", self.keys("Tab"), ["new color", "magenta, #ff00ff"])
         self.step("Shift+Tab back to the original colour", self.keys("shift+Tab"),
                   ["original color", "white, #ffffff"])
         self.assert_every_step_heard()
