@@ -113,12 +113,12 @@ class Speech:
 
     def read(self):
         try:
-            with open(self.path, encoding="utf-8") as file:
+            with open(self.path, "rb") as file:
                 file.seek(self.offset)
                 for line in file:
-                    if not line.endswith("\n"):
+                    if not line.endswith(b"\n"):
                         break  # half written: read it whole next time
-                    self.offset += len(line.encode("utf-8"))
+                    self.offset += len(line)
                     self.entries.append(json.loads(line))
         except FileNotFoundError:
             pass
