@@ -25,7 +25,8 @@ bool UIResponder::becomeFirstResponder() {
     return true;
 }
 
-bool UIResponder::resignFirstResponder() {
+// Not const: it changes which responder is first, state outside the object.
+bool UIResponder::resignFirstResponder() { // NOLINT(readability-make-member-function-const)
     if (isFirstResponder()) {
         firstResponder() = {};
     }

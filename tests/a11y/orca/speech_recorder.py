@@ -10,7 +10,6 @@ import html
 import json
 import os
 import re
-import socket
 import socketserver
 import threading
 import time
