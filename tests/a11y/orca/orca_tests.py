@@ -269,7 +269,7 @@ class PrismkeyFreeSpeech(OrcaTestCase):
         path = os.path.join(program.root, PREFERENCES)
         os.unlink(path)
         os.mkdir(path)
-        self.step("Shift+Tab to the toggle", self.keys("shift+Tab"), ["tint", "pressed"])
+        self.step("Shift+Tab to the toggle", self.keys("shift+Tab"), ["tint", PRESSED])
         self.step("Space on an unreadable file: the failure alert", self.keys("space"),
                   ["not saved", "the setting could not be changed", "get it", "push button"])
         self.step("Escape closes it: focus back on the toggle", self.keys("Escape"), ["tint"])
