@@ -3,18 +3,18 @@
 refuses to start, or with --replace kills, while any other process of this user is
 named "orca", which on a shared machine may be someone else's test. This one goes
 by another name and looks for no others. Usage: run_orca.py [orca arguments]"""
-import importlib.machinery
-import importlib.util
 import sys
+import types
 
 ORCA = "/usr/bin/orca"
 NAME = "orca-under-test"
 
-loader = importlib.machinery.SourceFileLoader("orca_command", ORCA)
-spec = importlib.util.spec_from_loader("orca_command", loader)
-command = importlib.util.module_from_spec(spec)
+# The command's functions, without running its main yet.
+command = types.ModuleType("orca_command")
+command.__file__ = ORCA
 sys.argv[0] = ORCA
-loader.exec_module(command)
+with open(ORCA, encoding="utf-8") as file:
+    exec(compile(file.read(), ORCA, "exec"), command.__dict__)
 
 rename = command.setProcessName
 command.setProcessName = lambda name: rename(NAME)
