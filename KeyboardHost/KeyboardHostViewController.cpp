@@ -16,6 +16,7 @@ void KeyboardHostViewController::loadView() {
     hostView_->setKeyInput(textField_.get());
     root->addSubview(hostView_);
     setView(root);
+    textField_->becomeFirstResponder(); // what is typed goes there from the start
 }
 
 std::optional<CGPoint> KeyboardHostViewController::screenPointOfKey(char character) const {

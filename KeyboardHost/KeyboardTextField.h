@@ -32,6 +32,10 @@ class KeyboardTextField : public UIView, public UIKeyInput {
     CGRect textFrame() const;
     CGRect caretFrame() const;
 
+    // It takes typed text: the first responder, where assistive tools keep their
+    // focus while the keyboard has not moved it elsewhere.
+    bool canBecomeFirstResponder() const override { return true; }
+
     bool isAccessibilityElement() const override;
     std::string accessibilityLabel() const override;
     std::string accessibilityValue() const override;

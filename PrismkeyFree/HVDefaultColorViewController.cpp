@@ -94,6 +94,11 @@ void HVDefaultColorViewController::loadView() {
     toggleButton_ =
         UIBarButtonItem::initWithTitle("TurnOn", UIBarButtonItemStyleDone, this, "swithButton",
                                        &HVDefaultColorViewController::swithButton);
+    // Its title says what a press would do; tools hear a toggle named for what it
+    // switches, pressed while the tint is on.
+    toggleButton_->setAccessibilityLabel("Tint");
+    toggleButton_->setAccessibilityTraits(UIAccessibilityTraitButton |
+                                          UIAccessibilityTraitToggleButton);
     navigationItem()->setRightBarButtonItem(saveButton_);
     navigationItem()->setLeftBarButtonItem(toggleButton_);
     saveButton_->setEnabled(false);
@@ -104,6 +109,7 @@ void HVDefaultColorViewController::loadView() {
 
 void HVDefaultColorViewController::showOnState(bool on) {
     toggleButton_->setTitle(on ? "TurnOff" : "TurnOn");
+    toggleButton_->setSelected(on);
     saveButton_->setEnabled(on);
 }
 

@@ -65,9 +65,12 @@ void HVColorPicker::addCompareView() {
 
 void HVColorPicker::addSwatches() {
     setSwatches(NSMutableArray::array());
-    for (float hue : HVColorPickerPaletteHues()) {
+    std::vector<float> hues = HVColorPickerPaletteHues();
+    std::vector<std::string> names = HVColorPickerPaletteNames();
+    for (std::size_t i = 0; i < hues.size(); ++i) {
         auto swatch = std::make_shared<HVColorPickerSwatchView>(CGRectZero);
-        swatch->setColor(UIColor::colorWithHue(hue, 1, 1, 1));
+        swatch->setColor(UIColor::colorWithHue(hues[i], 1, 1, 1));
+        swatch->setAccessibilityLabel(names[i]);
         swatch->addTarget(this, "swatchAction:", &HVColorPicker::swatchAction,
                           UIControlEventTouchUpInside);
         swatch->setFocusGroupIdentifier("HVColorPickerSwatches"); // the arrows move among them

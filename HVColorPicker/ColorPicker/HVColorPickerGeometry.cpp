@@ -66,3 +66,7 @@ std::vector<float> HVColorPickerPaletteHues() {
     }
     return hues;
 }
+
+std::vector<std::string> HVColorPickerPaletteNames() {
+    return {"red", "yellow", "green", "cyan", "blue", "magenta"};
+}

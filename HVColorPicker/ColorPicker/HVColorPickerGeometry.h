@@ -5,6 +5,7 @@
 #include <CoreGraphics/CGGeometry.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct HVColorPickerLayout {
@@ -19,3 +20,6 @@ HVColorPickerLayout HVColorPickerLayoutForBounds(CGSize bounds, std::size_t swat
 // The hues of the six presets (red, yellow, green, cyan, blue, magenta), each made
 // from its angle in degrees through radians, as the picker always has.
 std::vector<float> HVColorPickerPaletteHues();
+// What each preset is called, in the hues' order: the palette's own names. (The web's
+// name for #00FF00 is "lime"; the palette's third colour is green.)
+std::vector<std::string> HVColorPickerPaletteNames();

@@ -51,8 +51,13 @@ std::string HVColorPickerSwatchView::accessibilityLabel() const {
     return exact || name.empty() ? name : "near " + name;
 }
 
+std::string HVColorPickerSwatchView::accessibilityValue() const {
+    return accessibilitySettings().value.value_or(UIColor_Utilities::spokenDescription(color_));
+}
+
 UIAccessibilityTraits HVColorPickerSwatchView::accessibilityTraits() const {
-    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton) |
+    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton |
+                                                   UIAccessibilityTraitRadioButton) |
            accessibilityStateTraits() |
            (chosen_ ? UIAccessibilityTraitSelected : UIAccessibilityTraitNone);
 }

@@ -44,9 +44,12 @@ class HVColorPickerSwatchView : public HVColorPatchControl {
     bool isChosen() const { return chosen_; }
     void setChosen(bool chosen);
 
-    // A button labelled by its colour's name ("red", "near royalblue").
+    // One of a set of buttons of which the chosen one is selected (a radio button),
+    // labelled by its colour's name ("red", "near royalblue") unless given one,
+    // valued by the colour's spoken form ("red, #FF0000").
     bool isAccessibilityElement() const override;
     std::string accessibilityLabel() const override;
+    std::string accessibilityValue() const override;
     UIAccessibilityTraits accessibilityTraits() const override;
 
     // A new closed rounded rectangle one point inside `rect`.

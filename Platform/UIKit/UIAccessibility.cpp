@@ -67,6 +67,20 @@ void collectElements(UIView& view, std::vector<UIAccessibilityNode>& into) {
     }
 }
 
+// In a window, and neither it nor anything above it hidden or transparent.
+bool isOnScreen(const UIView& view) {
+    const UIView* at = &view;
+    for (; at != nullptr; at = at->superview()) {
+        if (at->isHidden() || at->alpha() <= 0) {
+            return false;
+        }
+        if (dynamic_cast<const UIWindow*>(at) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits) {
@@ -80,6 +94,8 @@ std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits)
         {UIAccessibilityTraitNotEnabled, "notEnabled"},
         {UIAccessibilityTraitAdjustable, "adjustable"},
         {UIAccessibilityTraitHeader, "header"},
+        {UIAccessibilityTraitToggleButton, "toggleButton"},
+        {UIAccessibilityTraitRadioButton, "radioButton"},
     };
     std::vector<std::string> result;
     for (const auto& [trait, name] : names) {
@@ -103,7 +119,14 @@ void UIAccessibilitySetObserver(UIAccessibilityObserver newObserver) {
 // The focus engine's answer, not the last notification's argument: that view may
 // be gone since.
 UIView* UIAccessibilityFocusedElement() {
-    return UIFocusEngine::shared().focusedView();
+    if (UIView* focused = UIFocusEngine::shared().focusedView()) {
+        return focused;
+    }
+    auto* responder = dynamic_cast<UIView*>(UIResponder::currentFirstResponder());
+    if (responder == nullptr || !responder->isAccessibilityElement() || !isOnScreen(*responder)) {
+        return nullptr;
+    }
+    return responder;
 }
 
 const char* UIAccessibilityRoleName(UIAccessibilityRole role) {

@@ -24,6 +24,12 @@ inline constexpr UIAccessibilityTraits UIAccessibilityTraitNotEnabled = 1ULL << 
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitAdjustable = 1ULL << 12U;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitHeader = 1ULL << 16U;
 inline constexpr UIAccessibilityTraits UIAccessibilityTraitKeyboardKey = 1ULL << 5U;
+// A button that stays pressed while on (the selected trait says it is). Its bit is
+// the stand-in's own.
+inline constexpr UIAccessibilityTraits UIAccessibilityTraitToggleButton = 1ULL << 53U;
+// The stand-in's own, for the desktop's radio button: a button of a set of which
+// one is chosen (the selected trait says which). The platform has no trait for it.
+inline constexpr UIAccessibilityTraits UIAccessibilityTraitRadioButton = 1ULL << 54U;
 
 // The trait names, in bit order, as `state` prints them ("button", "selected"...).
 std::vector<std::string> UIAccessibilityTraitNames(UIAccessibilityTraits traits);
@@ -41,7 +47,9 @@ void UIAccessibilityPostNotification(UIAccessibilityNotification notification, U
 // One observer (the desktop bridge); an empty function removes it.
 using UIAccessibilityObserver = std::function<void(UIAccessibilityNotification, UIView*)>;
 void UIAccessibilitySetObserver(UIAccessibilityObserver observer);
-// The element that holds the keyboard focus now, or nullptr.
+// The element that holds the focus now, or nullptr: the one the keyboard moved
+// focus to; while there is none, the first responder (the text field being typed
+// into) when it is an element on screen.
 UIView* UIAccessibilityFocusedElement();
 
 // What an element is to assistive tools, derived from its view and traits.

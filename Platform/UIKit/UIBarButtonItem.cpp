@@ -29,6 +29,24 @@ void UIBarButtonItem::setEnabled(bool enabled) {
     notify();
 }
 
+void UIBarButtonItem::setSelected(bool selected) {
+    if (selected == selected_) {
+        return;
+    }
+    selected_ = selected;
+    notify();
+}
+
+void UIBarButtonItem::setAccessibilityLabel(std::string label) {
+    accessibilityLabel_ = std::move(label);
+    notify();
+}
+
+void UIBarButtonItem::setAccessibilityTraits(UIAccessibilityTraits traits) {
+    accessibilityTraits_ = traits;
+    notify();
+}
+
 void UIBarButtonItem::press() {
     if (!enabled_ || !call_) {
         return;

@@ -1,11 +1,15 @@
 // A button in a navigation bar: a title, a style (done, 2, shows bold), a target
-// and action, enabled or greyed out. A press on a disabled item does nothing.
+// and action, enabled or greyed out, selected or not (an on/off item). A press on
+// a disabled item does nothing. Assistive tools read the button that shows it by
+// the item's accessibility label and traits where set, else by its title.
 #pragma once
 
 #include <Foundation/NSObject.h>
+#include <UIKit/UIAccessibility.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class UIBarButtonItem;
@@ -48,6 +52,15 @@ class UIBarButtonItem : public NSObject {
     void setStyle(UIBarButtonItemStyle style);
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
+
+    const std::optional<std::string>& accessibilityLabel() const { return accessibilityLabel_; }
+    void setAccessibilityLabel(std::string label);
+    const std::optional<UIAccessibilityTraits>& accessibilityTraits() const {
+        return accessibilityTraits_;
+    }
+    void setAccessibilityTraits(UIAccessibilityTraits traits);
     id target() const { return target_; }
     // The action's selector name, e.g. "rightButtonPressed:".
     const std::string& action() const { return action_; }
@@ -67,5 +80,8 @@ class UIBarButtonItem : public NSObject {
     std::string action_;
     ActionCall call_;
     bool enabled_ = true;
+    bool selected_ = false;
+    std::optional<std::string> accessibilityLabel_;
+    std::optional<UIAccessibilityTraits> accessibilityTraits_;
     std::function<void()> changed_;
 };

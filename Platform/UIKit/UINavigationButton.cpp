@@ -31,6 +31,7 @@ void UINavigationButton::update() {
     titleLabel_->setFont(bold ? UIFont::boldSystemFontOfSize(fontSize)
                               : UIFont::systemFontOfSize(fontSize));
     setEnabled(item_->isEnabled());
+    setSelected(item_->isSelected());
     stateDidChange();
 }
 
@@ -39,11 +40,13 @@ bool UINavigationButton::isAccessibilityElement() const {
 }
 
 std::string UINavigationButton::accessibilityLabel() const {
-    return accessibilitySettings().label.value_or(item_->title());
+    return accessibilitySettings().label.value_or(
+        item_->accessibilityLabel().value_or(item_->title()));
 }
 
 UIAccessibilityTraits UINavigationButton::accessibilityTraits() const {
-    return accessibilitySettings().traits.value_or(UIAccessibilityTraitButton) |
+    return accessibilitySettings().traits.value_or(
+               item_->accessibilityTraits().value_or(UIAccessibilityTraitButton)) |
            accessibilityStateTraits();
 }
 

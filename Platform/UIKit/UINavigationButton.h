@@ -25,7 +25,8 @@ class UINavigationButton : public UIControl {
     CGSize sizeThatFits(CGSize size) const override;
     void layoutSubviews() override;
 
-    // An element labelled by the item's title, a button.
+    // An element labelled by the item's accessibility label or else its title; a
+    // button unless the item has traits of its own; selected while the item is.
     bool isAccessibilityElement() const override;
     std::string accessibilityLabel() const override;
     UIAccessibilityTraits accessibilityTraits() const override;

@@ -1,6 +1,7 @@
 // The responder chain: touches that a view does not handle go to its next
 // responder (its view controller, then its superview, up to the window and the
-// application).
+// application). One responder at a time is the first responder, the one that
+// typed text goes to (a text field being edited).
 #pragma once
 
 #include <Foundation/NSObject.h>
@@ -31,4 +32,14 @@ class UIResponder : public NSObject {
         return false;
     }
     virtual void copy(id sender) { (void)sender; }
+
+    // Only a responder that takes typed text becomes the first responder.
+    virtual bool canBecomeFirstResponder() const { return false; }
+    // True when this is the first responder afterwards.
+    bool becomeFirstResponder();
+    // True when this is not the first responder afterwards.
+    bool resignFirstResponder();
+    bool isFirstResponder() const;
+    // The first responder now, or nullptr (none, or it is gone).
+    static UIResponder* currentFirstResponder();
 };

@@ -6,6 +6,8 @@
 #include "KeyboardHostCommands.h"
 #include "KeyboardHostScreen.h"
 
+#include <UIKit/UIFocusEngine.h>
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -350,6 +352,24 @@ TEST_F(KeyboardTyping, TheFieldAndEveryShownKeyAreAccessibilityElements) {
         numbers.emplace_back(name);
     }
     EXPECT_EQ(labels(), numbers) << "shift and the letters hide with their keyplane";
+}
+
+// Tools keep their focus on the field typed into (the first responder) while the
+// keyboard has moved focus nowhere: typing there is what they read back.
+TEST_F(KeyboardTyping, TheFieldHoldsTheFocusUntilTabMovesIt) {
+    UIFocusEngine::shared().reset();
+    auto focused = [] {
+        UIView* view = UIAccessibilityFocusedElement();
+        return view ? view->accessibilityLabel() : std::string("(none)");
+    };
+    EXPECT_TRUE(controller->textField()->isFirstResponder());
+    EXPECT_EQ(focused(), "Text field");
+    runScript("type Hi\n");
+    EXPECT_EQ(focused(), "Text field") << "typing taps keys but leaves the focus";
+    runScript("press Tab\n");
+    EXPECT_EQ(focused(), "q");
+    UIFocusEngine::shared().reset();
+    EXPECT_EQ(focused(), "Text field");
 }
 
 } // namespace

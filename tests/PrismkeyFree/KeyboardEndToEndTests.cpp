@@ -112,8 +112,8 @@ std::string keys(const std::vector<std::string>& names) {
 
 TEST_F(KeyboardSession, TabWalksTheEnabledControlsInReadingOrderAndShiftTabGoesBack) {
     const std::vector<std::string> off = {
-        "TurnOn",  "Hue and saturation", "red",       "yellow",          "lime",  "cyan", "blue",
-        "magenta", "Original color",     "New color", "More apps by me", "TurnOn"};
+        "Tint",    "Hue and saturation", "red",       "yellow",          "green", "cyan", "blue",
+        "magenta", "Original color",     "New color", "More apps by me", "Tint"};
     struct Row {
         bool on;
         std::vector<std::string> presses;
@@ -122,7 +122,6 @@ TEST_F(KeyboardSession, TabWalksTheEnabledControlsInReadingOrderAndShiftTabGoesB
     std::vector<std::string> offPresses(off.size(), "Tab");
     std::vector<std::string> on = off;
     on.insert(on.begin() + 1, "Save");
-    on.front() = on.back() = "TurnOff";
     const Row rows[] = {
         {false, offPresses, off},
         {true, std::vector<std::string>(on.size(), "Tab"), on},
@@ -150,17 +149,23 @@ TEST_F(KeyboardSession, EveryElementSaysWhatItIsWhereItIs) {
     EXPECT_EQ(states[0].field("alert"), "null");
     EXPECT_EQ(states[0].field("text"), "null");
     const std::vector<std::string> expected = {
-        R"({"label":"TurnOn","value":"","traits":["button"],"frame":[5,20,84,44]})",
+        R"({"label":"Tint","value":"","traits":["button","toggleButton"],"frame":[5,20,84,44]})",
         R"({"label":"Prismkey","value":"","traits":["staticText","header"],"frame":[116,20,88,44]})",
         R"({"label":"Save","value":"","traits":["button","notEnabled"],"frame":[253,20,62,44]})",
         R"({"label":"Hue and saturation","value":"white, #FFFFFF","traits":["adjustable"],)"
         R"("frame":[40,79,240,240]})",
-        R"({"label":"red","value":"","traits":["button"],"frame":[25.333336,434,36,36]})",
-        R"({"label":"yellow","value":"","traits":["button"],"frame":[71.333336,434,36,36]})",
-        R"({"label":"lime","value":"","traits":["button"],"frame":[117.33334,434,36,36]})",
-        R"({"label":"cyan","value":"","traits":["button"],"frame":[163.33333,434,36,36]})",
-        R"({"label":"blue","value":"","traits":["button"],"frame":[209.33333,434,36,36]})",
-        R"({"label":"magenta","value":"","traits":["button"],"frame":[255.33331,434,36,36]})",
+        R"({"label":"red","value":"red, #FF0000","traits":["button","radioButton"],)"
+        R"("frame":[25.333336,434,36,36]})",
+        R"({"label":"yellow","value":"yellow, #FFFF00","traits":["button","radioButton"],)"
+        R"("frame":[71.333336,434,36,36]})",
+        R"({"label":"green","value":"lime, #00FF00","traits":["button","radioButton"],)"
+        R"("frame":[117.33334,434,36,36]})",
+        R"({"label":"cyan","value":"cyan, #00FFFF","traits":["button","radioButton"],)"
+        R"("frame":[163.33333,434,36,36]})",
+        R"({"label":"blue","value":"blue, #0000FF","traits":["button","radioButton"],)"
+        R"("frame":[209.33333,434,36,36]})",
+        R"({"label":"magenta","value":"magenta, #FF00FF","traits":["button","radioButton"],)"
+        R"("frame":[255.33331,434,36,36]})",
         R"({"label":"Original color","value":"white, #FFFFFF","traits":["button"],)"
         R"("frame":[10,74,22,44]})",
         R"({"label":"New color","value":"white, #FFFFFF","traits":["button"],)"
@@ -176,7 +181,11 @@ TEST_F(KeyboardSession, SpaceOnTheToggleSwitchesOnAndWritesTheFile) {
     std::vector<State> states = run("press Tab\npress space\nstate\n");
     ASSERT_EQ(states.size(), 1u);
     EXPECT_TRUE(ns_cast<NSString>(dictionary()->objectForKey("open"))->isEqualToString("on"));
-    EXPECT_EQ(states[0].focus(), "TurnOff") << "focus stays on the retitled toggle";
+    EXPECT_EQ(states[0].focus(), "Tint") << "focus stays on the retitled toggle";
+    EXPECT_EQ(states[0].element("Tint"), R"({"label":"Tint","value":"",)"
+                                         R"("traits":["button","selected","toggleButton"],)"
+                                         R"("frame":[5,20,86,44]})")
+        << "pressed while on";
     EXPECT_EQ(states[0].element("Save"),
               R"({"label":"Save","value":"","traits":["button"],"frame":[253,20,62,44]})");
 }
@@ -235,19 +244,20 @@ TEST_F(KeyboardSession, ArrowsMoveAmongTheSwatchesAndSpacePicksOne) {
     for (const State& state : states) {
         focus.push_back(state.focus());
     }
-    EXPECT_EQ(focus, (std::vector<std::string>{"yellow", "lime", "yellow", "yellow", "yellow",
-                                               "red", "red", "yellow", "lime", "cyan", "blue",
+    EXPECT_EQ(focus, (std::vector<std::string>{"yellow", "green", "yellow", "yellow", "yellow",
+                                               "red", "red", "yellow", "green", "cyan", "blue",
                                                "magenta", "magenta", "magenta"}));
     const State& picked = states.back();
-    EXPECT_EQ(picked.element("magenta"),
-              R"({"label":"magenta","value":"","traits":["button","selected"],)"
-              R"("frame":[255.33331,434,36,36]})");
+    EXPECT_EQ(picked.element("magenta"), R"({"label":"magenta","value":"magenta, #FF00FF",)"
+                                         R"("traits":["button","selected","radioButton"],)"
+                                         R"("frame":[255.33331,434,36,36]})");
     EXPECT_NE(picked.element("New color").find(R"("value":"magenta, #FF00FF")"), std::string::npos);
     EXPECT_NE(picked.element("Hue and saturation").find(R"("value":"magenta, #FF00FF")"),
               std::string::npos);
     EXPECT_NE(picked.element("Original color").find(R"("value":"white, #FFFFFF")"),
               std::string::npos);
-    EXPECT_NE(picked.element("red").find(R"("traits":["button"])"), std::string::npos);
+    EXPECT_NE(picked.element("red").find(R"("traits":["button","radioButton"])"),
+              std::string::npos);
 }
 
 // The ring: a white core 3 to 5 points outside the element, inside a dark edge to
@@ -259,7 +269,7 @@ TEST_F(KeyboardSession, TheFocusRingIsDrawnCrispAroundEachKindOfElement) {
         const char* label;
     };
     const Row rows[] = {
-        {"button", "press Tab\n", "TurnOn"},
+        {"button", "press Tab\n", "Tint"},
         {"wheel", "press Tab\npress Tab\n", "Hue and saturation"},
         {"swatch", "press Tab\npress Tab\npress Tab\npress Right\n", "yellow"},
         {"compare half", "press Shift+Tab\npress Shift+Tab\npress Shift+Tab\n", "Original color"},

@@ -283,7 +283,8 @@ class PrismkeyFreeTests(unittest.TestCase):
         self.assertEqual((self.frame.getRoleName(), self.frame.name), ("frame", "PrismkeyFree"))
 
     def test_the_controls_have_their_roles_and_names(self):
-        for name, role in [("TurnOn", "push button"), ("Save", "push button"),
+        # The toggle's role is the bridge's mapping of its toggle trait.
+        for name, role in [("Tint", None), ("Save", "push button"),
                            ("Hue and saturation", "slider"), ("Original color", None),
                            ("New color", None)]:
             with self.subTest(name=name):
@@ -294,7 +295,7 @@ class PrismkeyFreeTests(unittest.TestCase):
             self.assertTrue(element(self.frame, name).getAttributes()[0].startswith("value:"))
 
     def test_toggle_and_save_write_the_preferences_and_save_shows_a_dialog(self):
-        click(element(self.frame, "TurnOn", "push button"))
+        click(element(self.frame, "Tint"))
         self.assertTrue(wait_for(lambda: self.app.preferences().get("open") == "on"))
         save = element(self.frame, "Save", "push button")
         self.assertTrue(wait_for(lambda: "enabled" in states(save)))
@@ -311,7 +312,7 @@ class PrismkeyFreeTests(unittest.TestCase):
             self.app.keys("Tab", "Tab")
             focused = wait_for(lambda: [e.source.name for e in events.seen if e.detail1 == 1][:2])
         # Save is not enabled while the tint is off: Tab passes it by.
-        self.assertEqual(focused, ["TurnOn", "Hue and saturation"])
+        self.assertEqual(focused, ["Tint", "Hue and saturation"])
         self.assertIn("focused", states(element(self.frame, "Hue and saturation")))
 
 

@@ -204,6 +204,36 @@ TEST_F(Picker, SwatchesCompareViewAndSlidersSetTheColour) {
     EXPECT_EQ(events, 3);
 }
 
+// Tools hear each preset as a radio button named by the palette (its green is the
+// web's "lime", #00FF00), valued by its spoken colour, the one the picker shows chosen.
+TEST_F(Picker, SwatchesAreRadioButtonsNamedByThePaletteTheShownOneSelected) {
+    struct Row {
+        const char* label;
+        const char* value;
+    };
+    const Row rows[] = {
+        {"red", "red, #FF0000"},   {"yellow", "yellow, #FFFF00"}, {"green", "lime, #00FF00"},
+        {"cyan", "cyan, #00FFFF"}, {"blue", "blue, #0000FF"},     {"magenta", "magenta, #FF00FF"},
+    };
+    auto traitsOf = [&](std::size_t i) {
+        return UIAccessibilityTraitNames(swatch(i)->accessibilityTraits());
+    };
+    using Names = std::vector<std::string>;
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(swatch(i)->accessibilityLabel(), rows[i].label);
+        EXPECT_EQ(swatch(i)->accessibilityValue(), rows[i].value);
+        EXPECT_EQ(traitsOf(i), (Names{"button", "radioButton"})) << "white: none chosen";
+    }
+    for (std::size_t chosen : {4u, 2u}) {
+        picker->swatchAction(swatch(chosen));
+        for (std::size_t i = 0; i < 6; ++i) {
+            Names expected = i == chosen ? Names{"button", "selected", "radioButton"}
+                                         : Names{"button", "radioButton"};
+            EXPECT_EQ(traitsOf(i), expected) << rows[chosen].label << " chosen, swatch " << i;
+        }
+    }
+}
+
 TEST_F(Picker, WheelChangePromptsAndKeepsTheColour) {
     picker->colorWheelColorChanged(picker->colorWheel().get());
     UIAlertView* alert = UIAlertView::visibleAlert();

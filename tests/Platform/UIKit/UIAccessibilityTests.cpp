@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,91 @@ TEST_F(Accessibility, NavigationBarReadsLeftButtonTitleRightButton) {
                               {"Save", "", {"button", "notEnabled"}},
                           }));
     window->setRootViewController(nullptr);
+}
+
+TEST_F(Accessibility, ABarItemsLabelTraitsAndSelectionReachTheButtonThatShowsIt) {
+    auto controller = std::make_shared<UIViewController>();
+    auto item = std::make_shared<UIBarButtonItem>("TurnOn", UIBarButtonItemStyleDone, nullptr,
+                                                  "switch", nullptr);
+    controller->navigationItem()->setLeftBarButtonItem(item);
+    auto navigation = UINavigationController::initWithRootViewController(controller);
+    window->setRootViewController(navigation);
+    root->removeFromSuperview();
+    struct Row {
+        const char* step;
+        std::function<void()> change;
+        Seen seen;
+    };
+    const Row rows[] = {
+        {"the title, a button", [] {}, {"TurnOn", "", {"button"}}},
+        {"selected", [&] { item->setSelected(true); }, {"TurnOn", "", {"button", "selected"}}},
+        {"a label of its own",
+         [&] { item->setAccessibilityLabel("Tint"); },
+         {"Tint", "", {"button", "selected"}}},
+        {"retitled: the label stays",
+         [&] { item->setTitle("TurnOff"); },
+         {"Tint", "", {"button", "selected"}}},
+        {"toggle traits",
+         [&] {
+             item->setAccessibilityTraits(UIAccessibilityTraitButton |
+                                          UIAccessibilityTraitToggleButton);
+         },
+         {"Tint", "", {"button", "selected", "toggleButton"}}},
+        {"not selected",
+         [&] { item->setSelected(false); },
+         {"Tint", "", {"button", "toggleButton"}}},
+        {"disabled",
+         [&] { item->setEnabled(false); },
+         {"Tint", "", {"button", "notEnabled", "toggleButton"}}},
+    };
+    for (const Row& row : rows) {
+        row.change();
+        window->layoutIfNeeded();
+        std::vector<Seen> seen = elements();
+        ASSERT_FALSE(seen.empty()) << row.step;
+        EXPECT_EQ(seen.front(), row.seen) << row.step;
+    }
+    EXPECT_EQ(navigation->navigationBar()->leftButton()->titleLabel()->text(), "TurnOff")
+        << "the bar still shows the title";
+    window->setRootViewController(nullptr);
+}
+
+TEST_F(Accessibility, TheFirstResponderHoldsTheFocusUntilTheKeyboardMovesIt) {
+    struct Field : UIView {
+        using UIView::UIView;
+        bool canBecomeFirstResponder() const override { return true; }
+        bool isAccessibilityElement() const override { return true; }
+        std::string accessibilityLabel() const override { return "Field"; }
+    };
+    auto field = add(std::make_shared<Field>(CGRectMake(0, 20, 200, 40)));
+    auto plain = add(std::make_shared<UIView>(CGRectMake(0, 60, 200, 40)));
+    button("Key", CGRectMake(0, 100, 100, 40));
+    auto label = [] {
+        UIView* view = UIAccessibilityFocusedElement();
+        return view ? view->accessibilityLabel() : std::string("(none)");
+    };
+    EXPECT_EQ(label(), "(none)");
+    EXPECT_FALSE(plain->becomeFirstResponder()) << "a plain view takes no typed text";
+    EXPECT_EQ(UIResponder::currentFirstResponder(), nullptr);
+    EXPECT_TRUE(field->becomeFirstResponder());
+    EXPECT_TRUE(field->isFirstResponder());
+    EXPECT_EQ(label(), "Field");
+    field->setHidden(true);
+    EXPECT_EQ(label(), "(none)") << "hidden: no focus, though still the first responder";
+    field->setHidden(false);
+    UIFocusEngine::shared().moveFocus(UIFocusHeading::next);
+    EXPECT_EQ(label(), "Key") << "the keyboard's focus comes first";
+    UIFocusEngine::shared().reset();
+    EXPECT_EQ(label(), "Field");
+    field->removeFromSuperview();
+    EXPECT_EQ(label(), "(none)") << "out of the window";
+    EXPECT_TRUE(field->isFirstResponder());
+    field.reset();
+    EXPECT_EQ(UIResponder::currentFirstResponder(), nullptr) << "gone with the view";
+    auto again = add(std::make_shared<Field>(CGRectMake(0, 20, 200, 40)));
+    again->becomeFirstResponder();
+    EXPECT_TRUE(again->resignFirstResponder());
+    EXPECT_EQ(label(), "(none)");
 }
 
 TEST_F(Accessibility, TabWalksTheEnabledControlsInReadingOrderAndWraps) {
