@@ -28,6 +28,12 @@ UIAccessibilityRole roleOf(const UIView& view, UIAccessibilityTraits traits) {
     if ((traits & UIAccessibilityTraitAdjustable) != 0) {
         return UIAccessibilityRole::slider;
     }
+    if ((traits & UIAccessibilityTraitToggleButton) != 0) {
+        return UIAccessibilityRole::toggleButton;
+    }
+    if ((traits & UIAccessibilityTraitRadioButton) != 0) {
+        return UIAccessibilityRole::radioButton;
+    }
     if ((traits & (UIAccessibilityTraitButton | UIAccessibilityTraitKeyboardKey)) != 0) {
         return UIAccessibilityRole::pushButton;
     }
@@ -137,6 +143,10 @@ const char* UIAccessibilityRoleName(UIAccessibilityRole role) {
         return "dialog";
     case UIAccessibilityRole::pushButton:
         return "push button";
+    case UIAccessibilityRole::toggleButton:
+        return "toggle button";
+    case UIAccessibilityRole::radioButton:
+        return "radio button";
     case UIAccessibilityRole::link:
         return "link";
     case UIAccessibilityRole::label:

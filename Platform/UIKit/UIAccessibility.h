@@ -53,7 +53,17 @@ void UIAccessibilitySetObserver(UIAccessibilityObserver observer);
 UIView* UIAccessibilityFocusedElement();
 
 // What an element is to assistive tools, derived from its view and traits.
-enum class UIAccessibilityRole { frame, dialog, pushButton, link, label, entry, slider };
+enum class UIAccessibilityRole {
+    frame,
+    dialog,
+    pushButton,
+    toggleButton,
+    radioButton,
+    link,
+    label,
+    entry,
+    slider
+};
 const char* UIAccessibilityRoleName(UIAccessibilityRole role);
 
 // One element as assistive tools see it, with the elements it contains (a dialog's

@@ -260,6 +260,29 @@ TEST_F(KeyboardSession, ArrowsMoveAmongTheSwatchesAndSpacePicksOne) {
               std::string::npos);
 }
 
+// Landscape puts the swatches in two rows, the second two points left of the first:
+// Right and Left stay in their row (from cyan, Right is blue, never red above it),
+// Up and Down change rows.
+TEST_F(KeyboardSession, ArrowsKeepToTheirRowOfSwatchesInLandscape) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"Right", "yellow"},  {"Right", "green"}, {"Right", "green"}, {"Down", "magenta"},
+        {"Left", "blue"},     {"Left", "cyan"},   {"Left", "cyan"},   {"Right", "blue"},
+        {"Right", "magenta"}, {"Up", "green"},    {"Left", "yellow"},
+    };
+    std::vector<std::string> presses, expected;
+    for (const auto& [key, focus] : rows) {
+        presses.push_back(key);
+        expected.push_back(focus);
+    }
+    std::vector<State> states =
+        run("rotate landscape\nwait 500\npress Tab\npress Tab\npress Tab\n" + keys(presses));
+    std::vector<std::string> focus;
+    for (const State& state : states) {
+        focus.push_back(state.focus());
+    }
+    EXPECT_EQ(focus, expected);
+}
+
 // The ring: a white core 3 to 5 points outside the element, inside a dark edge to
 // 6.5 points; probed below the middle of each kind of element, at both scales.
 TEST_F(KeyboardSession, TheFocusRingIsDrawnCrispAroundEachKindOfElement) {

@@ -252,7 +252,8 @@ class TestSceneTests(unittest.TestCase):
         with Events("object:property-change:accessible-value") as events:
             click(slider)
             self.assertTrue(wait_for(lambda: events.of("object:property-change:accessible-value")))
-        self.assertEqual(slider.getAttributes(), ["value:0.50"])
+        self.assertEqual(slider.getAttributes(), ["value:0.50", "valuetext:0.50"])
+        self.assertEqual(slider.description, "0.50", "a value is also the description")
 
     def test_a_label_takes_no_action(self):
         label = element(self.scene.frame, "Ready")

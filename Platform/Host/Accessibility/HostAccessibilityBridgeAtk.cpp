@@ -136,6 +136,43 @@ void publishText(AtkObject* peer, const std::string& before, const std::string& 
     }
 }
 
+// A value said as it changes: a slider's through its value, typed text as text
+// removed and inserted with the caret after it, anything else through its description
+// (a screen reader speaks a change of the focused element's description).
+void publishValue(AtkObject* peer, const HostAccessibleElement& element,
+                  const std::string& previous) {
+    switch (element.node.role) {
+    case UIAccessibilityRole::slider:
+        g_object_notify(G_OBJECT(peer), "accessible-value");
+        g_object_notify(G_OBJECT(peer), "accessible-description");
+        break;
+    case UIAccessibilityRole::entry:
+        publishText(peer, previous, element.node.value);
+        g_signal_emit_by_name(peer, "text-caret-moved",
+                              static_cast<gint>(g_utf8_strlen(element.node.value.c_str(), -1)));
+        break;
+    default:
+        g_object_notify(G_OBJECT(peer), "accessible-description");
+        break;
+    }
+}
+
+void publishSelection(AtkObject* peer, const HostAccessibleElement& element) {
+    switch (element.node.role) {
+    case UIAccessibilityRole::toggleButton:
+        atk_object_notify_state_change(peer, ATK_STATE_PRESSED, element.isChecked());
+        atk_object_notify_state_change(peer, ATK_STATE_CHECKED, element.isChecked());
+        break;
+    case UIAccessibilityRole::radioButton:
+        atk_object_notify_state_change(peer, ATK_STATE_CHECKED, element.isChecked());
+        g_object_notify(G_OBJECT(peer), "accessible-description"); // says "selected"
+        break;
+    default:
+        atk_object_notify_state_change(peer, ATK_STATE_SELECTED, element.isSelected());
+        break;
+    }
+}
+
 void publishFocus(AtkObject* peer, bool focused) {
     atk_object_notify_state_change(peer, ATK_STATE_FOCUSED, focused);
     g_signal_emit_by_name(peer, "focus-event", focused ? TRUE : FALSE);
@@ -163,23 +200,22 @@ void publish(const HostAccessibilityChange& change) {
         emitChildrenChanged(peerOf(change.parent), "children-changed::remove", change.index, peer);
         break;
     case Kind::label:
-        atk_object_set_name(peer, element.node.label.c_str());
+        if (element.announcesNameChanges()) {
+            g_object_notify(G_OBJECT(peer), "accessible-name");
+        }
         break;
     case Kind::hint:
-        atk_object_set_description(peer, element.node.hint.c_str());
+        g_object_notify(G_OBJECT(peer), "accessible-description");
         break;
     case Kind::value:
-        g_object_notify(G_OBJECT(peer), "accessible-value");
-        if (element.node.role == UIAccessibilityRole::entry) {
-            publishText(peer, change.previousValue, element.node.value);
-        }
+        publishValue(peer, element, change.previousValue);
         break;
     case Kind::enabled:
         atk_object_notify_state_change(peer, ATK_STATE_ENABLED, element.isEnabled());
         atk_object_notify_state_change(peer, ATK_STATE_SENSITIVE, element.isEnabled());
         break;
     case Kind::selected:
-        atk_object_notify_state_change(peer, ATK_STATE_SELECTED, element.isSelected());
+        publishSelection(peer, element);
         break;
     case Kind::focused:
         publishFocus(peer, element.focused);

@@ -55,6 +55,8 @@ std::string HostRepairedUTF8(std::string_view text) {
 bool HostAccessibleElement::isFocusable() const {
     switch (node.role) {
     case UIAccessibilityRole::pushButton:
+    case UIAccessibilityRole::toggleButton:
+    case UIAccessibilityRole::radioButton:
     case UIAccessibilityRole::link:
     case UIAccessibilityRole::entry:
     case UIAccessibilityRole::slider:
@@ -62,6 +64,26 @@ bool HostAccessibleElement::isFocusable() const {
     default:
         return false;
     }
+}
+
+bool HostAccessibleElement::isChecked() const {
+    return isSelected() && (node.role == UIAccessibilityRole::toggleButton ||
+                            node.role == UIAccessibilityRole::radioButton);
+}
+
+std::string HostAccessibleElement::description() const {
+    bool text = node.role == UIAccessibilityRole::entry;
+    if (node.value.empty() || text) {
+        return node.hint;
+    }
+    // A screen reader says a radio button's choosing only after Space; a description
+    // that changes with it is said after Return too.
+    bool chosen = node.role == UIAccessibilityRole::radioButton && isChecked();
+    return chosen ? node.value + ", selected" : node.value;
+}
+
+bool HostAccessibleElement::announcesNameChanges() const {
+    return focused || (node.traits & UIAccessibilityTraitKeyboardKey) == 0;
 }
 
 int HostAccessibleElement::indexInParent() const {

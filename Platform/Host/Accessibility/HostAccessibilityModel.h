@@ -28,6 +28,16 @@ struct HostAccessibleElement {
     bool isSelected() const { return (node.traits & UIAccessibilityTraitSelected) != 0; }
     // Keyboard focus can reach it: an enabled control.
     bool isFocusable() const;
+    // A toggle or radio button that is on.
+    bool isChecked() const;
+    // What a tool reads after the name and role: the value (a colour's spoken form)
+    // where the element has one that is not typed text, and for a radio button
+    // whether it is chosen; else the hint.
+    std::string description() const;
+    // Whether a change of the name is worth telling: not for a keyboard key without the
+    // focus, whose names shift and the keyplane switch change by the dozen (a tool
+    // reads the name afresh when it asks).
+    bool announcesNameChanges() const;
     int indexInParent() const;
 };
 

@@ -5,6 +5,8 @@
 
 #include <atk/atk.h>
 
+#include <algorithm>
+
 namespace {
 
 struct PrismkeyAccessible {
@@ -27,6 +29,10 @@ AtkRole atkRoleOf(UIAccessibilityRole role) {
         return ATK_ROLE_DIALOG;
     case UIAccessibilityRole::pushButton:
         return ATK_ROLE_PUSH_BUTTON;
+    case UIAccessibilityRole::toggleButton:
+        return ATK_ROLE_TOGGLE_BUTTON;
+    case UIAccessibilityRole::radioButton:
+        return ATK_ROLE_RADIO_BUTTON;
     case UIAccessibilityRole::link:
         return ATK_ROLE_LINK;
     case UIAccessibilityRole::label:
@@ -60,6 +66,41 @@ gint indexInParent(AtkObject* object) {
     return element ? element->indexInParent() : -1;
 }
 
+// A toggle is pressed and checked while on, a radio button checked when chosen, as the
+// desktop's own toolkits say it; anything else chosen is selected.
+void addSelectionStates(const HostAccessibleElement& element, AtkStateSet* states) {
+    UIAccessibilityRole role = element.node.role;
+    bool checkable =
+        role == UIAccessibilityRole::toggleButton || role == UIAccessibilityRole::radioButton;
+    if (checkable) {
+        atk_state_set_add_state(states, ATK_STATE_CHECKABLE);
+    }
+    if (element.isChecked()) {
+        atk_state_set_add_state(states, ATK_STATE_CHECKED);
+    }
+    if (element.isChecked() && role == UIAccessibilityRole::toggleButton) {
+        atk_state_set_add_state(states, ATK_STATE_PRESSED);
+    }
+    if (element.isSelected() && !checkable) {
+        atk_state_set_add_state(states, ATK_STATE_SELECTED);
+    }
+}
+
+// Names and descriptions are read from the element as it is now, so that a change told
+// to nobody (a keyboard key's) is still right when a tool asks.
+const gchar* liveName(AtkObject* object) {
+    HostAccessibleElement* element = elementOf(object);
+    return element ? element->node.label.c_str() : "";
+}
+
+const gchar* liveDescription(AtkObject* object) {
+    HostAccessibleElement* element = elementOf(object);
+    // Kept in the object's own field, which lives as long as the text is read.
+    g_free(object->description);
+    object->description = g_strdup(element ? element->description().c_str() : "");
+    return object->description;
+}
+
 AtkStateSet* refStateSet(AtkObject* object) {
     AtkStateSet* states = atk_state_set_new();
     HostAccessibleElement* element = elementOf(object);
@@ -79,9 +120,7 @@ AtkStateSet* refStateSet(AtkObject* object) {
     if (element->focused) {
         atk_state_set_add_state(states, ATK_STATE_FOCUSED);
     }
-    if (element->isSelected()) {
-        atk_state_set_add_state(states, ATK_STATE_SELECTED);
-    }
+    addSelectionStates(*element, states);
     switch (element->node.role) {
     case UIAccessibilityRole::frame:
     case UIAccessibilityRole::dialog:
@@ -106,10 +145,15 @@ AtkAttributeSet* attributes(AtkObject* object) {
     if (!element || element->node.value.empty()) {
         return nullptr;
     }
-    auto* attribute = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
-    attribute->name = g_strdup("value");
-    attribute->value = g_strdup(element->node.value.c_str());
-    return g_slist_append(nullptr, attribute);
+    // "valuetext" is where a screen reader looks first for a value said in words.
+    AtkAttributeSet* set = nullptr;
+    for (const char* name : {"value", "valuetext"}) {
+        auto* attribute = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+        attribute->name = g_strdup(name);
+        attribute->value = g_strdup(element->node.value.c_str());
+        set = g_slist_append(set, attribute);
+    }
+    return set;
 }
 
 // --- AtkComponent
@@ -169,6 +213,18 @@ void initAction(AtkActionIface* iface) {
     iface->get_description = actionDescription;
 }
 
+// --- AtkValue: a slider's value, in words (the colour the wheel shows).
+
+void valueAndText(AtkValue* value, gdouble* number, gchar** text) {
+    HostAccessibleElement* element = elementOf(value);
+    *number = 0;
+    *text = g_strdup(element ? element->node.value.c_str() : "");
+}
+
+void initValue(AtkValueIface* iface) {
+    iface->get_value_and_text = valueAndText;
+}
+
 // --- AtkText: the entry's text, read only; offsets count characters.
 
 const std::string& textOf(AtkText* text) {
@@ -200,11 +256,55 @@ gunichar characterAt(AtkText* text, gint offset) {
     return g_utf8_get_char(g_utf8_offset_to_pointer(value.c_str(), offset));
 }
 
+// The span of `granularity` around `offset`: a character, a word (the characters
+// between spaces), or the whole text (one line, one sentence). A screen reader reads
+// the line at the caret on where-am-I.
+gchar* stringAt(AtkText* text, gint offset, AtkTextGranularity granularity, gint* start,
+                gint* end) {
+    gint count = characterCount(text);
+    offset = CLAMP(offset, 0, count);
+    *start = 0;
+    *end = count;
+    if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
+        *start = offset;
+        *end = std::min(offset + 1, count);
+    } else if (granularity == ATK_TEXT_GRANULARITY_WORD) {
+        *start = offset;
+        while (*start > 0 && characterAt(text, *start - 1) != ' ') {
+            --*start;
+        }
+        *end = offset;
+        while (*end < count && characterAt(text, *end) != ' ') {
+            ++*end;
+        }
+    }
+    return textBetween(text, *start, *end);
+}
+
+gchar* textAt(AtkText* text, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
+    switch (boundary) {
+    case ATK_TEXT_BOUNDARY_CHAR:
+        return stringAt(text, offset, ATK_TEXT_GRANULARITY_CHAR, start, end);
+    case ATK_TEXT_BOUNDARY_WORD_START:
+    case ATK_TEXT_BOUNDARY_WORD_END:
+        return stringAt(text, offset, ATK_TEXT_GRANULARITY_WORD, start, end);
+    default:
+        return stringAt(text, offset, ATK_TEXT_GRANULARITY_LINE, start, end);
+    }
+}
+
+gint noSelections(AtkText*) {
+    return 0;
+}
+
 void initText(AtkTextIface* iface) {
     iface->get_text = textBetween;
     iface->get_character_count = characterCount;
     iface->get_caret_offset = characterCount; // the caret follows what is typed
     iface->get_character_at_offset = characterAt;
+    iface->get_text_at_offset = textAt;
+    iface->get_string_at_offset = stringAt;
+    iface->get_n_selections = noSelections;
 }
 
 } // namespace
@@ -225,6 +325,8 @@ static void prismkey_accessible_class_init(PrismkeyAccessibleClass* klass) {
     atk->get_index_in_parent = indexInParent;
     atk->ref_state_set = refStateSet;
     atk->get_attributes = attributes;
+    atk->get_name = liveName;
+    atk->get_description = liveDescription;
 }
 
 // The frame is the program's window: AtkWindow's activate and deactivate come from it.
@@ -242,6 +344,13 @@ G_DEFINE_TYPE_WITH_CODE(PrismkeyControl, prismkey_control, prismkey_accessible_g
 static void prismkey_control_init(PrismkeyControl*) {}
 static void prismkey_control_class_init(PrismkeyControlClass*) {}
 
+typedef PrismkeyAccessible PrismkeySlider;
+typedef PrismkeyAccessibleClass PrismkeySliderClass;
+G_DEFINE_TYPE_WITH_CODE(PrismkeySlider, prismkey_slider, prismkey_control_get_type(),
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_VALUE, initValue))
+static void prismkey_slider_init(PrismkeySlider*) {}
+static void prismkey_slider_class_init(PrismkeySliderClass*) {}
+
 typedef PrismkeyAccessible PrismkeyEntry;
 typedef PrismkeyAccessibleClass PrismkeyEntryClass;
 G_DEFINE_TYPE_WITH_CODE(PrismkeyEntry, prismkey_entry, prismkey_control_get_type(),
@@ -258,9 +367,13 @@ void* HostAtkCreateAccessible(HostAccessibleElement& element, void* parent) {
         type = prismkey_window_get_type();
         break;
     case UIAccessibilityRole::pushButton:
+    case UIAccessibilityRole::toggleButton:
+    case UIAccessibilityRole::radioButton:
     case UIAccessibilityRole::link:
-    case UIAccessibilityRole::slider:
         type = prismkey_control_get_type();
+        break;
+    case UIAccessibilityRole::slider:
+        type = prismkey_slider_get_type();
         break;
     case UIAccessibilityRole::entry:
         type = prismkey_entry_get_type();
@@ -273,8 +386,6 @@ void* HostAtkCreateAccessible(HostAccessibleElement& element, void* parent) {
     AtkObject* object = ATK_OBJECT(accessible);
     atk_object_initialize(object, nullptr);
     atk_object_set_role(object, atkRoleOf(element.node.role));
-    atk_object_set_name(object, element.node.label.c_str());
-    atk_object_set_description(object, element.node.hint.c_str());
     atk_object_set_parent(object, static_cast<AtkObject*>(parent));
     return object;
 }

@@ -271,7 +271,7 @@ class PrismkeyFreeSpeech(OrcaTestCase):
         os.mkdir(path)
         self.step("Shift+Tab to the toggle", self.keys("shift+Tab"), ["tint", PRESSED])
         self.step("Space on an unreadable file: the failure alert", self.keys("space"),
-                  ["not saved", "the setting could not be changed", "get it", "push button"])
+                  ["not saved", "the setting could not be changed", "ok", "push button"])
         self.step("Escape closes it: focus back on the toggle", self.keys("Escape"), ["tint"])
         self.assert_every_step_heard()
 

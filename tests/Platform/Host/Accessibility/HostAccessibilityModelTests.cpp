@@ -184,4 +184,43 @@ TEST(HostAccessibilityModel, KeepsAnElementForAsLongAsItsViewShowsInTheSameRole)
     EXPECT_EQ(model.root()->children.size(), 1U);
 }
 
+// What a tool reads beside an element's name, whether it is on, and whether a change of
+// its name is told.
+TEST(HostAccessibleElement, DescriptionCheckedAndNameChangesFollowTheRoleAndTraits) {
+    using T = UIAccessibilityTraits;
+    struct Row {
+        const char* name;
+        Role role;
+        const char* value;
+        T traits;
+        bool focused;
+        const char* description;
+        bool checked;
+        bool announcesName;
+    };
+    const T key = UIAccessibilityTraitKeyboardKey, chosen = UIAccessibilityTraitSelected;
+    const Row rows[] = {
+        {"a swatch", Role::radioButton, "blue, #0000FF", 0, false, "blue, #0000FF", false, true},
+        {"the chosen swatch", Role::radioButton, "blue, #0000FF", chosen, true,
+         "blue, #0000FF, selected", true, true},
+        {"the toggle on", Role::toggleButton, "", chosen, false, "the hint", true, true},
+        {"a selected push button", Role::pushButton, "", chosen, false, "the hint", false, true},
+        {"the wheel", Role::slider, "white, #FFFFFF", 0, false, "white, #FFFFFF", false, true},
+        {"typed text", Role::entry, "Hi 4", 0, true, "the hint", false, true},
+        {"a key", Role::pushButton, "", key, false, "the hint", false, false},
+        {"the focused key", Role::pushButton, "", key, true, "the hint", false, true},
+    };
+    for (const Row& row : rows) {
+        HostAccessibleElement element;
+        element.node.role = row.role;
+        element.node.value = row.value;
+        element.node.hint = "the hint";
+        element.node.traits = row.traits;
+        element.focused = row.focused;
+        EXPECT_EQ(element.description(), row.description) << row.name;
+        EXPECT_EQ(element.isChecked(), row.checked) << row.name;
+        EXPECT_EQ(element.announcesNameChanges(), row.announcesName) << row.name;
+    }
+}
+
 } // namespace
