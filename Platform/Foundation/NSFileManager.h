@@ -78,9 +78,17 @@ class NSFileManager : public NSObject {
     static std::optional<std::string_view> contentsAtHostPath(const std::string& hostPath,
                                                               const ReadBuffer& buffer,
                                                               NSFileError* error = nullptr);
+    // As above, from a regular file its caller opened and checked (so that what is
+    // read is what was checked); `name` is the file as messages name it.
+    static std::optional<std::string_view> contentsOfOpenFile(int fd, const std::string& name,
+                                                              const ReadBuffer& buffer,
+                                                              NSFileError* error = nullptr);
     // Whether the host path names a regular file of any size, checked as reads check
     // it (opened without waiting); false with the reason in `error` otherwise.
     static bool isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error = nullptr);
+    // "<name> is a pipe, not a regular file": why a file of `mode` is not read, as
+    // every reader words it.
+    static std::string notRegularFileReason(const std::string& name, unsigned mode);
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed
     // to disk and renamed over the target, then the folder is flushed. The new file
