@@ -88,10 +88,10 @@ std::string tooLarge(const std::string& hostPath) {
            " KiB";
 }
 
-} // namespace
-
-int openRegularFileAt(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
-                      NSFileError* error) {
+// The bodies of openRegularFileAt and contentsOfOpenFile, kept inside the library so
+// that the keyboard's reads on every layout pass call them directly.
+int openRegular(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
+                NSFileError* error) {
     FileDescriptor fd(::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
@@ -110,13 +110,38 @@ int openRegularFileAt(int folder, const char* name, const std::string& shownAs, 
     return fd.release();
 }
 
-namespace {
+// One read, asking for one byte more than the limit. Files are replaced by rename and
+// never written in place, so the file opened cannot grow, and a read of a regular file
+// comes back short only at its end: a second read to see the end would only cost a
+// system call on every keyboard layout pass.
+std::optional<std::string_view> readOnce(int fd, const std::string& name,
+                                         const NSFileManager::ReadBuffer& buffer,
+                                         NSFileError* error) {
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, buffer.data(), NSFileManager::maximumReadSize + 1);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        setFileError(error, "cannot read", name, errno);
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(n) > NSFileManager::maximumReadSize) {
+        setFileError(error, tooLarge(name));
+        return std::nullopt;
+    }
+    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+}
 
 int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
-    return openRegularFileAt(AT_FDCWD, hostPath.c_str(), hostPath, limit, error);
+    return openRegular(AT_FDCWD, hostPath.c_str(), hostPath, limit, error);
 }
 
 } // namespace
+
+int openRegularFileAt(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
+                      NSFileError* error) {
+    return openRegular(folder, name, shownAs, limit, error);
+}
 
 NSFileManagerRef NSFileManager::defaultManager() {
     static NSFileManagerRef manager = std::make_shared<NSFileManager>();
@@ -225,29 +250,13 @@ std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::str
     if (fd.get() < 0) {
         return std::nullopt;
     }
-    return contentsOfOpenFile(fd.get(), hostPath, buffer, error);
+    return readOnce(fd.get(), hostPath, buffer, error);
 }
 
 std::optional<std::string_view> NSFileManager::contentsOfOpenFile(int fd, const std::string& name,
                                                                   const ReadBuffer& buffer,
                                                                   NSFileError* error) {
-    // One read, asking for one byte more than the limit. Files are replaced by
-    // rename and never written in place, so the file opened cannot grow, and a read
-    // of a regular file comes back short only at its end: a second read to see the
-    // end would only cost a system call on every keyboard layout pass.
-    ssize_t n = 0;
-    do {
-        n = ::read(fd, buffer.data(), maximumReadSize + 1);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        setFileError(error, "cannot read", name, errno);
-        return std::nullopt;
-    }
-    if (static_cast<std::size_t>(n) > maximumReadSize) {
-        setFileError(error, tooLarge(name));
-        return std::nullopt;
-    }
-    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+    return readOnce(fd, name, buffer, error);
 }
 
 bool NSFileManager::isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error) {
