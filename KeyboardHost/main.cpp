@@ -60,7 +60,7 @@ std::vector<std::string> loadPlugins() {
 }
 
 // The answer is the whole point of a query: one that cannot be written (standard
-// output on a full device, a closed pipe) is a failure, said in one line.
+// output on a full device) is a failure, said in one line.
 int printQueryAnswer(const std::string& line) {
     std::string text = line + "\n";
     errno = 0;
