@@ -4,28 +4,12 @@
 #include "UIPeripheralHostView.h"
 #include "UITextInputTraits.h"
 
+#include <Host/Accessibility/HostAccessibilityState.h>
+
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 // The shortest text that reads back to the same float; JSON has no infinities.
 std::string jsonNumber(float value) {
@@ -73,7 +57,7 @@ std::string keyboardQueryJSON(const KeyboardQueryResult& result) {
     std::string json = "{\"plugins\":[";
     for (std::size_t i = 0; i < result.plugins.size(); ++i) {
         json += i ? "," : "";
-        json += jsonString(result.plugins[i]);
+        json += HostJSONString(result.plugins[i]);
     }
     json += "],\"keyboardAppearance\":" + std::to_string(result.keyboardAppearance) +
             ",\"background\":";

@@ -8,12 +8,16 @@
 #include "KeyboardQuery.h"
 
 #include <Foundation/NSFileManager.h>
+#include <Foundation/NSString.h>
 #include <Host/Program/HostProgram.h>
 #include <Host/Program/HostQuotedInput.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -49,18 +53,32 @@ std::vector<std::string> loadPlugins() {
     }
     for (const PluginLoadResult& result : results) {
         if (result.outcome == PluginLoadResult::Outcome::Failed) {
-            report("plug-in " + result.name + " not loaded: " + result.message);
+            report("plug-in " + ns_quotedText(result.name) + " not loaded: " + result.message);
         }
     }
     return PluginLoader::loadedNames(results);
+}
+
+// The answer is the whole point of a query: one that cannot be written (standard
+// output on a full device) is a failure, said in one line.
+int printQueryAnswer(const std::string& line) {
+    std::string text = line + "\n";
+    errno = 0;
+    bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    written = std::fflush(stdout) == 0 && written;
+    if (!written) {
+        report(std::string("cannot write the answer to standard output: ") +
+               (errno != 0 ? std::strerror(errno) : "the write failed"));
+        return 1;
+    }
+    return 0;
 }
 
 std::optional<int> beforeRun(const HostSettings&) {
     KeyboardClasses::registerAll();
     std::vector<std::string> plugins = loadPlugins();
     if (state().query) {
-        std::cout << keyboardQueryJSON(runKeyboardQuery(std::move(plugins))) << std::endl;
-        return 0;
+        return printQueryAnswer(keyboardQueryJSON(runKeyboardQuery(std::move(plugins))));
     }
     return std::nullopt;
 }

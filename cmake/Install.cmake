@@ -34,6 +34,12 @@ set_target_properties(PrismkeyFree keyboard-host PROPERTIES
 set_target_properties(${PRISMKEY_PLATFORM_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
 # A plug-in installed into a device root finds the platform already loaded by its host.
 set_target_properties(Prismkey PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+# Built with the RUNPATH they are installed with. A build RUNPATH that the install
+# rewrites is padded by CMake with a trailing ':', an empty entry that means the
+# working folder: any library left there would be loaded first. The build tree lays
+# the libraries out as the installed tree does, so the same relative paths serve.
+set_target_properties(PrismkeyFree keyboard-host ${PRISMKEY_PLATFORM_LIBRARIES} Prismkey
+  PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME prismkey)

@@ -5,6 +5,8 @@
 #include <Foundation/NSFileManager.h>
 #include <Foundation/NSPropertyListSerialization.h>
 
+#include <cerrno>
+#include <functional>
 #include <mutex>
 
 namespace TintPreferences {
@@ -53,29 +55,83 @@ WriteResult failure(WriteFailure kind, std::string reason) {
     return WriteResult{kind, std::move(reason)};
 }
 
-std::shared_ptr<NSMutableDictionary> readForChange(WriteResult& result) {
+// The file's bytes as the dictionary to change; null, with CouldNotRead, when they
+// are missing or not a dictionary property list.
+std::shared_ptr<NSMutableDictionary> dictionaryToChange(std::optional<std::string_view> bytes,
+                                                        const NSFileError& readError,
+                                                        WriteResult& result) {
+    if (!bytes) {
+        result = failure(WriteFailure::CouldNotRead, readError.description);
+        return nullptr;
+    }
     std::string reason;
-    auto dictionary =
-        NSMutableDictionary::dictionaryWithContentsOfFile(TintPreferencesPath, &reason);
+    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(*bytes, &reason);
+    auto dictionary = ns_cast<NSMutableDictionary>(list);
     if (!dictionary) {
-        result = failure(WriteFailure::CouldNotRead, reason);
+        result = failure(WriteFailure::CouldNotRead,
+                         hostPath() + ": " + (list ? "the top level is not a dictionary" : reason));
     }
     return dictionary;
 }
 
-// The bytes written are the ones the serializer checked: within the readers' budget,
-// and read back by them as exactly this dictionary.
-WriteResult writeBack(const NSDictionary& dictionary) {
+// The bytes to write are the ones the serializer checked: within the readers' budget,
+// and read back by them as exactly this dictionary. Nothing, with WouldNotReadBack,
+// otherwise.
+std::optional<std::string> serialized(const NSDictionary& dictionary, WriteResult& result) {
     std::string xml, reason;
     if (!NSPropertyListSerialization::dataWithPropertyList(dictionary, xml, &reason)) {
-        return failure(WriteFailure::WouldNotReadBack,
-                       "not written, " + hostPath() + " is left as it was: " + reason);
+        result = failure(WriteFailure::WouldNotReadBack,
+                         "not written, " + hostPath() + " is left as it was: " + reason);
+        return std::nullopt;
     }
+    return xml;
+}
+
+// The file read, changed and written back within one hold of the writers' lock, so
+// that no other writer's change can fall between the read and the write and be lost.
+// Nothing is written when the file cannot be read or the change would not read back.
+WriteResult changeFile(const std::function<void(NSMutableDictionary&)>& change) {
+    WriteResult result;
     NSFileError error;
-    if (!NSFileManager::defaultManager()->writeAtomically(TintPreferencesPath, xml, &error)) {
+    bool done = NSFileManager::defaultManager()->updateAtomically(
+        TintPreferencesPath,
+        [&](std::optional<std::string_view> bytes,
+            const NSFileError& readError) -> std::optional<std::string> {
+            std::shared_ptr<NSMutableDictionary> dictionary =
+                dictionaryToChange(bytes, readError, result);
+            if (!dictionary) {
+                return std::nullopt;
+            }
+            change(*dictionary);
+            return serialized(*dictionary, result);
+        },
+        &error);
+    return done ? result : failure(WriteFailure::CouldNotWrite, error.description);
+}
+
+// Creates the file with the tint off, unless another writer created it first.
+WriteResult createIfMissing(bool& created) {
+    WriteResult result;
+    NSFileError error;
+    bool done = NSFileManager::defaultManager()->updateAtomically(
+        TintPreferencesPath,
+        [&](std::optional<std::string_view> bytes,
+            const NSFileError& readError) -> std::optional<std::string> {
+            if (bytes || readError.code != ENOENT) {
+                return std::nullopt;
+            }
+            auto fresh = NSMutableDictionary::dictionary();
+            fresh->setObject(NSString::string("off"), openKey);
+            std::optional<std::string> xml = serialized(*fresh, result);
+            created = xml.has_value();
+            return xml;
+        },
+        &error);
+    if (!done) {
+        created = false;
         return failure(WriteFailure::CouldNotWrite, error.description);
     }
-    return {};
+    return result;
 }
 
 // What the keyboard's two readers answer for one file's bytes.
@@ -140,11 +196,11 @@ std::string hostPath() {
 ScreenPreferences loadForScreen() {
     ScreenPreferences preferences;
     if (!NSFileManager::defaultManager()->fileExistsAtPath(TintPreferencesPath)) {
-        auto fresh = NSMutableDictionary::dictionary();
-        fresh->setObject(NSString::string("off"), openKey);
-        preferences.creation = writeBack(*fresh);
-        preferences.created = preferences.creation.succeeded();
-        return preferences;
+        preferences.creation = createIfMissing(preferences.created);
+        if (preferences.created || !preferences.creation.succeeded()) {
+            return preferences;
+        }
+        // Another writer created it in the meantime: its file is read as any other.
     }
     // A file that exists but cannot be read reads as an empty record, and is left alone.
     if (auto dictionary = NSDictionary::dictionaryWithContentsOfFile(TintPreferencesPath)) {
@@ -156,13 +212,12 @@ ScreenPreferences loadForScreen() {
 
 ToggleResult toggleOpen() {
     ToggleResult result;
-    auto dictionary = readForChange(result.write);
-    if (!dictionary) {
-        return result; // nothing to change: readers see off
-    }
-    bool wasOn = isOnText(dictionary->valueForKey(openKey));
-    dictionary->setObject(NSString::string(wasOn ? "off" : "on"), openKey);
-    result.write = writeBack(*dictionary);
+    bool wasOn = false;
+    result.write = changeFile([&](NSMutableDictionary& dictionary) {
+        wasOn = isOnText(dictionary.valueForKey(openKey));
+        dictionary.setObject(NSString::string(wasOn ? "off" : "on"), openKey);
+    });
+    // Nothing written: readers see what was there, off for a file they cannot read.
     bool nowOn = result.write.succeeded() ? !wasOn : wasOn;
     result.state = nowOn ? TintState::On : TintState::Off;
     return result;
@@ -172,13 +227,9 @@ WriteResult storeColor(const UIColorRef& color) {
     if (!color) {
         return failure(WriteFailure::CouldNotWrite, "there is no colour to store");
     }
-    WriteResult result;
-    auto dictionary = readForChange(result);
-    if (!dictionary) {
-        return result;
-    }
-    dictionary->setObject(textForm(*color), colorKey);
-    return writeBack(*dictionary);
+    std::shared_ptr<NSArray> text = textForm(*color);
+    return changeFile(
+        [&](NSMutableDictionary& dictionary) { dictionary.setObject(text, colorKey); });
 }
 
 // The read's own open is the existence test: where no file is, it fails and nothing

@@ -83,36 +83,65 @@ const char* fileKind(mode_t mode) {
     }
 }
 
-enum class SizeLimit { ReadLimit, None };
-
-// The file opened for reading, or -1 with the reason. Opened without waiting, so that
-// a pipe in the file's place cannot hold the reader until a writer comes, then
-// refused unless it is a regular file (no larger than a reader takes, when asked).
 std::string tooLarge(const std::string& hostPath) {
     return hostPath + " is larger than " + std::to_string(NSFileManager::maximumReadSize / 1024) +
            " KiB";
 }
 
-int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
-    FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+// The bodies of openRegularFileAt and contentsOfOpenFile, kept inside the library so
+// that the keyboard's reads on every layout pass call them directly.
+int openRegular(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
+                NSFileError* error) {
+    FileDescriptor fd(::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
-        setFileError(error, "cannot open", hostPath, errno);
+        setFileError(error, "cannot open", shownAs, errno);
         return -1;
     }
     if (!S_ISREG(status.st_mode)) {
-        setFileError(error, hostPath + " is " + fileKind(status.st_mode) + ", not a regular file");
+        setFileError(error, NSFileManager::notRegularFileReason(shownAs, status.st_mode));
         return -1;
     }
     if (limit == SizeLimit::ReadLimit &&
         static_cast<std::uintmax_t>(status.st_size) > NSFileManager::maximumReadSize) {
-        setFileError(error, tooLarge(hostPath));
+        setFileError(error, tooLarge(shownAs));
         return -1;
     }
     return fd.release();
 }
 
+// One read, asking for one byte more than the limit. Files are replaced by rename and
+// never written in place, so the file opened cannot grow, and a read of a regular file
+// comes back short only at its end: a second read to see the end would only cost a
+// system call on every keyboard layout pass.
+std::optional<std::string_view> readOnce(int fd, const std::string& name,
+                                         const NSFileManager::ReadBuffer& buffer,
+                                         NSFileError* error) {
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, buffer.data(), NSFileManager::maximumReadSize + 1);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        setFileError(error, "cannot read", name, errno);
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(n) > NSFileManager::maximumReadSize) {
+        setFileError(error, tooLarge(name));
+        return std::nullopt;
+    }
+    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+}
+
+int openRegularFile(const std::string& hostPath, SizeLimit limit, NSFileError* error) {
+    return openRegular(AT_FDCWD, hostPath.c_str(), hostPath, limit, error);
+}
+
 } // namespace
+
+int openRegularFileAt(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
+                      NSFileError* error) {
+    return openRegular(folder, name, shownAs, limit, error);
+}
 
 NSFileManagerRef NSFileManager::defaultManager() {
     static NSFileManagerRef manager = std::make_shared<NSFileManager>();
@@ -221,25 +250,19 @@ std::optional<std::string_view> NSFileManager::contentsAtHostPath(const std::str
     if (fd.get() < 0) {
         return std::nullopt;
     }
-    // One read, asking for one byte more than the limit. Files are replaced by
-    // rename and never written in place, so the file opened cannot grow, and a read
-    // of a regular file comes back short only at its end: a second read to see the
-    // end would only cost a system call on every keyboard layout pass.
-    ssize_t n = 0;
-    do {
-        n = ::read(fd.get(), buffer.data(), maximumReadSize + 1);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        setFileError(error, "cannot read", hostPath, errno);
-        return std::nullopt;
-    }
-    if (static_cast<std::size_t>(n) > maximumReadSize) {
-        setFileError(error, tooLarge(hostPath));
-        return std::nullopt;
-    }
-    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+    return readOnce(fd.get(), hostPath, buffer, error);
+}
+
+std::optional<std::string_view> NSFileManager::contentsOfOpenFile(int fd, const std::string& name,
+                                                                  const ReadBuffer& buffer,
+                                                                  NSFileError* error) {
+    return readOnce(fd, name, buffer, error);
 }
 
 bool NSFileManager::isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error) {
     return FileDescriptor(openRegularFile(hostPath, SizeLimit::None, error)).get() >= 0;
+}
+
+std::string NSFileManager::notRegularFileReason(const std::string& name, unsigned mode) {
+    return name + " is " + fileKind(static_cast<mode_t>(mode)) + ", not a regular file";
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,13 +79,22 @@ class NSFileManager : public NSObject {
     static std::optional<std::string_view> contentsAtHostPath(const std::string& hostPath,
                                                               const ReadBuffer& buffer,
                                                               NSFileError* error = nullptr);
+    // As above, from a regular file its caller opened and checked (so that what is
+    // read is what was checked); `name` is the file as messages name it.
+    static std::optional<std::string_view> contentsOfOpenFile(int fd, const std::string& name,
+                                                              const ReadBuffer& buffer,
+                                                              NSFileError* error = nullptr);
     // Whether the host path names a regular file of any size, checked as reads check
     // it (opened without waiting); false with the reason in `error` otherwise.
     static bool isRegularFileAtHostPath(const std::string& hostPath, NSFileError* error = nullptr);
+    // "<name> is a pipe, not a regular file": why a file of `mode` is not read, as
+    // every reader words it.
+    static std::string notRegularFileReason(const std::string& name, unsigned mode);
 
     // Atomically: a temporary created exclusively in the same folder is written, flushed
     // to disk and renamed over the target, then the folder is flushed. The new file
-    // takes the permission bits of the file it replaces, 0644 when there is none. A
+    // takes the permission bits of the file it replaces, 0644 when there is none, and
+    // its owner and group where the process may set them. A
     // symbolic link stays: the file it names is replaced, in that file's folder.
     // Writers of one folder take turns; temporaries that a killed writer left behind
     // are removed by the next write, and a failed write leaves none. Once the rename
@@ -92,6 +102,16 @@ class NSFileManager : public NSObject {
     // logged and the write reported as done.
     bool writeAtomically(std::string_view path, std::string_view contents,
                          NSFileError* error = nullptr) const;
+    // Gives the file's contents as they are now (nothing, with the reason, when it
+    // cannot be read as a reader reads it: missing, not a regular file, too large) and
+    // writes what it returns as writeAtomically does, or nothing when it returns nothing,
+    // all within one hold of the writers' lock: no other writer, in this process or
+    // another, writes between the read and the write, so no change is lost. False with
+    // the reason when the lock could not be taken or the write failed.
+    using Change = std::function<std::optional<std::string>(
+        std::optional<std::string_view> contents, const NSFileError& readError)>;
+    bool updateAtomically(std::string_view path, const Change& change,
+                          NSFileError* error = nullptr) const;
     // In place, as the platform's non-atomic write does.
     bool writeInPlace(std::string_view path, std::string_view contents,
                       NSFileError* error = nullptr) const;

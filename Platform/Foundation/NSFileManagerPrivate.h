@@ -53,3 +53,12 @@ inline bool setFileError(NSFileError* error, const std::string& what, const std:
     }
     return false;
 }
+
+enum class SizeLimit { ReadLimit, None };
+
+// `name` in `folder` (AT_FDCWD for a path of its own) opened for reading as every
+// reader opens a file: without waiting, so that a pipe in its place cannot hold the
+// reader, then refused unless it is a regular file (no larger than a reader takes,
+// when asked). -1 with the reason, naming `shownAs`, otherwise.
+int openRegularFileAt(int folder, const char* name, const std::string& shownAs, SizeLimit limit,
+                      NSFileError* error);

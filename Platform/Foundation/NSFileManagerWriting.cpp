@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -104,72 +105,138 @@ std::optional<std::filesystem::path> linkTarget(std::filesystem::path host) {
     return std::nullopt;
 }
 
-// The permission bits of the file being replaced, or 0644 for a new file.
-mode_t modeToKeep(int folder, const std::string& fileName) {
+// The file being replaced, when there is one: the new file takes its permission bits
+// and, where the process may set them, its owner and group, so that a write by another
+// user (root, say) leaves it as its owner's to read.
+std::optional<struct stat> replacedFile(int folder, const std::string& fileName) {
     struct stat status {};
     if (::fstatat(folder, fileName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(status.st_mode)) {
-        return status.st_mode & 0777;
+        return status;
     }
-    return 0644;
+    return std::nullopt;
+}
+
+// Owner and group, or the group alone when the owner cannot be given away; what the
+// process may not set stays its own.
+bool keepOwner(int fd, const struct stat& replaced) {
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) == 0 ||
+        (errno == EPERM && ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) == 0)) {
+        return true;
+    }
+    return errno == EPERM || errno == EINVAL; // EINVAL: an owner this namespace cannot map
+}
+
+// One hold of the writers' lock on the file's folder. Writers take turns through a
+// lock on the folder, which the kernel releases when a writer dies; the holder may
+// therefore remove any temporary it finds.
+class WriterTurn {
+  public:
+    bool take(const std::string& devicePath, NSFileError* error) {
+        std::optional<std::filesystem::path> target =
+            linkTarget(NSFileManager::hostPath(devicePath));
+        if (!target) {
+            return setFileError(error, "cannot follow the links of",
+                                NSFileManager::hostPath(devicePath), errno);
+        }
+        host_ = *target;
+        fileName_ = host_.filename().string();
+        folderPath_ = host_.parent_path().empty() ? "." : host_.parent_path().string();
+        if (fileName_.empty() || fileName_ == "." || fileName_ == "..") {
+            return setFileError(error, "cannot write " + host_.string() + ": not a file name");
+        }
+        folder_ = ::open(folderPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ < 0) {
+            return setFileError(error, "cannot open the folder", folderPath_, errno);
+        }
+        while (::flock(folder_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                return setFileError(error, "cannot lock the folder", folderPath_, errno);
+            }
+        }
+        removeStaleTemporaries(folder_, fileName_);
+        return true;
+    }
+    ~WriterTurn() {
+        if (folder_ >= 0) {
+            ::close(folder_); // and with it the lock
+        }
+    }
+
+    // The file as it is now, read as every reader reads it.
+    std::optional<std::string_view> contents(const NSFileManager::ReadBuffer& buffer,
+                                             NSFileError& error) const {
+        FileDescriptor file(openRegularFileAt(folder_, fileName_.c_str(), host_.string(),
+                                              SizeLimit::ReadLimit, &error));
+        if (file.get() < 0) {
+            return std::nullopt;
+        }
+        return NSFileManager::contentsOfOpenFile(file.get(), host_.string(), buffer, &error);
+    }
+
+    bool replace(std::string_view contents, const NSFileDurabilityCalls& durability,
+                 NSFileError* error) const;
+
+  private:
+    std::filesystem::path host_;
+    std::string fileName_;
+    std::string folderPath_;
+    int folder_ = -1;
+};
+
+bool WriterTurn::replace(std::string_view contents, const NSFileDurabilityCalls& durability,
+                         NSFileError* error) const {
+    std::string temporaryName;
+    FileDescriptor file(createTemporary(folder_, fileName_, temporaryName));
+    if (file.get() < 0) {
+        return setFileError(error, "cannot create a temporary file in", folderPath_, errno);
+    }
+    auto fail = [&](const char* what) {
+        int code = errno;
+        ::unlinkat(folder_, temporaryName.c_str(), 0);
+        return setFileError(error, what, host_.string(), code);
+    };
+    // The bits of the file replaced (0644 for a new one), whatever the process's umask;
+    // set after the owner, whose change may clear some of them.
+    std::optional<struct stat> replaced = replacedFile(folder_, fileName_);
+    if ((replaced && !keepOwner(file.get(), *replaced)) ||
+        ::fchmod(file.get(), replaced ? replaced->st_mode & 0777 : 0644) != 0 ||
+        !writeAll(file.get(), contents)) {
+        return fail("cannot write");
+    }
+    if (durability.flush(file.get()) != 0 || file.close() != 0) {
+        return fail("cannot flush");
+    }
+    if (durability.rename(folder_, temporaryName.c_str(), folder_, fileName_.c_str()) != 0) {
+        return fail("cannot replace");
+    }
+    // The new file is in place and every reader sees it: the write is done, only its
+    // survival of a power loss is in doubt.
+    if (durability.flush(folder_) != 0) {
+        NSLog("the change to %s is in place, but the folder could not be flushed: %s",
+              host_.c_str(), std::strerror(errno));
+    }
+    return true;
 }
 
 } // namespace
 
 bool NSFileManager::writeAtomically(std::string_view path, std::string_view contents,
                                     NSFileError* error) const {
-    std::optional<std::filesystem::path> target = linkTarget(hostPath(path));
-    if (!target) {
-        return setFileError(error, "cannot follow the links of", hostPath(path), errno);
-    }
-    const std::filesystem::path& host = *target;
-    std::string fileName = host.filename().string();
-    std::string folderPath = host.parent_path().empty() ? "." : host.parent_path().string();
-    if (fileName.empty() || fileName == "." || fileName == "..") {
-        return setFileError(error, "cannot write " + host.string() + ": not a file name");
-    }
-    FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) {
-        return setFileError(error, "cannot open the folder", folderPath, errno);
-    }
-    // Writers take turns through a lock on the folder, which the kernel releases
-    // when a writer dies; the lock holder may therefore remove any temporary it finds.
-    while (::flock(folder.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            return setFileError(error, "cannot lock the folder", folderPath, errno);
-        }
-    }
-    removeStaleTemporaries(folder.get(), fileName);
+    WriterTurn turn;
+    return turn.take(std::string(path), error) && turn.replace(contents, durability_, error);
+}
 
-    std::string temporaryName;
-    FileDescriptor file(createTemporary(folder.get(), fileName, temporaryName));
-    if (file.get() < 0) {
-        return setFileError(error, "cannot create a temporary file in", folderPath, errno);
+bool NSFileManager::updateAtomically(std::string_view path, const Change& change,
+                                     NSFileError* error) const {
+    WriterTurn turn;
+    if (!turn.take(std::string(path), error)) {
+        return false;
     }
-    auto fail = [&](const char* what) {
-        int code = errno;
-        ::unlinkat(folder.get(), temporaryName.c_str(), 0);
-        return setFileError(error, what, host.string(), code);
-    };
-    // The bits of the file replaced (0644 for a new one), whatever the process's umask.
-    if (::fchmod(file.get(), modeToKeep(folder.get(), fileName)) != 0 ||
-        !writeAll(file.get(), contents)) {
-        return fail("cannot write");
-    }
-    if (durability_.flush(file.get()) != 0 || file.close() != 0) {
-        return fail("cannot flush");
-    }
-    if (durability_.rename(folder.get(), temporaryName.c_str(), folder.get(), fileName.c_str()) !=
-        0) {
-        return fail("cannot replace");
-    }
-    // The new file is in place and every reader sees it: the write is done, only its
-    // survival of a power loss is in doubt.
-    if (durability_.flush(folder.get()) != 0) {
-        NSLog("the change to %s is in place, but the folder could not be flushed: %s", host.c_str(),
-              std::strerror(errno));
-    }
-    return true;
+    thread_local ReadBuffer buffer;
+    NSFileError readError;
+    std::optional<std::string> changed = change(turn.contents(buffer, readError), readError);
+    return !changed || turn.replace(*changed, durability_, error);
 }
 
 bool NSFileManager::writeInPlace(std::string_view path, std::string_view contents,

@@ -12,6 +12,8 @@
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSNumber.h>
 #include <Foundation/NSString.h>
+#include <Foundation/PropertyListSet.h>
+#include <Foundation/PropertyListUID.h>
 
 #include <bit>
 #include <cmath>
@@ -98,36 +100,18 @@ plist_t nodeFromDate(const NSDate& date, NodeRefusal& refusal) {
 
 plist_t nodeFromObject(const NSObject& object, int depth, NodeRefusal& refusal);
 
-// A key for the log: bytes outside printable ASCII as \xNN, so that a NUL or a broken
-// sequence shows where it is.
-std::string printableKey(const std::string& key) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    for (char c : key) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && c != '\\') {
-            out += c;
-        } else {
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 0xF];
-        }
-    }
-    return "\"" + out + "\"";
-}
-
 plist_t nodeFromDictionary(const NSDictionary& dictionary, int depth, NodeRefusal& refusal) {
     PlistPtr node(plist_new_dict());
     for (const std::string& key : dictionary.allKeys()) {
         if (!PropertyListText::xmlCarries(key)) {
             refusal.refuse("a key XML cannot carry (a NUL or other control character, a lone "
                            "surrogate or bytes that are not UTF-8)");
-            return refusal.within(printableKey(key));
+            return refusal.within(ns_quotedText(key));
         }
         const NSObjectRef& value = dictionary.entries().at(key);
         plist_t item = value ? nodeFromObject(*value, depth, refusal) : nullptr;
         if (item == nullptr) {
-            return refusal.within(printableKey(key));
+            return refusal.within(ns_quotedText(key));
         }
         plist_dict_set_item(node.get(), key.c_str(), item);
     }
@@ -161,6 +145,12 @@ plist_t nodeFromObject(const NSObject& object, int depth, NodeRefusal& refusal) 
     }
     if (auto date = dynamic_cast<const NSDate*>(&object)) {
         return nodeFromDate(*date, refusal);
+    }
+    if (dynamic_cast<const PropertyListUID*>(&object)) {
+        return refusal.refuse("a keyed-archive identifier (UID), which the XML form cannot carry");
+    }
+    if (dynamic_cast<const PropertyListSet*>(&object)) {
+        return refusal.refuse("a set, which the XML form would turn into an array");
     }
     bool container =
         dynamic_cast<const NSDictionary*>(&object) || dynamic_cast<const NSArray*>(&object);
@@ -206,7 +196,7 @@ bool sameDictionary(const NSDictionary& a, const NSDictionary& b, std::string& w
     for (const auto& [key, value] : a.entries()) {
         NSObjectRef other = b.objectForKey(key);
         if (!value || !other || !sameValue(*value, *other, where)) {
-            where = pathThrough(key, where);
+            where = pathThrough(ns_quotedText(key), where);
             return false;
         }
     }

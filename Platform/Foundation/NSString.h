@@ -115,3 +115,10 @@ std::size_t ns_parseDecimal(std::string_view text, double& value);
 // overlong form, no surrogate, nothing above U+10FFFF), or 0 when there is none. The
 // one test of UTF-8 for whatever judges or repairs text.
 std::size_t ns_utf8CharacterLength(std::string_view text);
+
+// `text` in double quotes, for a log line or a message that names it: a quote or a
+// backslash behind a backslash, a newline, tab or return as \n, \t, \r, and every other
+// control character (C0, DEL, C1) or byte that is not UTF-8 as \xNN, byte by byte. A
+// name so quoted can neither end the line nor pass for the words around it, and two
+// names that differ show differently.
+std::string ns_quotedText(std::string_view text);

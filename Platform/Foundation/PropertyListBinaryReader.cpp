@@ -4,6 +4,9 @@
 #include "PropertyListBudget.h"
 #include "PropertyListText.h"
 
+#include <Foundation/PropertyListSet.h>
+#include <Foundation/PropertyListUID.h>
+
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSDate.h>
@@ -66,7 +69,7 @@ class BinaryReader {
         case Layout::Date:
             return std::make_shared<NSDate>(real(value, 8));
         case Layout::Uid:
-            return keyedArchiveIdentifier(layout_.readUnsigned(value, *size));
+            return std::make_shared<PropertyListUID>(layout_.readUnsigned(value, *size));
         default:
             return nullptr;
         }
@@ -97,14 +100,6 @@ class BinaryReader {
             return std::bit_cast<float>(static_cast<std::uint32_t>(bits));
         }
         return std::bit_cast<double>(bits);
-    }
-
-    // A keyed archive's object identifier, in the form the XML form gives it: a
-    // dictionary whose one key "CF$UID" holds the number.
-    static NSObjectRef keyedArchiveIdentifier(std::uint64_t value) {
-        NSDictionary::Storage entries;
-        entries["CF$UID"] = NSNumber::numberWithUnsignedLongLong(value);
-        return std::make_shared<NSDictionary>(std::move(entries));
     }
 
     NSObjectRef text(std::size_t offset) {
@@ -144,6 +139,9 @@ class BinaryReader {
                 return nullptr;
             }
             items.push_back(std::move(item));
+        }
+        if (layout_.type(offset) == Layout::Set) {
+            return std::make_shared<PropertyListSet>(std::move(items));
         }
         return std::make_shared<NSArray>(std::move(items));
     }

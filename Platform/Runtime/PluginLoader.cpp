@@ -12,10 +12,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <filesystem>
 #include <iterator>
+#include <link.h>
 #include <mutex>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -58,6 +61,18 @@ bool hasClass(const std::string& name, const PluginProcess&) {
     return objc_getClass(name.c_str()) != nullptr;
 }
 
+// A filter's bytes as a dictionary; null with the reason when they are not one.
+std::shared_ptr<NSDictionary> parseFilter(std::string_view contents, const std::string& name,
+                                          std::string& problem) {
+    std::string reason;
+    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(contents, &reason);
+    auto filter = ns_cast<NSDictionary>(list);
+    if (!filter) {
+        problem = "filter " + ns_quotedText(name) + (list ? " is not a dictionary" : ": " + reason);
+    }
+    return filter;
+}
+
 // The filter file is a host path, not a device path: read as every property-list file
 // is read (a regular file, at most 64 KiB, opened without waiting) and parsed within
 // the same budget.
@@ -68,17 +83,65 @@ std::shared_ptr<NSDictionary> readFilter(const fs::path& path, std::string& prob
         NSFileManager::contentsAtHostPath(path.string(), buffer, &error);
     const std::string name = path.filename().string();
     if (!contents) {
-        problem = error.code == ENOENT ? "no filter " + name
-                                       : "filter " + name + ": " + error.description;
+        problem = error.code == ENOENT ? "no filter " + ns_quotedText(name)
+                                       : "filter " + ns_quotedText(name) + ": " + error.description;
         return nullptr;
     }
-    std::string reason;
-    NSObjectRef list = NSPropertyListSerialization::propertyListWithData(*contents, &reason);
-    auto filter = ns_cast<NSDictionary>(list);
-    if (!filter) {
-        problem = "filter " + name + (list ? " is not a dictionary" : ": " + reason);
+    return parseFilter(*contents, name, problem);
+}
+
+// The filter that passed the trust check, read through the descriptor that was checked.
+std::shared_ptr<NSDictionary> readTrustedFilter(const fs::path& path, std::string& problem) {
+    bool missing = false;
+    PluginTrustedFile file =
+        PluginTrustedFile::open(path, PluginTrustedFile::Kind::RegularFile, problem, &missing);
+    const std::string name = path.filename().string();
+    if (!file.isOpen()) {
+        if (missing) {
+            problem = "no filter " + ns_quotedText(name);
+        }
+        return nullptr;
     }
-    return filter;
+    NSFileManager::ReadBuffer buffer;
+    NSFileError error;
+    std::optional<std::string_view> contents =
+        NSFileManager::contentsOfOpenFile(file.fd(), ns_quotedText(path.string()), buffer, &error);
+    if (!contents) {
+        problem = error.description;
+        return nullptr;
+    }
+    return parseFilter(*contents, name, problem);
+}
+
+// What the dynamic linker says, with the descriptor's name it was given replaced by
+// the file's; quoted, as it may hold names from the file.
+std::string dynamicLinkerProblem(const std::string& mapped, const fs::path& library) {
+    const char* error = dlerror();
+    std::string said = error ? error : "the dynamic linker gave no reason";
+    for (std::size_t at = said.find(mapped); at != std::string::npos;
+         at = said.find(mapped, at + library.string().size())) {
+        said.replace(at, mapped.size(), library.string());
+    }
+    return ns_quotedText(library.string()) + " cannot be loaded: " + ns_quotedText(said);
+}
+
+// Maps exactly the file that was checked: the path could name another by now, the
+// descriptor cannot. A file mapped afresh keeps its descriptor open, as the plug-in
+// stays loaded, so that the name the dynamic linker knows it by never comes to mean
+// another file; one it had mapped already (the same file under another name) does not
+// need it.
+bool mapChecked(PluginTrustedFile& file, const fs::path& library, std::string& problem) {
+    const std::string mapped = "/proc/self/fd/" + std::to_string(file.fd());
+    void* handle = dlopen(mapped.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        problem = dynamicLinkerProblem(mapped, library);
+        return false;
+    }
+    link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name == mapped) {
+        file.release();
+    }
+    return true;
 }
 
 // Neither file is read or mapped before it passes: an untrusted filter is not parsed,
@@ -88,16 +151,7 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
     result.name = library.stem().string();
     fs::path filterPath = library;
     filterPath.replace_extension(".plist");
-    bool missing = false;
-    if (!PluginTrustedFile::open(filterPath, PluginTrustedFile::Kind::RegularFile, result.message,
-                                 &missing)
-             .isOpen()) {
-        if (missing) {
-            result.message = "no filter " + filterPath.filename().string();
-        }
-        return result;
-    }
-    std::shared_ptr<NSDictionary> filter = readFilter(filterPath, result.message);
+    std::shared_ptr<NSDictionary> filter = readTrustedFilter(filterPath, result.message);
     if (!filter) {
         return result;
     }
@@ -114,17 +168,35 @@ PluginLoadResult loadOne(const fs::path& library, const PluginProcess& process) 
         return result;
     }
     if (std::string problem = ELFSharedObjectProblem(file.fd(), file.size()); !problem.empty()) {
-        result.message = library.string() + " " + problem;
+        result.message = ns_quotedText(library.string()) + " " + problem;
         return result;
     }
-    // Never closed: the plug-in's replacements stay installed until the process ends.
-    if (dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL) == nullptr) {
-        const char* error = dlerror();
-        result.message = error ? error : "cannot be loaded";
-        return result;
+    if (mapChecked(file, library, result.message)) {
+        result.outcome = PluginLoadResult::Outcome::Loaded;
     }
-    result.outcome = PluginLoadResult::Outcome::Loaded;
     return result;
+}
+
+// The names of the folder's "*.dylib" entries, whatever each is (one that is not a
+// regular file is reported), in load order; read from the folder that was checked.
+std::vector<std::string> libraryNames(const PluginTrustedFile& folder) {
+    std::vector<std::string> names;
+    int fd = ::dup(folder.fd());
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (fs::path(entry->d_name).extension() == ".dylib") {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace
@@ -185,29 +257,22 @@ std::vector<PluginLoadResult> PluginLoader::loadPlugins(const std::string& folde
     fs::path absoluteFolder = fs::absolute(folder, error);
     std::string problem;
     bool missing = false;
-    if (!PluginTrustedFile::open(absoluteFolder, PluginTrustedFile::Kind::Folder, problem, &missing)
-             .isOpen()) {
+    PluginTrustedFile trusted =
+        PluginTrustedFile::open(absoluteFolder, PluginTrustedFile::Kind::Folder, problem, &missing);
+    if (!trusted.isOpen()) {
         if (folderProblem != nullptr) {
             *folderProblem = missing ? std::string() : problem;
         }
         return {};
     }
-    std::vector<fs::path> libraries;
-    // Every "*.dylib", whatever it is: one that is not a regular file is reported.
-    for (fs::directory_iterator it(absoluteFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        if (it->path().extension() == ".dylib") {
-            libraries.push_back(it->path());
-        }
-    }
-    std::sort(libraries.begin(), libraries.end());
+    std::vector<std::string> libraries = libraryNames(trusted);
     // One load at a time: initialisers install hooks that must not interleave.
     static std::mutex loading;
     std::lock_guard lock(loading);
     std::vector<PluginLoadResult> results;
     results.reserve(libraries.size());
-    for (const fs::path& library : libraries) {
-        results.push_back(loadOne(library, process));
+    for (const std::string& library : libraries) {
+        results.push_back(loadOne(absoluteFolder / library, process));
     }
     return results;
 }

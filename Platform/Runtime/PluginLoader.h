@@ -11,9 +11,12 @@
 // load in file-name order and stay loaded until the process ends.
 //
 // Only code that nobody else could have replaced runs: the folder, each library and
-// each filter must be owned by root or by the user running the process and be
-// writable by nobody else, and a library must be a whole shared object for this
-// machine, checked before it is mapped. Anything else is skipped with the reason.
+// each filter, and every folder on the way to them along every link, must be owned by
+// root or by the user running the process and be writable by nobody else (see
+// PluginTrustedWay), and a library must be a whole shared object for this machine,
+// checked before it is mapped. What is read and mapped is the file that was checked,
+// through its descriptor. Anything else is skipped with the reason, every name in it
+// quoted (ns_quotedText), so that no name can pass for another line of a log.
 #pragma once
 
 #include <memory>

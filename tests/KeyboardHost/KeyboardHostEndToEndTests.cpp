@@ -89,8 +89,9 @@ TEST_F(KeyboardHostProcess, PluginLoadsOnlyWhereItsFilterSelectsTheProcess) {
     fs::remove(filter);
     testsupport::ProcessResult result = run({"--query", "--root", root.path().string()});
     EXPECT_EQ(result.standardOutput, answer(0, "null", ""));
-    EXPECT_NE(result.standardError.find("plug-in Prismkey not loaded: no filter Prismkey.plist"),
-              std::string::npos)
+    EXPECT_NE(
+        result.standardError.find("plug-in \"Prismkey\" not loaded: no filter \"Prismkey.plist\""),
+        std::string::npos)
         << result.standardError;
 }
 
@@ -109,7 +110,7 @@ TEST_F(KeyboardHostProcess, PluginsFolderCanBeGivenAndBrokenPluginsAreReported) 
         run({"--query", "--root", root.path().string(), "--plugins", other.path().string()});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.standardOutput, answer(1, "[0.2,0.4,0.6,1]"));
-    EXPECT_NE(result.standardError.find("plug-in Aaa not loaded"), std::string::npos)
+    EXPECT_NE(result.standardError.find("plug-in \"Aaa\" not loaded"), std::string::npos)
         << result.standardError;
 }
 

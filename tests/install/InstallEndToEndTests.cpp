@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <elf.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -83,6 +86,71 @@ TEST_F(InstalledTree, LaysOutTheTreeAndNothingPointsBackIntoTheBuild) {
          (tree() / "share/applications/io.prismkey.PrismkeyFree.desktop").string(),
          (tree() / "share/applications/io.prismkey.KeyboardHost.desktop").string()});
     EXPECT_EQ(valid.exitCode, 0) << valid.standardOutput << valid.standardError;
+}
+
+// The RUNPATH and RPATH entries of an ELF file with a dynamic section; nothing for an
+// object file or a file that is not ELF.
+std::vector<std::string> runtimePaths(const fs::path& file) {
+    const std::string bytes = testsupport::readFile(file);
+    Elf64_Ehdr header{};
+    if (bytes.size() < sizeof header || bytes.compare(0, SELFMAG, ELFMAG) != 0) {
+        return {};
+    }
+    std::memcpy(&header, bytes.data(), sizeof header);
+    auto section = [&](std::size_t index) {
+        Elf64_Shdr shdr{};
+        std::memcpy(&shdr, bytes.data() + header.e_shoff + index * sizeof shdr, sizeof shdr);
+        return shdr;
+    };
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < header.e_shnum; ++i) {
+        const Elf64_Shdr dynamic = section(i);
+        if (dynamic.sh_type != SHT_DYNAMIC) {
+            continue;
+        }
+        const Elf64_Shdr strings = section(dynamic.sh_link);
+        for (std::size_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.sh_size;
+             at += sizeof(Elf64_Dyn)) {
+            Elf64_Dyn entry{};
+            std::memcpy(&entry, bytes.data() + dynamic.sh_offset + at, sizeof entry);
+            if (entry.d_tag == DT_RUNPATH || entry.d_tag == DT_RPATH) {
+                std::string list = bytes.c_str() + strings.sh_offset + entry.d_un.d_val;
+                for (std::size_t start = 0; start <= list.size();) {
+                    std::size_t end = std::min(list.find(':', start), list.size());
+                    entries.push_back(list.substr(start, end - start));
+                    start = end + 1;
+                }
+            }
+        }
+    }
+    return entries;
+}
+
+// An empty entry is the working folder, a relative one a folder below it: a library
+// left there would be loaded in place of the real one. Only absolute and $ORIGIN-based
+// entries are taken, in the build tree and in an installed one.
+TEST_F(InstalledTree, NoProgramOrLibrarySearchesTheWorkingFolder) {
+    const struct {
+        const char* name;
+        fs::path tree;
+        std::size_t atLeast; // the programs, the platform's libraries and the plug-in
+    } rows[] = {{"build tree", testsupport::buildDirectory(), 11}, {"installed tree", tree(), 11}};
+    for (const auto& row : rows) {
+        std::size_t withPaths = 0;
+        for (const auto& file : fs::recursive_directory_iterator(row.tree)) {
+            if (!file.is_regular_file() || file.path().extension() == ".o") {
+                continue;
+            }
+            std::vector<std::string> entries = runtimePaths(file.path());
+            withPaths += !entries.empty();
+            for (const std::string& entry : entries) {
+                EXPECT_TRUE(entry.starts_with("/") || entry.starts_with("$ORIGIN") ||
+                            entry.starts_with("${ORIGIN}"))
+                    << row.name << ": " << file.path() << " searches \"" << entry << "\"";
+            }
+        }
+        EXPECT_GE(withPaths, row.atLeast) << row.name;
+    }
 }
 
 TEST_F(InstalledTree, BothProgramsRunFromTheMovedTreeWithThePluginProvisioned) {

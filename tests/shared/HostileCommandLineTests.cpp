@@ -71,6 +71,19 @@ TEST_P(HostileCommandLine, RefusedAtOnceInOneShortLine) {
     EXPECT_NE(said.find(row.standardError), std::string::npos) << said;
 }
 
+// The answer that cannot be written is a failure said in one line, never a silent
+// success.
+TEST_F(PreferencesFile, QueryAnswerOnAFullDeviceFailsInOneLine) {
+    const std::string program = (testsupport::buildDirectory() / "bin" / "keyboard-host").string();
+    LimitedRun result = runLimited({"/bin/sh", "-c", "exec \"$0\" --query --root \"$1\" >/dev/full",
+                                    program, root.path().string()},
+                                   root.path());
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, "keyboard-host: cannot write the answer to standard output: "
+                                    "No space left on device\n");
+}
+
 std::vector<std::string> eventsFrom(const fs::path& folder, const char* name) {
     return {"--events", (folder / name).string()};
 }

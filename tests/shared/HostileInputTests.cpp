@@ -157,6 +157,7 @@ std::string savedColor(const std::vector<std::string>& components) {
 }
 
 const auto keyboard = Program::KeyboardQuery;
+const std::string forgingName = "Evil\nkeyboard-host: plug-in Prismkey loaded";
 
 // ---- writes the readers would refuse or that would change what nobody changed ----
 
@@ -242,14 +243,15 @@ INSTANTIATE_TEST_SUITE_P(
                                        ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
                                    },
                                    untouched, ""},
-                        HostileRow{
-                            "PipeAsTheLoaderFilter", keyboard,
-                            [](const fs::path& file, const fs::path& plugins) {
-                                writeTo(file, onWithFive);
-                                fs::remove(plugins / "Prismkey.plist");
-                                ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644), 0);
-                            },
-                            answer(0, "null", ""), "Prismkey.plist is a pipe, not a regular file"},
+                        HostileRow{"PipeAsTheLoaderFilter", keyboard,
+                                   [](const fs::path& file, const fs::path& plugins) {
+                                       writeTo(file, onWithFive);
+                                       fs::remove(plugins / "Prismkey.plist");
+                                       ASSERT_EQ(mkfifo((plugins / "Prismkey.plist").c_str(), 0644),
+                                                 0);
+                                   },
+                                   answer(0, "null", ""),
+                                   "Prismkey.plist\" is a pipe, not a regular file"},
                         HostileRow{"LinkToDevZero", keyboard,
                                    [](const fs::path& file, const fs::path&) {
                                        fs::create_symlink("/dev/zero", file);
@@ -280,25 +282,25 @@ INSTANTIATE_TEST_SUITE_P(
                                    [](const fs::path&, const fs::path& plugins) {
                                        addPermissions(plugins, fs::perms::others_write);
                                    },
-                                   noPlugins, "DynamicLibraries is writable by everyone", 1},
+                                   noPlugins, "DynamicLibraries\" is writable by everyone", 1},
                         HostileRow{"LibraryWritableByEveryone", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        addPermissions(plugins / "Prismkey.dylib",
                                                       fs::perms::others_write);
                                    },
-                                   noPlugins, "Prismkey.dylib is writable by everyone", 1},
+                                   noPlugins, "Prismkey.dylib\" is writable by everyone", 1},
                         HostileRow{"FilterWritableByEveryone", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        addPermissions(plugins / "Prismkey.plist",
                                                       fs::perms::others_write);
                                    },
-                                   noPlugins, "Prismkey.plist is writable by everyone", 1},
+                                   noPlugins, "Prismkey.plist\" is writable by everyone", 1},
                         HostileRow{"LibraryWritableByItsGroup", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        addPermissions(plugins / "Prismkey.dylib",
                                                       fs::perms::group_write);
                                    },
-                                   noPlugins, "Prismkey.dylib is writable by its group", 1},
+                                   noPlugins, "Prismkey.dylib\" is writable by its group", 1},
                         HostileRow{"LibraryOwnedByAnotherUser", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        if (geteuid() != 0) {
@@ -309,26 +311,45 @@ INSTANTIATE_TEST_SUITE_P(
                                                        65534),
                                                  0);
                                    },
-                                   noPlugins, "Prismkey.dylib is owned by user 65534", 1},
+                                   noPlugins, "Prismkey.dylib\" is owned by user 65534", 1},
+                        // A name can forge no log line, and the answer stays JSON.
+                        HostileRow{"PluginNamedToForgeALogLine", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       fs::copy_file(plugins / "Prismkey.dylib",
+                                                     plugins / (forgingName + ".dylib"));
+                                   },
+                                   untouched,
+                                   "keyboard-host: plug-in \"Evil\\nkeyboard-host: plug-in "
+                                   "Prismkey loaded\" not loaded: no filter \"Evil\\n",
+                                   1},
+                        HostileRow{"PluginNamedWithAByteThatIsNotUTF8", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       for (const char* extension : {".dylib", ".plist"}) {
+                                           fs::rename(
+                                               plugins / ("Prismkey" + std::string(extension)),
+                                               plugins / ("Prism\xffkey" + std::string(extension)));
+                                       }
+                                   },
+                                   answer(0, "null", "\"Prism\xef\xbf\xbdkey\""), "", 0},
                         HostileRow{"LibraryCutInItsELFHeader", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        cutLibrary(plugins, 40);
                                    },
-                                   noPlugins, "Prismkey.dylib is cut short inside its ELF header",
+                                   noPlugins, "Prismkey.dylib\" is cut short inside its ELF header",
                                    1},
                         HostileRow{"LibraryCutInItsProgramHeaders", keyboard,
                                    [](const fs::path&, const fs::path& plugins) {
                                        cutLibrary(plugins, sizeof(Elf64_Ehdr) + 20);
                                    },
                                    noPlugins,
-                                   "Prismkey.dylib is cut short inside its program headers", 1},
-                        HostileRow{
-                            "LibraryCutInALoadableSegment", keyboard,
-                            [](const fs::path&, const fs::path& plugins) {
-                                cutLibrary(plugins,
-                                           insideLastLoadableSegment(plugins / "Prismkey.dylib"));
-                            },
-                            noPlugins, "Prismkey.dylib is cut short inside a loadable segment", 1},
+                                   "Prismkey.dylib\" is cut short inside its program headers", 1},
+                        HostileRow{"LibraryCutInALoadableSegment", keyboard,
+                                   [](const fs::path&, const fs::path& plugins) {
+                                       cutLibrary(plugins, insideLastLoadableSegment(
+                                                               plugins / "Prismkey.dylib"));
+                                   },
+                                   noPlugins,
+                                   "Prismkey.dylib\" is cut short inside a loadable segment", 1},
                         HostileRow{"NearTheSizeLimitSaved", settings,
                                    [](const fs::path& file, const fs::path&) {
                                        writeKept(file, nearTheSizeLimit());

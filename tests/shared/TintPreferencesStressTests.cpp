@@ -70,4 +70,57 @@ TEST_F(Concurrency, WriterKilledAtRandomMomentsLeavesAWholeFileAndNoPileOfTempor
     EXPECT_EQ(temporaryCount(), 0u) << "the next write removes what a killed writer left";
 }
 
+// Two apps acting at once, the second in a device root of its own whose preferences
+// file is a link to the first's: a save and two apps' toggles interleave, and every one
+// lands. The saver finds its last colour still there before it saves the next (a
+// toggle written from an older read would bring an older colour back); the toggles,
+// an odd number of them from two processes, report "on" exactly once more than "off",
+// as they would one after another.
+TEST_F(Concurrency, TogglesAndSavesOfTwoAppsAtOnceAllLand) {
+    constexpr int actions = 600;
+    const fs::path file = hostFile();
+    const std::string second = root + "/second";
+    NSFileManager::setDeviceRoot(second);
+    ASSERT_TRUE(NSFileManager::defaultManager()->createStandardDeviceFolders());
+    fs::create_symlink(file, hostFile());
+    auto colour = [](int i) { return static_cast<float>(i) / actions; };
+    std::atomic<long>& ons = shared->reads[0]; // toggles that reported "on"
+    pid_t saver = spawn([&] {
+        for (int i = 1; i <= actions; ++i) {
+            UIColorRef last = TintPreferences::storedTint();
+            const CGFloat* c = last ? CGColorGetComponents(last->CGColor()) : nullptr;
+            if (i > 1 && (!c || c[0] != colour(i - 1))) {
+                fail("save " + std::to_string(i - 1) +
+                     " was lost: " + (last ? last->description() : std::string("no colour")));
+            }
+            if (!TintPreferences::storeColor(linkedColour(colour(i))).succeeded()) {
+                fail("a save failed");
+            }
+        }
+    });
+    NSFileManager::setDeviceRoot(root);
+    std::vector<pid_t> togglers;
+    for (int count : {actions, actions + 1}) {
+        togglers.push_back(spawn([&, count] {
+            for (int i = 0; i < count; ++i) {
+                TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+                if (!toggled.write.succeeded()) {
+                    fail("a toggle failed: " + toggled.write.reason);
+                }
+                ons += toggled.state == TintPreferences::TintState::On;
+            }
+        }));
+    }
+    for (pid_t child : {saver, togglers[0], togglers[1]}) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(shared->failures, 0) << shared->firstFailure;
+    EXPECT_EQ(ons.load(), actions + 1) << "of " << 2 * actions + 1 << " toggles";
+    EXPECT_TRUE(TintPreferences::isOpen());
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), rgba(linkedColour(colour(actions))));
+    EXPECT_TRUE(fs::is_symlink(second + "/var/mobile/Library/Preferences/io.prismkey.tint.plist"));
+}
+
 } // namespace

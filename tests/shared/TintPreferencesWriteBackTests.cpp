@@ -1,6 +1,7 @@
 // Every file the settings app writes reads back alike through the keyboard's two
 // readers (the quick one for the common shape, the general one) and the screen's;
 // a write the readers would refuse is not made.
+#include "BinaryPropertyList.h"
 #include "TintPreferencesFixture.h"
 
 #include <Foundation/NSPropertyListSerialization.h>
@@ -106,6 +107,34 @@ TEST_F(TintPreferencesWriteBack, ChangesThatWouldPassAReadersLimitAreNotWritten)
         EXPECT_NE(stored.reason.find(hostFile().string()), std::string::npos) << stored.reason;
         EXPECT_EQ(bytes(), row.file) << row.name;
         EXPECT_TRUE(TintPreferences::isOpen()) << row.name;
+    }
+}
+
+// A binary list's set would come back from the XML form as an array, and its keyed-archive
+// identifier as a dictionary: nothing is written, and the reason names the key. The
+// keyboard still reads the file.
+TEST_F(TintPreferencesWriteBack, ValuesTheXmlFormWouldChangeAreNotWrittenAndTheirKeyIsNamed) {
+    const struct {
+        const char* key;
+        std::string marker; // the value's bytes, referring to object 0 ("a") where it holds one
+        const char* reason;
+    } rows[] = {
+        {"members", std::string("\xC1\0\0", 3), "the value at \"members\" holds a set"},
+        {"ref", "\x80\x07", "the value at \"ref\" holds a keyed-archive identifier"},
+    };
+    for (const auto& row : rows) {
+        binaryplist::Builder b;
+        b.string("a");
+        const std::size_t value = b.raw(row.marker);
+        const std::string file =
+            b.bytes(b.dictionary({{b.string("open"), b.string("on")}, {b.string(row.key), value}}));
+        put(file);
+        ASSERT_TRUE(TintPreferences::isOpen()) << row.key;
+        TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+        EXPECT_EQ(toggled.write.failure, WriteFailure::WouldNotReadBack) << row.key;
+        EXPECT_NE(toggled.write.reason.find(row.reason), std::string::npos) << toggled.write.reason;
+        EXPECT_EQ(toggled.state, TintState::On) << row.key;
+        EXPECT_EQ(bytes(), file) << row.key;
     }
 }
 

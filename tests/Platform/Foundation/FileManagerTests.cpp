@@ -84,23 +84,31 @@ TEST_F(FileManager, AtomicWriteLeavesTheContentsWithMode0644AndNoTemporary) {
     EXPECT_TRUE(temporaries().empty());
 }
 
-// A write keeps the bits of the file it replaces; through a link, those of the file the
-// link names, which is replaced in its own folder while the link stays.
-TEST_F(FileManager, AtomicWriteKeepsTheReplacedFilesBitsAndLinks) {
+// A write keeps the bits of the file it replaces, and its owner and group where the
+// process may set them (root may: a toggle made by root leaves the owner's file the
+// owner's); through a link, those of the file the link names, which is replaced in its
+// own folder while the link stays.
+TEST_F(FileManager, AtomicWriteKeepsTheReplacedFilesBitsOwnerAndLinks) {
     const struct {
         const char* name;
         int mode;  // of the file replaced; -1: none
         bool link; // the path is a link to a file in another folder
         int expected;
+        bool anotherUsers = false; // the file replaced is 4242:4243's (root only)
     } rows[] = {
         {"new file", -1, false, 0644},
         {"private file", 0600, false, 0600},
         {"group file", 0640, false, 0640},
         {"private file behind a link", 0600, true, 0600},
         {"new file behind a link", -1, true, 0644},
+        {"another user's group file", 0640, false, 0640, true},
+        {"another user's file behind a link", 0600, true, 0600, true},
     };
     const mode_t savedMask = ::umask(077);
     for (const auto& row : rows) {
+        if (row.anotherUsers && ::geteuid() != 0) {
+            continue; // only root may give a file away
+        }
         const fs::path path = host(prefsFile), elsewhere = root.path() / "elsewhere" / "real.plist";
         fs::remove(path);
         fs::remove_all(elsewhere.parent_path());
@@ -112,11 +120,14 @@ TEST_F(FileManager, AtomicWriteKeepsTheReplacedFilesBitsAndLinks) {
         if (row.mode >= 0) {
             testsupport::writeFile(file, "old");
             ::chmod(file.c_str(), static_cast<mode_t>(row.mode));
+            ASSERT_TRUE(!row.anotherUsers || ::chown(file.c_str(), 4242, 4243) == 0);
         }
         ASSERT_TRUE(manager->writeAtomically(prefsFile, "new")) << row.name;
         struct stat status {};
         ASSERT_EQ(::stat(file.c_str(), &status), 0) << row.name;
         EXPECT_EQ(status.st_mode & 07777, static_cast<mode_t>(row.expected)) << row.name;
+        EXPECT_EQ(status.st_uid, row.anotherUsers ? 4242u : ::geteuid()) << row.name;
+        EXPECT_EQ(status.st_gid, row.anotherUsers ? 4243u : ::getegid()) << row.name;
         EXPECT_EQ(testsupport::readFile(file), "new") << row.name;
         EXPECT_EQ(fs::is_symlink(path), row.link) << row.name;
     }

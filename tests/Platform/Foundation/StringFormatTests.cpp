@@ -60,4 +60,31 @@ TEST(StringFormat, StarWidthsAndPrecisionsTakeTheirArgument) {
     }
 }
 
+// A quoted name can end no line and pass for no other text; two names that differ show
+// differently, and what is plain text shows as itself.
+TEST(QuotedText, EscapesWhatCouldEndTheLineOrIsNotUTF8AndKeepsTheRest) {
+    const struct {
+        std::string text, quoted;
+    } rows[] = {
+        {"Prismkey", "\"Prismkey\""},
+        {"", "\"\""},
+        {"say \"hi\" \\ there", "\"say \\\"hi\\\" \\\\ there\""},
+        {"a\nkeyboard-host: forged", "\"a\\nkeyboard-host: forged\""},
+        {"tab\tcr\r", "\"tab\\tcr\\r\""},
+        {std::string("nul\0x", 5), "\"nul\\x00x\""},
+        {"\x1b[2J\x7f", "\"\\x1b[2J\\x7f\""},
+        {"\xc2\x9b"
+         "31m next\xc2\x85line",
+         "\"\\xc2\\x9b31m next\\xc2\\x85line\""},
+        {"caf\xc3\xa9 \xf0\x9f\x8e\xa8 \xc2\xa0", "\"caf\xc3\xa9 \xf0\x9f\x8e\xa8 \xc2\xa0\""},
+        {"Prism\xffkey", "\"Prism\\xffkey\""},
+        {"\xc0\xaf overlong \xed\xa0\x80 surrogate",
+         "\"\\xc0\\xaf overlong \\xed\\xa0\\x80 surrogate\""},
+        {"cut \xe2\x82", "\"cut \\xe2\\x82\""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ns_quotedText(row.text), row.quoted);
+    }
+}
+
 } // namespace

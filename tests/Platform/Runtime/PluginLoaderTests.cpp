@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -216,10 +220,21 @@ TEST_F(Loader, ALinkIsAsTrustedAsTheFolderOfItsTarget) {
         filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
     fs::create_directory(folder.path() / "open");
     fs::permissions(folder.path() / "open", fs::perms::all);
+    fs::create_directory(folder.path() / "sticky");
+    fs::permissions(folder.path() / "sticky", fs::perms::all | fs::perms::sticky_bit);
+    // A link `name` in `in`, to the test plug-in, in place of the library.
+    static auto linkVia = [](const fs::path& library, const char* in, const char* name) {
+        fs::remove(library);
+        const fs::path middle = library.parent_path() / in / name;
+        fs::create_symlink(RUNTIME_TEST_PLUGIN, middle);
+        fs::create_symlink(middle, library);
+        return middle;
+    };
     const struct {
         const char* name;
         void (*make)(const fs::path& library);
         const char* reason; // "": loads
+        bool needsRoot = false;
     } rows[] = {
         {"LinkIntoAnOpenFolder",
          [](const fs::path& library) {
@@ -233,14 +248,46 @@ TEST_F(Loader, ALinkIsAsTrustedAsTheFolderOfItsTarget) {
              fs::create_symlink(RUNTIME_TEST_PLUGIN, library);
          },
          ""},
+        // Only the last folder was checked: the middle link could be swapped.
+        {"LinkToALinkInAnOpenFolder",
+         [](const fs::path& library) { linkVia(library, "open", "toALink.dylib"); },
+         "open\", which is writable by everyone"},
+        {"LinkToALinkOfOursInAStickyFolder",
+         [](const fs::path& library) { linkVia(library, "sticky", "ours.dylib"); }, ""},
+        {"LinkToALinkOfAnotherUserInAStickyFolder",
+         [](const fs::path& library) {
+             fs::path middle = linkVia(library, "sticky", "theirs.dylib");
+             ASSERT_EQ(lchown(middle.c_str(), 65534, 65534), 0);
+         },
+         "theirs.dylib\", which is owned by user 65534", true},
+        {"LinkOutOfTheFolderAndBackThroughAnOpenOne",
+         [](const fs::path& library) {
+             fs::rename(library, library.parent_path() / "back.so");
+             fs::create_symlink("open/../back.so", library);
+         },
+         "open\", which is writable by everyone"},
+        {"LinkLoop",
+         [](const fs::path& library) {
+             fs::remove(library);
+             fs::create_symlink("LinkLoop.dylib", library);
+         },
+         "passes through more than 40 links"},
     };
+    const bool root = geteuid() == 0;
+    std::size_t made = 0;
     for (const auto& row : rows) {
-        addPlugin(row.name, uikit);
-        row.make(folder.path() / (std::string(row.name) + ".dylib"));
+        if (!row.needsRoot || root) {
+            addPlugin(row.name, uikit);
+            row.make(folder.path() / (std::string(row.name) + ".dylib"));
+            ++made;
+        }
     }
     std::vector<PluginLoadResult> results = load();
-    ASSERT_EQ(results.size(), std::size(rows));
+    ASSERT_EQ(results.size(), made);
     for (const auto& row : rows) {
+        if (row.needsRoot && !root) {
+            continue;
+        }
         auto found = std::find_if(results.begin(), results.end(),
                                   [&](auto& r) { return r.name == row.name; });
         ASSERT_NE(found, results.end()) << row.name;
@@ -253,6 +300,87 @@ TEST_F(Loader, ALinkIsAsTrustedAsTheFolderOfItsTarget) {
     }
 }
 
+// The folder is as trusted as the whole way to it: a folder of ours reached through a
+// folder others may write could be swapped for theirs.
+TEST_F(Loader, AFolderOnAWayOthersCanChangeLoadsNothingAndSaysWhy) {
+    const fs::path open = folder.path() / "open", sticky = folder.path() / "sticky";
+    for (const fs::path& shared : {open, sticky}) {
+        fs::create_directories(shared / "plugins");
+        fs::permissions(shared, fs::perms::all |
+                                    (shared == sticky ? fs::perms::sticky_bit : fs::perms::none));
+    }
+    fs::create_symlink(open / "plugins", folder.path() / "viaALink");
+    const struct {
+        fs::path folder;
+        const char* reason; // "": nothing refused
+    } rows[] = {
+        {open / "plugins", "open\", which is writable by everyone"},
+        {folder.path() / "viaALink", "open\", which is writable by everyone"},
+        {folder.path() / "viaALink/../../sticky/plugins", "open\", which is writable by everyone"},
+        {sticky / "plugins", ""},
+    };
+    for (const auto& row : rows) {
+        std::string problem;
+        PluginLoader::loadPlugins(row.folder.string(), keyboardProcess, &problem);
+        if (std::string(row.reason).empty()) {
+            EXPECT_EQ(problem, "") << row.folder;
+        } else {
+            EXPECT_NE(problem.find(row.reason), std::string::npos) << row.folder << ": " << problem;
+            EXPECT_EQ(problem.find('\n'), std::string::npos) << problem;
+        }
+    }
+}
+
+// What is mapped is the file that was checked. A link turns between a plug-in and a
+// file that is no library at all, thousands of times a second, while the loader loads
+// plug-ins that lead through it, each under a name of its own (a name the dynamic
+// linker knows already is never opened again): whichever file was checked is the one
+// mapped, so no load fails in the dynamic linker after passing the checks. Only the
+// first mapping of the file keeps a descriptor.
+TEST_F(Loader, WhatIsMappedIsWhatWasChecked) {
+    auto descriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto descriptorsBefore = descriptors();
+    const std::string uikit =
+        filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>");
+    const fs::path good = folder.path() / "good.so", bad = folder.path() / "bad.so",
+                   turning = folder.path() / "turning.so", next = folder.path() / "next";
+    fs::copy_file(RUNTIME_TEST_PLUGIN, good);
+    testsupport::writeFile(bad, std::string(4096, 'x'));
+    fs::create_symlink(good, turning);
+    std::atomic<bool> stop{false};
+    std::thread turner([&] {
+        for (bool toGood = false; !stop; toGood = !toGood) {
+            fs::create_symlink(toGood ? good : bad, next);
+            fs::rename(next, turning);
+        }
+    });
+    int loaded = 0, refused = 0;
+    std::string otherwise;
+    for (int i = 0; i < 2000 && otherwise.empty(); ++i) {
+        const fs::path plugin = folder.path() / ("Turning" + std::to_string(i));
+        fs::create_symlink(turning, plugin.string() + ".dylib");
+        testsupport::writeFile(plugin.string() + ".plist", uikit);
+        for (const PluginLoadResult& result : load()) {
+            loaded += result.outcome == PluginLoadResult::Outcome::Loaded;
+            refused += result.message.find("is not an ELF file") != std::string::npos;
+            if (result.outcome != PluginLoadResult::Outcome::Loaded &&
+                result.message.find("is not an ELF file") == std::string::npos) {
+                otherwise = "load " + std::to_string(i) + ": " + result.message;
+            }
+        }
+        fs::remove(plugin.string() + ".dylib");
+        fs::remove(plugin.string() + ".plist");
+    }
+    stop = true;
+    turner.join();
+    EXPECT_EQ(otherwise, "");
+    EXPECT_LE(descriptors() - descriptorsBefore, 1);
+    std::printf("[ figures  ] %d loads of the plug-in, %d refusals of the other file\n", loaded,
+                refused);
+}
+
 TEST_F(Loader, AFolderOthersCanWriteLoadsNothingAndSaysWhy) {
     addPlugin("InAnOpenFolder",
               filterPlist("<dict>" + names("Bundles", {"com.apple.UIKit"}) + "</dict>"));
@@ -260,7 +388,7 @@ TEST_F(Loader, AFolderOthersCanWriteLoadsNothingAndSaysWhy) {
     std::string problem;
     EXPECT_TRUE(
         PluginLoader::loadPlugins(folder.path().string(), keyboardProcess, &problem).empty());
-    EXPECT_EQ(problem, folder.path().string() + " is writable by its group");
+    EXPECT_EQ(problem, "\"" + folder.path().string() + "\" is writable by its group");
     EXPECT_EQ(objc_getClass("Loaded_InAnOpenFolder"), nullptr);
 }
 

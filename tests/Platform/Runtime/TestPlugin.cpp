@@ -16,7 +16,10 @@ __attribute__((constructor)) void initialise() {
     if (dladdr(reinterpret_cast<void*>(&marker), &info) == 0 || info.dli_fname == nullptr) {
         return;
     }
-    std::string name = std::filesystem::path(info.dli_fname).stem().string();
+    // The loader maps the descriptor it checked: the file is what that names.
+    std::error_code error;
+    std::filesystem::path file = std::filesystem::read_symlink(info.dli_fname, error);
+    std::string name = (error ? std::filesystem::path(info.dli_fname) : file).stem().string();
     Class cls = objc_allocateClassPair(nullptr, ("Loaded_" + name).c_str());
     objc_registerClassPair(cls);
     using Append = void (*)(const char*);
