@@ -122,3 +122,5 @@ std::size_t ns_utf8CharacterLength(std::string_view text);
 // name so quoted can neither end the line nor pass for the words around it, and two
 // names that differ show differently.
 std::string ns_quotedText(std::string_view text);
+// The same without the quotes around it.
+std::string ns_escapedText(std::string_view text);

@@ -33,7 +33,11 @@ bool isC1Control(std::string_view character) {
 } // namespace
 
 std::string ns_quotedText(std::string_view text) {
-    std::string out = "\"";
+    return '"' + ns_escapedText(text) + '"';
+}
+
+std::string ns_escapedText(std::string_view text) {
+    std::string out;
     while (!text.empty()) {
         std::size_t length = ns_utf8CharacterLength(text);
         const auto lead = static_cast<unsigned char>(text[0]);
@@ -51,5 +55,5 @@ std::string ns_quotedText(std::string_view text) {
         }
         text.remove_prefix(std::max<std::size_t>(length, 1));
     }
-    return out + '"';
+    return out;
 }

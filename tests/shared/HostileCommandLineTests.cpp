@@ -88,6 +88,15 @@ std::vector<std::string> eventsFrom(const fs::path& folder, const char* name) {
     return {"--events", (folder / name).string()};
 }
 
+// A line of NUL bytes, echoed as far as an excerpt shows escapes (each as wide as it is).
+const std::string zeros = [] {
+    std::string escaped;
+    for (int i = 0; i < 20; ++i) {
+        escaped += "\\x00";
+    }
+    return escaped;
+}();
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, HostileCommandLine,
     ::testing::Values(
@@ -120,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                               return std::vector<std::string>{"--events", "-"};
                           },
                           StandardInput::DevZero,
-                          "line 1: longer than 4096 bytes: \"" + std::string(80, '?') + "...\"\n"},
+                          "line 1: longer than 4096 bytes: \"" + zeros + "...\"\n"},
         HostileCommandRow{"PluginsNamesAMissingFolder",
                           [](const fs::path& folder) {
                               return std::vector<std::string>{"--query", "--plugins",

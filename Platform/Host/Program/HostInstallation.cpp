@@ -15,6 +15,8 @@ HostInstallation HostInstallation::forProgram(const std::filesystem::path& progr
 HostInstallation HostInstallation::current() {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    // Without /proc, the working folder stands in for the program's.
-    return forProgram(error ? std::filesystem::current_path(error) / "bin" / "program" : program);
+    // Without /proc the program's folder is unknown: nothing is taken from anywhere
+    // else (the working folder is anybody's), so there are no images and no plug-ins
+    // to install.
+    return error ? HostInstallation{} : forProgram(program);
 }

@@ -18,6 +18,6 @@ struct HostInstallation {
     // For the executable at `program`: the installed layout when the folder above
     // it has share/prismkey, the build tree's otherwise.
     static HostInstallation forProgram(const std::filesystem::path& program);
-    // For the running executable.
+    // For the running executable; empty paths when it cannot be found (no /proc).
     static HostInstallation current();
 };

@@ -2,32 +2,21 @@
 
 #include <Foundation/NSString.h>
 
-namespace {
-
-bool isControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F;
-}
-
-} // namespace
-
 std::string HostInputExcerpt(std::string_view text) {
     std::string excerpt;
-    std::size_t characters = 0;
-    while (!text.empty() && characters < HostQuotedInputLimit) {
-        std::size_t length = ns_utf8CharacterLength(text);
-        if (length == 0 || (length == 1 && isControl(static_cast<unsigned char>(text[0])))) {
-            excerpt += '?';
-            length = 1;
-        } else {
-            excerpt.append(text.substr(0, length));
+    std::size_t columns = 0; // an escape takes its length, a character one
+    while (!text.empty()) {
+        std::size_t length = std::max<std::size_t>(ns_utf8CharacterLength(text), 1);
+        std::string shown = ns_escapedText(text.substr(0, length));
+        std::size_t width = shown.size() == length ? 1 : shown.size();
+        if (columns + width > HostQuotedInputLimit) {
+            break;
         }
+        excerpt += shown;
+        columns += width;
         text.remove_prefix(length);
-        ++characters;
     }
-    if (!text.empty()) {
-        excerpt += "...";
-    }
-    return excerpt;
+    return excerpt + (text.empty() ? "" : "...");
 }
 
 std::string HostQuotedInput(std::string_view text) {
