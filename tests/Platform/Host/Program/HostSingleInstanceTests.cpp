@@ -91,7 +91,10 @@ TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     std::atomic<int> raised = 0;
-    first->setRaiseHandler([&raised] { ++raised; });
+    first->setRaiseHandler([&raised](const std::string&) {
+        ++raised;
+        return true;
+    });
     EXPECT_EQ(claimOnce(root.path()), Claim::another);
     EXPECT_EQ(raised, 1);
 }
