@@ -206,10 +206,12 @@ void HostSingleInstance::Impl::answerClient(int client) {
     } else if (line != request) {
         return;
     }
-    bool raised = false;
+    bool raised = true; // a window still opening comes up in front of its own accord
     {
         std::lock_guard<std::mutex> guard(mutex);
-        raised = raise && raise(token);
+        if (raise) {
+            raised = raise(token);
+        }
     }
     const char* answer = raised ? raisedAnswer : behindAnswer;
     send(client, answer, std::strlen(answer), MSG_NOSIGNAL);

@@ -110,6 +110,10 @@ struct HostWindow::Impl {
     int outputScale = 1;
     // Mapped: only once its first frame is drawn.
     bool shown = false;
+    // Wayland: libdecor's decorations are to be drawn once more (HostWindowShow.cpp).
+    bool decorationsToRedraw = false;
+    Uint32 decorationRedrawDue = 0;
+    static constexpr Uint32 decorationSettleMs = 250;
     Uint32 raiseEvent = 0;
     HostRaiseRequests raiseRequests;
     HostWindowWake wake;
@@ -159,6 +163,7 @@ struct HostWindow::Impl {
     void reveal();
     // Half the screen in points at the window's scale, in window coordinates.
     void setMinimumSize(CGSize screenPoints);
+    void redrawDecorationsAtScale();
     // Coming to the front for another start (HostWindowRaise.cpp).
     void raise();
     void checkRaise();

@@ -53,9 +53,14 @@ bool HostWindow::Impl::waitForEvent(SDL_Event& event, int timeoutMs) {
     bool ownWait = shown && onWayland();
     while (true) {
         checkRaise();
+        redrawDecorationsAtScale();
         int slice = std::max(static_cast<int>(end - SDL_GetTicks()), 0);
         if (raisePending) {
             slice = std::min(slice, raiseCheckMs);
+        }
+        if (decorationsToRedraw) {
+            slice = std::min(slice,
+                             std::max(static_cast<int>(decorationRedrawDue - SDL_GetTicks()), 0));
         }
         if (!ownWait) {
             if (SDL_WaitEventTimeout(&event, slice) != 0) {
