@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <malloc.h>
 
 namespace {
 
@@ -142,8 +143,15 @@ void HostWindow::present(HostSession& session) {
     if (!frame || sameBytes(impl.shownFrame, frame)) {
         return; // nothing on screen changed
     }
+    std::size_t before =
+        impl.shownFrame ? impl.shownFrame->bytesPerRow() * impl.shownFrame->height() : 0;
     impl.show(frame);
     if (!impl.shown) {
         impl.reveal();
+    }
+    // A window shrunk from a huge size: the allocator keeps what the big frame's
+    // layers freed inside its heap unless asked to give it back.
+    if (impl.frameBytes * 2 < before) {
+        malloc_trim(0);
     }
 }

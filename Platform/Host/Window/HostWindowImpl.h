@@ -129,6 +129,7 @@ struct HostWindow::Impl {
     // The last frame presented (to skip repeats), held rather than copied: a frame of
     // a huge window is hundreds of megabytes, given back as soon as the next replaces it.
     CGImageRef shownFrame;
+    std::size_t frameBytes = 0; // of the last frame rendered
     std::size_t frames = 0;
     // The layers' change count after the last render, and whether an animation ran in it.
     std::uint64_t renderedChanges = 0;
