@@ -2,9 +2,9 @@
 // (PRISMKEY_TEST_DESKTOP=openbox), weston's x11 backend inside a private Xvfb (=wayland;
 // weston's headless backend offers no seat, and SDL 2.26 fails there), or GNOME's mutter,
 // headless on a private session bus (=mutter). PRISMKEY_TEST_OUTPUT_SCALE is weston's
-// output scale (1 unless set), PRISMKEY_TEST_OUTPUT_SIZE its size in pixels (1280x1024
-// unless set; logical pixels). The environment is set so that SDL, and the programs the tests start,
-// use it.
+// output scale (1 unless set), PRISMKEY_TEST_OUTPUT_SIZE its size in logical pixels
+// (1280x1024 unless set). The environment is set so that SDL, and the programs the
+// tests start, use it.
 #pragma once
 
 #include "TestSupport.h"
