@@ -57,6 +57,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Library dependencies are computed from the binaries (dpkg-shlibdeps follows the
 # relative RPATHs to the platform's own libraries, which the package itself holds).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Text is laid out in DejaVu Sans, which no library names.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# Text is laid out in DejaVu Sans, which no library names; on Wayland, SDL draws the
+# windows' title bars and borders through libdecor's plug-in, which it loads by name.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libdecor-0-plugin-1-cairo")
 include(CPack)

@@ -153,10 +153,15 @@ TEST_F(DesktopWindow, AutoScaleFollowsTheDesktop) {
         }
         // Wayland: one logical pixel a point, drawn in the output's own pixels and
         // handed to the compositor as such (not enlarged by it).
+        // The output's scale, lowered while the screen's 480 points would not fit.
         int scale = desktop->outputScale();
+        while (scale > 1 && 480 * scale > desktop->outputHeight()) {
+            --scale;
+        }
         EXPECT_EQ(pngWidth(shot), 320u * static_cast<unsigned>(scale));
-        if (scale > 1) {
-            EXPECT_NE(run.standardError.find("set_buffer_scale(" + std::to_string(scale) + ")"),
+        if (desktop->outputScale() > 1) {
+            EXPECT_NE(run.standardError.find("set_buffer_scale(" +
+                                             std::to_string(desktop->outputScale()) + ")"),
                       std::string::npos);
         }
     }
@@ -254,9 +259,13 @@ TEST_F(DesktopWindow, SecondPrismkeyFreeInTheSameRootRaisesTheFirstAndExits) {
     }
     auto second = testsupport::runProcess({program("PrismkeyFree"), "--root", root()});
     EXPECT_EQ(second.exitCode, 0);
+    // weston offers no xdg-activation: a window there cannot bring itself forward.
     EXPECT_EQ(second.standardError,
-              "PrismkeyFree: already open for this device root; brought its window to the "
-              "front\n");
+              desktop->wayland()
+                  ? "PrismkeyFree: already open for this device root, but the desktop did not "
+                    "let its window come to the front; switch to it yourself\n"
+                  : "PrismkeyFree: already open for this device root; brought its window to the "
+                    "front\n");
     if (!desktop->wayland()) {
         EXPECT_TRUE(topWindowBecomes("PrismkeyFree")) << "the first window raised";
     }

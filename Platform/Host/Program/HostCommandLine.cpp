@@ -94,6 +94,14 @@ void applyScale(HostSettings& settings, const std::string& value) {
     settings.scale = value == "1" ? 1 : 2;
 }
 
+void applyPosition(HostSettings& settings, const std::string& value) {
+    settings.position = HostParseWindowPosition(value);
+    if (!settings.position) {
+        throw HostUsageError("--position must be X,Y in desktop pixels (e.g. 40,40), not " +
+                             HostQuotedInput(value));
+    }
+}
+
 void applyEvents(HostSettings& settings, const std::string& value) {
     if (value.empty()) {
         throw HostUsageError("--events needs a file name (or - for standard input)");
@@ -104,6 +112,9 @@ void applyEvents(HostSettings& settings, const std::string& value) {
 constexpr SharedOption sharedOptions[] = {
     {"--root", "DIR", "device root (default ${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device)",
      applyRoot},
+    {"--position", "X,Y",
+     "the window's top-left corner in desktop pixels (default: the window manager places it)",
+     applyPosition},
     {"--scale", "N",
      "auto, 1 or 2 pixels per point (default auto in a window: the desktop's; 1 headless)",
      applyScale},
@@ -134,6 +145,30 @@ std::string optionColumn(const std::string& name, const std::string& valueName) 
 }
 
 } // namespace
+
+std::optional<HostWindowPosition> HostParseWindowPosition(const std::string& text) {
+    constexpr long limit = 1000000;
+    auto number = [](const std::string& part) -> std::optional<int> {
+        std::size_t digits = part.starts_with('-') ? 1 : 0;
+        if (part.size() == digits || part.size() > digits + 7 ||
+            !std::all_of(part.begin() + static_cast<std::ptrdiff_t>(digits), part.end(),
+                         [](char c) { return c >= '0' && c <= '9'; })) {
+            return std::nullopt;
+        }
+        long value = std::stol(part);
+        return value >= -limit && value <= limit ? std::optional<int>(static_cast<int>(value))
+                                                 : std::nullopt;
+    };
+    std::size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        return std::nullopt;
+    }
+    std::optional<int> x = number(text.substr(0, comma)), y = number(text.substr(comma + 1));
+    if (!x || !y) {
+        return std::nullopt;
+    }
+    return HostWindowPosition{*x, *y};
+}
 
 HostCommandLine::HostCommandLine(std::string programName, std::string summary)
     : programName_(std::move(programName)), summary_(std::move(summary)) {}

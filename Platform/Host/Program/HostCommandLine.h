@@ -2,6 +2,8 @@
 // options of its own:
 //
 //   --root DIR      device root (default ${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device)
+//   --position X,Y  the window's top-left corner in desktop pixels (default: the window
+//                   manager places it)
 //   --scale N       1 or 2 pixels per point (default 2 in a window, 1 headless)
 //   --headless      no window: run the event script on a virtual clock, then exit
 //   --events FILE   event script ("-" for standard input)
@@ -15,10 +17,16 @@
 #include <Host/Program/HostSettings.h>
 #include <Host/Program/HostUsageError.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class HostArgumentReader;
+
+// "X,Y" as a window position: two whole numbers (either may be negative, on a desktop
+// whose screens reach left of or above the first) within a million pixels; none for
+// anything else.
+std::optional<HostWindowPosition> HostParseWindowPosition(const std::string& text);
 
 class HostCommandLine {
   public:

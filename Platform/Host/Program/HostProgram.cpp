@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +100,21 @@ struct StartRequest {
     std::vector<ScriptCommand> script;
 };
 
+// PRISMKEY_WINDOW_POSITION=X,Y, as --position (scripts/run sets it to put the two
+// programs side by side); none when it is not set.
+std::optional<HostWindowPosition> positionFromEnvironment() {
+    const char* text = std::getenv("PRISMKEY_WINDOW_POSITION");
+    if (!text || !*text) {
+        return std::nullopt;
+    }
+    std::optional<HostWindowPosition> position = HostParseWindowPosition(text);
+    if (!position) {
+        throw HostUsageError("PRISMKEY_WINDOW_POSITION must be X,Y in desktop pixels, not " +
+                             HostQuotedInput(text));
+    }
+    return position;
+}
+
 // Parses the command line and reads the script; a status when the run ends here
 // (help, version, or a bad option or script line).
 std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& program,
@@ -108,6 +125,9 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
     }
     try {
         request.settings = commandLine.parse(argc, argv);
+        if (!request.settings.position && !request.settings.headless) {
+            request.settings.position = positionFromEnvironment();
+        }
         std::vector<ScriptCommandSyntax> syntax = HostScriptRunner::syntax(program.commands);
         if (request.settings.help || request.settings.version) {
             std::cout << (request.settings.help ? commandLine.usage(scriptUsages(syntax))
@@ -160,6 +180,17 @@ bool prepareFiles(StartRequest& request) {
     return true;
 }
 
+// The token the desktop started this process with, to let another window of ours come
+// to the front in its stead (Wayland's xdg-activation, or X11's startup notification).
+std::string desktopActivationToken() {
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        if (const char* token = std::getenv(name); token && *token) {
+            return token;
+        }
+    }
+    return {};
+}
+
 // A second window of a single-window program in the same device root: the first is
 // asked to come to the front and this run ends (status 0).
 std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgram& program,
@@ -168,9 +199,15 @@ std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgra
         return std::nullopt;
     }
     HostSingleInstance::Claim claim = HostSingleInstance::Claim::unknown;
-    instance = HostSingleInstance::claim(NSFileManager::hostPath("/"), request.name, claim);
+    instance = HostSingleInstance::claim(NSFileManager::hostPath("/"), request.name, claim,
+                                         desktopActivationToken());
     if (claim == HostSingleInstance::Claim::another) {
         report(request.name, "already open for this device root; brought its window to the front");
+        return 0;
+    }
+    if (claim == HostSingleInstance::Claim::behind) {
+        report(request.name, "already open for this device root, but the desktop did not let its "
+                             "window come to the front; switch to it yourself");
         return 0;
     }
     if (claim == HostSingleInstance::Claim::silent) {
@@ -200,10 +237,12 @@ class OpenWindow {
             module_->prepare();
         }
     }
-    bool open(const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
+    bool open(const HostWindowIdentity& identity, const HostSettings& settings, std::string& error,
               std::string& warning) {
         module_ = HostLoadWindowModule(error);
-        window_ = module_ ? module_->open(identity, scale, error, &warning) : nullptr;
+        window_ = module_
+                      ? module_->open(identity, settings.scale, settings.position, error, &warning)
+                      : nullptr;
         return window_ != nullptr;
     }
     explicit operator bool() const { return window_ != nullptr; }
@@ -212,7 +251,9 @@ class OpenWindow {
             const std::string& scriptName, const std::string& applicationName) {
         return module_->run(window_, runner, script, scriptName, applicationName);
     }
-    void requestRaise() { module_->requestRaise(window_); }
+    bool requestRaise(const std::string& token, std::chrono::milliseconds limit) {
+        return module_->requestRaise(window_, token, static_cast<int>(limit.count()));
+    }
 
   private:
     const HostWindowModule* module_ = nullptr;
@@ -226,7 +267,7 @@ std::optional<int> openWindow(const StartRequest& request, OpenWindow& window) {
     }
     std::string error;
     std::string warning;
-    if (!window.open(request.identity, request.settings.scale, error, warning)) {
+    if (!window.open(request.identity, request.settings, error, warning)) {
         report(request.name, error);
         return 2;
     }
@@ -314,7 +355,9 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
         return *status;
     }
     if (instance) {
-        instance->setRaiseHandler([&window] { window.requestRaise(); });
+        instance->setRaiseHandler([&window](const std::string& token) {
+            return window.requestRaise(token, HostSingleInstance::raiseLimit);
+        });
     }
     int status = launchAndRun(request, program, window);
     if (instance) {

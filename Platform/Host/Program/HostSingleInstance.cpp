@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -19,8 +20,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char request[] = "raise\n";
-constexpr char answer[] = "ok\n";
+// "raise\n", or "raise TOKEN\n" with the desktop's activation token; the answer says
+// whether the window came to the front.
+constexpr char request[] = "raise";
+constexpr char raisedAnswer[] = "raised\n";
+constexpr char behindAnswer[] = "behind\n";
+constexpr std::size_t requestLimit = sizeof request + 1 + HostSingleInstance::tokenLimit + 1;
 // A client that connects and says nothing holds the first window's listener no longer.
 constexpr int requestLimitMs = 500;
 
@@ -46,14 +51,15 @@ int millisecondsUntil(Clock::time_point deadline) {
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
-// Waits for `fd` to be readable until `deadline`; false on time out.
-bool readableBy(int fd, Clock::time_point deadline) {
-    pollfd ready{fd, POLLIN, 0};
+// Waits for `fd` to be readable until `deadline`; false on time out, or as soon as
+// `wake` (when given) is readable.
+bool readableBy(int fd, Clock::time_point deadline, int wake = -1) {
+    pollfd ready[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
     int got = 0;
     do {
-        got = poll(&ready, 1, millisecondsUntil(deadline));
+        got = poll(ready, wake >= 0 ? 2 : 1, millisecondsUntil(deadline));
     } while (got < 0 && errno == EINTR);
-    return got > 0;
+    return got > 0 && ready[0].revents != 0 && (wake < 0 || ready[1].revents == 0);
 }
 
 // The lock file, never through a link (a link at its name could make the open create
@@ -68,9 +74,42 @@ int openLock(const std::filesystem::path& path) {
     return fd;
 }
 
+// A token as it can travel on one line: printable, no spaces, not too long.
+std::string sendableToken(const std::string& token) {
+    bool printable =
+        std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+    return printable && token.size() <= HostSingleInstance::tokenLimit ? token : std::string();
+}
+
+// Reads one line of at most `limit` bytes from `fd` until `deadline` (or `wake`);
+// empty when none came.
+std::string readLine(int fd, std::size_t limit, Clock::time_point deadline, int wake = -1) {
+    std::string line;
+    char chunk[64];
+    while (line.size() <= limit && readableBy(fd, deadline, wake)) {
+        ssize_t got = recv(fd, chunk, sizeof chunk, 0);
+        if (got <= 0) {
+            return {};
+        }
+        line.append(chunk, static_cast<std::size_t>(got));
+        if (std::size_t end = line.find('\n'); end != std::string::npos) {
+            return end == line.size() - 1 ? line : std::string(); // one line, nothing after
+        }
+    }
+    return {};
+}
+
+HostSingleInstance::Claim claimFromAnswer(const std::string& answer) {
+    if (answer == raisedAnswer) {
+        return HostSingleInstance::Claim::another;
+    }
+    return answer == behindAnswer ? HostSingleInstance::Claim::behind
+                                  : HostSingleInstance::Claim::silent;
+}
+
 // One try at the first window: false when nobody listens yet (it may be starting).
-bool tryToAsk(const sockaddr_un& address, socklen_t length, Clock::time_point deadline,
-              HostSingleInstance::Claim& claim) {
+bool tryToAsk(const sockaddr_un& address, socklen_t length, const std::string& token,
+              Clock::time_point deadline, HostSingleInstance::Claim& claim) {
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         return false;
@@ -78,25 +117,22 @@ bool tryToAsk(const sockaddr_un& address, socklen_t length, Clock::time_point de
     // Non-blocking: a full backlog (a stopped first window) answers EAGAIN at once.
     bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
     if (connected) {
-        char reply[sizeof answer] = {};
-        claim = peerIsTrusted(fd) &&
-                        send(fd, request, sizeof request - 1, MSG_NOSIGNAL) ==
-                            static_cast<ssize_t>(sizeof request - 1) &&
-                        readableBy(fd, deadline) &&
-                        recv(fd, reply, sizeof reply - 1, 0) ==
-                            static_cast<ssize_t>(sizeof reply - 1) &&
-                        std::strcmp(reply, answer) == 0
-                    ? HostSingleInstance::Claim::another
-                    : HostSingleInstance::Claim::silent;
+        std::string line = std::string(request) + (token.empty() ? "" : " " + token) + "\n";
+        claim = HostSingleInstance::Claim::silent;
+        if (peerIsTrusted(fd) &&
+            send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+            claim = claimFromAnswer(readLine(fd, sizeof behindAnswer, deadline));
+        }
     }
     close(fd);
     return connected;
 }
 
-HostSingleInstance::Claim askToRaise(const sockaddr_un& address, socklen_t length) {
+HostSingleInstance::Claim askToRaise(const sockaddr_un& address, socklen_t length,
+                                     const std::string& token) {
     Clock::time_point deadline = Clock::now() + HostSingleInstance::answerLimit;
     HostSingleInstance::Claim claim = HostSingleInstance::Claim::silent;
-    while (!tryToAsk(address, length, deadline, claim) && Clock::now() < deadline) {
+    while (!tryToAsk(address, length, token, deadline, claim) && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return claim;
@@ -110,7 +146,7 @@ struct HostSingleInstance::Impl {
     int wake = -1; // written to stop the listening thread
     std::thread thread;
     std::mutex mutex;
-    std::function<void()> raise;
+    RaiseHandler raise;
 
     Impl() = default;
     Impl(const Impl&) = delete;
@@ -157,22 +193,28 @@ void HostSingleInstance::Impl::answerClient(int client) {
     if (!peerIsTrusted(client)) {
         return;
     }
-    pollfd fds[2] = {{client, POLLIN, 0}, {wake, POLLIN, 0}};
-    if (poll(fds, 2, requestLimitMs) <= 0 || fds[0].revents == 0) {
+    // A client that says nothing, or too much, is dropped; a stop cuts the wait short.
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(requestLimitMs);
+    std::string line = readLine(client, requestLimit, deadline, wake);
+    if (line.empty()) {
         return;
     }
-    char got[sizeof request] = {};
-    if (recv(client, got, sizeof got - 1, 0) != static_cast<ssize_t>(sizeof request - 1) ||
-        std::strcmp(got, request) != 0) {
+    line.pop_back(); // the newline
+    std::string token;
+    if (line.starts_with(std::string(request) + " ")) {
+        token = sendableToken(line.substr(sizeof request));
+    } else if (line != request) {
         return;
     }
+    bool raised = true; // a window still opening comes up in front of its own accord
     {
         std::lock_guard<std::mutex> guard(mutex);
         if (raise) {
-            raise();
+            raised = raise(token);
         }
     }
-    send(client, answer, sizeof answer - 1, MSG_NOSIGNAL);
+    const char* answer = raised ? raisedAnswer : behindAnswer;
+    send(client, answer, std::strlen(answer), MSG_NOSIGNAL);
 }
 
 std::string HostSingleInstance::socketName(const std::filesystem::path& root,
@@ -185,7 +227,8 @@ std::string HostSingleInstance::socketName(const std::filesystem::path& root,
 
 std::unique_ptr<HostSingleInstance> HostSingleInstance::claim(const std::filesystem::path& root,
                                                               const std::string& program,
-                                                              Claim& claim) {
+                                                              Claim& claim,
+                                                              const std::string& activationToken) {
     claim = Claim::unknown;
     int lock = openLock(root / ("." + program + ".lock"));
     if (lock < 0) {
@@ -197,7 +240,7 @@ std::unique_ptr<HostSingleInstance> HostSingleInstance::claim(const std::filesys
         bool held = errno == EWOULDBLOCK;
         close(lock);
         if (held) {
-            claim = askToRaise(address, length);
+            claim = askToRaise(address, length, sendableToken(activationToken));
         }
         return nullptr;
     }
@@ -225,7 +268,7 @@ HostSingleInstance::~HostSingleInstance() {
     }
 }
 
-void HostSingleInstance::setRaiseHandler(std::function<void()> raise) {
+void HostSingleInstance::setRaiseHandler(RaiseHandler raise) {
     std::lock_guard<std::mutex> guard(impl_->mutex);
     impl_->raise = std::move(raise);
 }

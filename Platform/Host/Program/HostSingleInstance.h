@@ -1,9 +1,10 @@
 // One window of a program per device root: the first window start holds a lock in
 // the root for the window's life and listens on a socket named after the root; a
 // later start finds the lock held, asks the first over the socket to come to the
-// front and ends. Every wait on the other process is bounded: a first window that is
-// stopped or busy, a client that connects and says nothing, a full backlog, or a
-// socket name taken by another user never holds a start or an exit.
+// front (handing on the desktop's activation token it was started with, if any) and
+// ends; the first answers whether its window did come to the front. Every wait on the other process
+// is bounded: a first window that is stopped or busy, a client that connects and says nothing, a
+// full backlog, or a socket name taken by another user never holds a start or an exit.
 #pragma once
 
 #include <chrono>
@@ -16,23 +17,33 @@ class HostSingleInstance {
   public:
     enum class Claim {
         first,   // this process holds the root now
-        another, // another process holds it, and answered that it comes to the front
+        another, // another process holds it, and answered that it came to the front
+        behind,  // another process holds it, and answered that it could not come forward
         silent,  // another process holds it but could not be asked or did not answer
         unknown, // the lock could not be opened or taken (the run goes on)
     };
 
-    // How long a later start waits for the first to answer (it may be starting too).
+    // How long a later start waits for the first to answer (it may be starting too),
+    // and how long the first may take to find out whether its window came forward.
     static constexpr std::chrono::milliseconds answerLimit{2000};
+    static constexpr std::chrono::milliseconds raiseLimit{1000};
+    // Longest activation token handed on; a longer one is not sent.
+    static constexpr std::size_t tokenLimit = 200;
 
-    // Claims `root` for `program`. While the returned object lives, each request of a
-    // later start calls the raise handler (on a thread of its own).
+    // Claims `root` for `program`; a later start hands `activationToken` (the
+    // desktop's, from its environment; may be empty) to the first. While the returned
+    // object lives, each request of a later start calls the raise handler (on a thread
+    // of its own) with that token; it returns, within raiseLimit, whether the window
+    // came to the front.
     static std::unique_ptr<HostSingleInstance> claim(const std::filesystem::path& root,
-                                                     const std::string& program, Claim& claim);
+                                                     const std::string& program, Claim& claim,
+                                                     const std::string& activationToken = {});
     ~HostSingleInstance();
     HostSingleInstance(const HostSingleInstance&) = delete;
     HostSingleInstance& operator=(const HostSingleInstance&) = delete;
 
-    void setRaiseHandler(std::function<void()> raise);
+    using RaiseHandler = std::function<bool(const std::string& activationToken)>;
+    void setRaiseHandler(RaiseHandler raise);
 
     // The socket's name in the abstract namespace (for tests that play another process).
     static std::string socketName(const std::filesystem::path& root, const std::string& program);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <Host/Program/HostScriptRunner.h>
+#include <Host/Program/HostSettings.h>
 
 #include <filesystem>
 #include <optional>
@@ -25,8 +26,11 @@ struct HostWindowModule {
     // Starts, off the caller's thread, what a window's start will need to know (whether
     // the session bus answers): called as early as the start knows a window will open.
     void (*prepare)();
+    // The window, hidden until its first frame is drawn; `position` none: the window
+    // manager places it.
     HostWindow* (*open)(const HostWindowIdentity& identity, std::optional<int> scale,
-                        std::string& error, std::string* warning);
+                        std::optional<HostWindowPosition> position, std::string& error,
+                        std::string* warning);
     void (*close)(HostWindow* window);
     int (*scale)(const HostWindow* window);
     // Runs the window with the desktop bridge (where a bus runs) naming the program
@@ -34,7 +38,10 @@ struct HostWindowModule {
     int (*run)(HostWindow* window, HostScriptRunner& runner,
                const std::vector<ScriptCommand>& script, const std::string& scriptName,
                const std::string& applicationName);
-    void (*requestRaise)(HostWindow* window);
+    // From any thread: asks the window to come to the front (with the desktop's
+    // activation token, when the start that asks was given one) and waits, within
+    // `limitMs`, to learn whether it did.
+    bool (*requestRaise)(HostWindow* window, const std::string& activationToken, int limitMs);
 };
 
 // The window library beside the host library (build and installed trees alike);

@@ -26,9 +26,13 @@ class HostWindow {
     // Opens the window at `scale` pixels per point (none: the desktop's), lowered
     // until it fits the display's usable area; an explicit scale so lowered is said
     // in `warning`. nullptr with `error` set when there is no display.
+    // The window is shown with its first frame (present): never black or empty. It sets
+    // no position of its own unless `position` asks for one (desktop pixels), and has
+    // a minimum size of half the screen at its scale.
     static std::unique_ptr<HostWindow> open(const HostWindowIdentity& identity,
                                             std::optional<int> scale, std::string& error,
-                                            std::string* warning = nullptr);
+                                            std::string* warning = nullptr,
+                                            std::optional<HostWindowPosition> position = {});
     static std::unique_ptr<HostWindow> open(const std::string& title, std::optional<int> scale,
                                             std::string& error);
     ~HostWindow();
@@ -57,8 +61,10 @@ class HostWindow {
     std::string title() const;
     // Frames that reached the window so far.
     std::size_t framesPresented() const;
-    // Asks the window, from any thread, to come to the front at its next turn.
-    void requestRaise();
+    // Asks the window, from any thread, to come to the front at its next turn (with
+    // the desktop's activation token, if there is one) and waits up to `limitMs` for
+    // it to be seen in front; false when it was not (or the desktop cannot tell).
+    bool requestRaise(const std::string& activationToken, int limitMs);
     // Resizes the window to `width` x `height` pixels (tests).
     void resize(int width, int height);
 

@@ -70,7 +70,7 @@ std::optional<HostKey> pressedKey(const SDL_KeyboardEvent& event) {
 
 void HostWindow::Impl::handle(const SDL_Event& event, HostSession& session) {
     if (event.type == raiseEvent) {
-        SDL_RaiseWindow(window.get());
+        raise();
         return;
     }
     if (dropKeyHeldBeforeFocus(event) || consumedByListener(event) ||
@@ -126,7 +126,7 @@ void HostWindow::Impl::handleWindowEvent(const SDL_WindowEvent& event, HostSessi
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         // The window's surface is new: the last frame must be drawn into it again.
-        shownFrame.clear();
+        shownFrame.reset();
         break;
     default:
         return;

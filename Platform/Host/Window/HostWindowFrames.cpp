@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <malloc.h>
 
 namespace {
 
@@ -22,9 +23,11 @@ std::string clockText() {
     return text;
 }
 
-bool sameBytes(const std::vector<std::uint8_t>& shown, const CGImageRef& frame) {
+bool sameBytes(const CGImageRef& shown, const CGImageRef& frame) {
     std::size_t size = frame->bytesPerRow() * frame->height();
-    return shown.size() == size && std::memcmp(shown.data(), frame->bytes(), size) == 0;
+    return shown && shown->bytesPerRow() == frame->bytesPerRow() &&
+           shown->height() == frame->height() &&
+           std::memcmp(shown->bytes(), frame->bytes(), size) == 0;
 }
 
 } // namespace
@@ -96,8 +99,7 @@ void HostWindow::Impl::show(const CGImageRef& frame) {
     } else {
         return;
     }
-    shownFrame.assign(frame->bytes(), frame->bytes() + frame->bytesPerRow() * frame->height());
-    shownBytesPerRow = frame->bytesPerRow();
+    shownFrame = frame;
     ++frames;
     lastFrame = SDL_GetTicks();
 }
@@ -111,11 +113,15 @@ void HostWindow::present(HostSession& session) {
     if (impl.screenPoints.width > 0 &&
         (points.width != impl.screenPoints.width || points.height != impl.screenPoints.height)) {
         // The screen turned: so does the window, at the scale it shows the screen.
+        impl.setMinimumSize(points);
         auto logical = static_cast<CGFloat>(impl.viewport.scale / impl.pixelRatio());
         SDL_SetWindowSize(window, static_cast<int>(points.width * logical),
                           static_cast<int>(points.height * logical));
     }
     impl.screenPoints = points;
+    if (!impl.shown && impl.renderer) {
+        impl.reveal(); // Wayland maps the window at its first frame, drawn next
+    }
     int width = 0, height = 0;
     if (!impl.targetSize(width, height)) {
         return;
@@ -125,7 +131,7 @@ void HostWindow::present(HostSession& session) {
     impl.dirty = false;
     // No layer changed since the last frame, which showed no animation's middle: the
     // render would draw the same pixels.
-    if (!impl.shownFrame.empty() && viewport.scale == impl.viewport.scale &&
+    if (!!impl.shownFrame && viewport.scale == impl.viewport.scale &&
         impl.renderedChanges == CALayerChangeCount() && !animating && !impl.renderedAnimation) {
         impl.lastFrame = SDL_GetTicks(); // input keeps to the frame rhythm all the same
         return;
@@ -137,5 +143,15 @@ void HostWindow::present(HostSession& session) {
     if (!frame || sameBytes(impl.shownFrame, frame)) {
         return; // nothing on screen changed
     }
+    std::size_t before =
+        impl.shownFrame ? impl.shownFrame->bytesPerRow() * impl.shownFrame->height() : 0;
     impl.show(frame);
+    if (!impl.shown) {
+        impl.reveal();
+    }
+    // A window shrunk from a huge size: the allocator keeps what the big frame's
+    // layers freed inside its heap unless asked to give it back.
+    if (impl.frameBytes * 2 < before) {
+        malloc_trim(0);
+    }
 }

@@ -45,6 +45,17 @@ HostWindowScale HostChooseWindowScale(std::optional<int> requested, int desktopS
     return result;
 }
 
+HostWindowSize HostWindowSizeFor(CGSize screenPoints, int pixelsPerPoint, int outputScale) {
+    double ratio = static_cast<double>(std::max(pixelsPerPoint, 1)) / std::max(outputScale, 1);
+    return {std::max(1, static_cast<int>(std::lround(screenPoints.width * ratio))),
+            std::max(1, static_cast<int>(std::lround(screenPoints.height * ratio)))};
+}
+
+HostWindowSize HostMinimumWindowSize(CGSize screenPoints, int pixelsPerPoint, int outputScale) {
+    return HostWindowSizeFor({screenPoints.width / 2, screenPoints.height / 2}, pixelsPerPoint,
+                             outputScale);
+}
+
 HostViewport HostViewport::fit(CGSize screenPoints, int windowWidth, int windowHeight) {
     HostViewport viewport;
     if (screenPoints.width <= 0 || screenPoints.height <= 0 || windowWidth <= 0 ||

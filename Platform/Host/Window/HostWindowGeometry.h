@@ -26,6 +26,16 @@ HostWindowScale HostChooseWindowScale(std::optional<int> requested, int desktopS
                                       std::optional<int> usableWidth,
                                       std::optional<int> usableHeight);
 
+// A window's size in window coordinates (`outputScale` pixels each: a Wayland output's
+// scale, 1 on X11) for a screen of `screenPoints` at `pixelsPerPoint`, and its minimum
+// size: half the screen. Never below 1 x 1.
+struct HostWindowSize {
+    int width = 0, height = 0;
+    bool operator==(const HostWindowSize&) const = default;
+};
+HostWindowSize HostWindowSizeFor(CGSize screenPoints, int pixelsPerPoint, int outputScale);
+HostWindowSize HostMinimumWindowSize(CGSize screenPoints, int pixelsPerPoint, int outputScale);
+
 // The screen in a window: the largest rectangle of the screen's aspect that fits,
 // centred (the rest of the window is letterbox), in window pixels, and its scale in
 // pixels per point.

@@ -8,9 +8,11 @@
 
 #include <SDL2/SDL.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -72,6 +74,28 @@ void HostAskSessionBusEarly();
 // Around the screen when the window is not of its aspect.
 constexpr Uint8 hostLetterboxGrey = 0x20;
 
+// Requests to come to the front, from other threads, and the loop's answers.
+struct HostRaiseRequests {
+    std::mutex mutex;
+    std::condition_variable answered;
+    std::uint64_t asked = 0;   // requests made so far
+    std::uint64_t answers = 0; // requests answered so far
+    bool raised = false;       // the last answer
+    std::string token;         // the last request's activation token
+    int limitMs = 0;           // how long the last asker waits
+};
+
+// An eventfd that wakes a wait of the window's own from another thread.
+struct HostWindowWake {
+    HostWindowWake();
+    ~HostWindowWake();
+    HostWindowWake(const HostWindowWake&) = delete;
+    HostWindowWake& operator=(const HostWindowWake&) = delete;
+    void signal() const;
+    void drain() const;
+    int fd = -1;
+};
+
 struct HostWindow::Impl {
     HostVideoSubsystem video;
     std::unique_ptr<SDL_Window, HostWindowDeleter> window;
@@ -81,16 +105,32 @@ struct HostWindow::Impl {
     std::unique_ptr<SDL_Renderer, HostRendererDeleter> renderer;
     std::unique_ptr<SDL_Texture, HostTextureDeleter> texture; // the screen, viewport-sized
     int textureWidth = 0, textureHeight = 0;
-    // Points to logical window pixels (the desktop's scale, as chosen at opening).
+    // Pixels a point, as chosen at opening; window pixels a window coordinate (a
+    // Wayland output's scale; 1 on X11).
     int scale = 1;
+    int outputScale = 1;
+    // Mapped: only once its first frame is drawn.
+    bool shown = false;
+    // Wayland: libdecor's decorations are to be drawn once more (HostWindowShow.cpp).
+    bool decorationsToRedraw = false;
+    Uint32 decorationRedrawDue = 0;
+    static constexpr Uint32 decorationSettleMs = 250;
     Uint32 raiseEvent = 0;
+    HostRaiseRequests raiseRequests;
+    HostWindowWake wake;
+    // A request being answered: until the window is seen in front, or the asker
+    // stops waiting.
+    bool raisePending = false;
+    Uint32 raiseDeadline = 0;
     Uint32 frameIntervalMs = 16;
 
     // What the window shows and where.
     HostViewport viewport;
     CGSize screenPoints{0, 0};
-    std::vector<std::uint8_t> shownFrame; // the last frame presented, to skip repeats
-    std::size_t shownBytesPerRow = 0;
+    // The last frame presented (to skip repeats), held rather than copied: a frame of
+    // a huge window is hundreds of megabytes, given back as soon as the next replaces it.
+    CGImageRef shownFrame;
+    std::size_t frameBytes = 0; // of the last frame rendered
     std::size_t frames = 0;
     // The layers' change count after the last render, and whether an animation ran in it.
     std::uint64_t renderedChanges = 0;
@@ -114,12 +154,35 @@ struct HostWindow::Impl {
     std::function<bool(const HostAccessibleKeyEvent&)> keyListener;
     std::function<void(bool)> activationListener;
 
+    // Makes the window, hidden, at its final size; false with `error` set.
+    bool create(const std::string& title, std::optional<int> requested,
+                std::optional<HostWindowPosition> position, HostWindowScale& chosen,
+                std::string& error);
     // Window pixels per mouse coordinate (2 on a Wayland output of scale 2).
     double pixelRatio() const;
     // The size frames are drawn at, in window pixels; false when there is nothing to
     // draw into.
     bool targetSize(int& width, int& height) const;
     void show(const CGImageRef& frame);
+    // Maps the window with its first frame on it (HostWindowShow.cpp).
+    void reveal();
+    // Half the screen in points at the window's scale, in window coordinates.
+    void setMinimumSize(CGSize screenPoints);
+    void redrawDecorationsAtScale();
+    // Coming to the front for another start (HostWindowRaise.cpp).
+    void raise();
+    void checkRaise();
+    void answerRaise(bool raised);
+    // Waits up to `timeoutMs` for an event (on Wayland also applying what libdecor
+    // drew meanwhile); true with one.
+    bool waitForEvent(SDL_Event& event, int timeoutMs);
+    // Wayland (HostDesktopWayland.cpp).
+    bool onWayland() const;
+    void commitDecorations() const;
+    int waylandDescriptor() const;
+    // Whether the compositor offers xdg-activation; with `token`, the window is
+    // activated with it.
+    bool activateWayland(const std::string& token) const;
     void showOnSurface(const CGImageRef& frame, SDL_Surface* target);
     void showWithRenderer(const CGImageRef& frame);
     CGImageRef composedPixels() const;
@@ -163,3 +226,14 @@ std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay);
 // The Xft.dpi resource of the X server behind `xDisplay` (an Xlib Display, SDL's own
 // connection), when one is set (HostDesktopX11.cpp).
 std::optional<double> HostXftDpi(void* xDisplay);
+// The same, of the X server at DISPLAY, read before any window is open.
+std::optional<double> HostDisplayXftDpi();
+// Takes the position SDL gives every X window out of its size hints, so that the window
+// manager places the window.
+void HostX11LetWindowManagerPlace(void* xDisplay, unsigned long xWindow);
+// The window's background: `surface`'s pixels (as the server paints them at the map,
+// before any frame could reach it), or none.
+void HostX11SetBackground(void* xDisplay, unsigned long xWindow, const SDL_Surface* surface);
+// Whether the window is the top of the stack of the root's mapped windows (menus and
+// other override-redirect windows aside).
+bool HostX11IsOnTop(void* xDisplay, unsigned long xWindow);

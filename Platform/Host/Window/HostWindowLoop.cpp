@@ -37,7 +37,7 @@ bool HostWindow::Impl::waitEvent(SDL_Event& event, int timeoutMs) {
             dirty = true;
             return false;
         }
-        if (SDL_WaitEventTimeout(&event, std::max(slice, 0)) != 0) {
+        if (waitForEvent(event, std::max(slice, 0))) {
             return true;
         }
         if (!idle || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {

@@ -99,14 +99,16 @@ int runWithBridge(HostWindow* window, HostScriptRunner& runner,
 
 const HostWindowModule table = {
     HostAskSessionBusEarly,
-    [](const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
-       std::string* warning) {
-        return HostWindow::open(identity, scale, error, warning).release();
+    [](const HostWindowIdentity& identity, std::optional<int> scale,
+       std::optional<HostWindowPosition> position, std::string& error, std::string* warning) {
+        return HostWindow::open(identity, scale, error, warning, position).release();
     },
     [](HostWindow* window) { delete window; },
     [](const HostWindow* window) { return window->scale(); },
     runWithBridge,
-    [](HostWindow* window) { window->requestRaise(); },
+    [](HostWindow* window, const std::string& token, int limitMs) {
+        return window->requestRaise(token, limitMs);
+    },
 };
 
 } // namespace

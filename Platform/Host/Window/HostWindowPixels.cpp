@@ -16,20 +16,20 @@ HostSurfacePtr HostSurfaceOf(const CGImageRef& image) {
 // back once presented.
 CGImageRef HostWindow::Impl::composedPixels() const {
     int width = 0, height = 0;
-    if (shownFrame.empty() || shownBytesPerRow == 0 || !targetSize(width, height)) {
+    if (!shownFrame || !targetSize(width, height)) {
         return nullptr;
     }
     const CGPixel grey{hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255};
     auto columnsOut = static_cast<std::size_t>(width);
     std::vector<CGPixel> pixels(columnsOut * static_cast<std::size_t>(height), grey);
     // The frame shown, clipped to the window and to what was kept of it.
-    int rows = std::min({viewport.height, height - viewport.y,
-                         static_cast<int>(shownFrame.size() / shownBytesPerRow)});
+    int rows =
+        std::min({viewport.height, height - viewport.y, static_cast<int>(shownFrame->height())});
     int columns =
-        std::min({viewport.width, width - viewport.x, static_cast<int>(shownBytesPerRow / 4)});
+        std::min({viewport.width, width - viewport.x, static_cast<int>(shownFrame->width())});
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* row =
-            shownFrame.data() + static_cast<std::size_t>(y) * shownBytesPerRow;
+            shownFrame->bytes() + static_cast<std::size_t>(y) * shownFrame->bytesPerRow();
         CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport.y + y) * columnsOut +
                        static_cast<std::size_t>(viewport.x);
         for (int x = 0; x < columns; ++x) {

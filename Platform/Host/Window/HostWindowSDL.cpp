@@ -29,41 +29,46 @@ void setIcon(SDL_Window* window, const std::filesystem::path& path) {
     }
 }
 
-bool onWayland() {
+bool waylandDriver() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && std::strcmp(driver, "wayland") == 0;
 }
 
-// On Wayland the window's size is in the output's logical pixels and the renderer
-// draws it in the output's own: one logical pixel a point already shows the screen
-// at the output's scale, sharp.
-int desktopScale(SDL_Window* window) {
-    if (onWayland()) {
-        return HostDesktopScale(1, nullptr, std::nullopt);
-    }
+// X11's desktop scale, known before any window: GDK_SCALE when set, else Xft.dpi / 96.
+int x11DesktopScale() {
     const char* gdk = std::getenv("GDK_SCALE");
     if (gdk && *gdk) {
         return HostDesktopScale(std::nullopt, gdk, std::nullopt);
     }
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    void* display = SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11
-                        ? static_cast<void*>(info.info.x11.display)
-                        : nullptr;
-    return HostDesktopScale(std::nullopt, nullptr, HostXftDpi(display));
+    return HostDesktopScale(std::nullopt, nullptr, HostDisplayXftDpi());
 }
 
-// PRISMKEY_WINDOW_POSITION=X,Y places the window (scripts/run puts the two programs
-// side by side with it); otherwise it is centred.
-void windowPosition(int& x, int& y) {
-    x = y = SDL_WINDOWPOS_CENTERED;
-    if (const char* position = std::getenv("PRISMKEY_WINDOW_POSITION")) {
-        int px = 0, py = 0;
-        if (std::sscanf(position, "%d,%d", &px, &py) == 2) {
-            x = px;
-            y = py;
-        }
+// The display's usable area in pixels, when known.
+std::optional<SDL_Rect> usableArea(int outputScale) {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+        return std::nullopt;
     }
+    usable.w *= outputScale;
+    usable.h *= outputScale;
+    return usable;
+}
+
+HostWindowScale chooseScale(std::optional<int> requested, int desktopScale, int outputScale) {
+    std::optional<SDL_Rect> usable = usableArea(outputScale);
+    return HostChooseWindowScale(requested, desktopScale, static_cast<int>(portraitScreen.width),
+                                 static_cast<int>(portraitScreen.height),
+                                 usable ? std::optional<int>(usable->w) : std::nullopt,
+                                 usable ? std::optional<int>(usable->h) : std::nullopt);
+}
+
+SDL_Window* createWindow(const std::string& title, HostWindowSize size,
+                         std::optional<HostWindowPosition> position) {
+    int x = position ? position->x : static_cast<int>(SDL_WINDOWPOS_UNDEFINED);
+    int y = position ? position->y : static_cast<int>(SDL_WINDOWPOS_UNDEFINED);
+    // Hidden until its first frame is drawn (HostWindowShow.cpp).
+    return SDL_CreateWindow(title.c_str(), x, y, size.width, size.height,
+                            SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
 }
 
 // While the window is open, the general pasteboard is the desktop's clipboard.
@@ -90,55 +95,80 @@ std::unique_ptr<HostWindow> HostWindow::open(const std::string& title, std::opti
 
 std::unique_ptr<HostWindow> HostWindow::open(const HostWindowIdentity& identity,
                                              std::optional<int> scale, std::string& error,
-                                             std::string* warning) {
+                                             std::string* warning,
+                                             std::optional<HostWindowPosition> position) {
     HostSessionBusForSDL bus;
     auto impl = std::make_unique<Impl>();
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // X11 frames go through SDL's shared-memory framebuffer. By default SDL sends them
+    // through a GL texture instead, and making its renderer makes SDL destroy the
+    // window and create it anew: a window mapped and unmapped at every start, after
+    // GL has loaded.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (!impl->video.start(identity.applicationId, error)) {
         return nullptr;
     }
     impl->raiseEvent = SDL_RegisterEvents(1);
-    int x = 0, y = 0;
-    windowPosition(x, y);
-    // Hidden until it has its final size, so that the desktop never shows it twice.
-    impl->window.reset(
-        SDL_CreateWindow(identity.title.c_str(), x, y, static_cast<int>(portraitScreen.width),
-                         static_cast<int>(portraitScreen.height),
-                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
-    if (!impl->window) {
-        error = std::string("cannot open a window (") + SDL_GetError() + ")";
+    HostWindowScale chosen;
+    if (!impl->create(identity.title, scale, position, chosen, error)) {
         return nullptr;
     }
-    SDL_Window* window = impl->window.get();
-    if (onWayland()) {
-        // Without one, frames fall back to the window surface, enlarged by the compositor.
-        impl->renderer.reset(SDL_CreateRenderer(window, -1, 0));
-    }
-    setIcon(window, identity.icon);
-    SDL_Rect usable{};
-    bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
-    HostWindowScale chosen =
-        HostChooseWindowScale(scale, desktopScale(window), static_cast<int>(portraitScreen.width),
-                              static_cast<int>(portraitScreen.height),
-                              known ? std::optional<int>(usable.w) : std::nullopt,
-                              known ? std::optional<int>(usable.h) : std::nullopt);
     if (chosen.warning && warning) {
         *warning = *chosen.warning;
     }
-    impl->scale = chosen.scale;
-    SDL_SetWindowSize(window, static_cast<int>(portraitScreen.width) * impl->scale,
-                      static_cast<int>(portraitScreen.height) * impl->scale);
-    if (x == SDL_WINDOWPOS_CENTERED) {
-        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_Window* window = impl->window.get();
+    setIcon(window, identity.icon);
+    impl->setMinimumSize(portraitScreen);
+    if (!position) {
+        if (void* display = impl->x11Display()) {
+            SDL_SysWMinfo info;
+            SDL_VERSION(&info.version);
+            SDL_GetWindowWMInfo(window, &info);
+            HostX11LetWindowManagerPlace(display, info.info.x11.window);
+        }
     }
     SDL_DisplayMode mode{};
     if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) {
         impl->frameIntervalMs = static_cast<Uint32>(1000 / mode.refresh_rate);
     }
-    SDL_ShowWindow(window);
     useDesktopClipboard();
     return std::unique_ptr<HostWindow>(new HostWindow(std::move(impl)));
+}
+
+// The window at its final size. On X11 the scale is known first; on Wayland the
+// output's scale is known from a window (SDL gives it the largest output's), which
+// the compositor sees only once it is shown.
+bool HostWindow::Impl::create(const std::string& title, std::optional<int> requested,
+                              std::optional<HostWindowPosition> position, HostWindowScale& chosen,
+                              std::string& error) {
+    bool wayland = waylandDriver();
+    if (!wayland) {
+        chosen = chooseScale(requested, x11DesktopScale(), 1);
+        scale = chosen.scale;
+    }
+    window.reset(createWindow(title, HostWindowSizeFor(portraitScreen, scale, 1), position));
+    if (!window) {
+        error = std::string("cannot open a window (") + SDL_GetError() + ")";
+        return false;
+    }
+    if (wayland) {
+        // Frames are drawn in the output's pixels through a renderer (the window surface
+        // has logical pixels, which the compositor would enlarge).
+        renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
+        int logical = 0, pixels = 0, height = 0;
+        SDL_GetWindowSize(window.get(), &logical, &height);
+        if (renderer && SDL_GetRendererOutputSize(renderer.get(), &pixels, &height) == 0 &&
+            logical > 0) {
+            outputScale =
+                std::max(1, static_cast<int>(std::lround(static_cast<double>(pixels) / logical)));
+        }
+        chosen = chooseScale(requested, outputScale, outputScale);
+        scale = chosen.scale;
+        HostWindowSize size = HostWindowSizeFor(portraitScreen, scale, outputScale);
+        SDL_SetWindowSize(window.get(), size.width, size.height);
+    }
+    return true;
 }
 
 HostWindow::HostWindow(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -147,9 +177,8 @@ HostWindow::~HostWindow() {
     UIPasteboard::generalPasteboard()->setBackend({});
 }
 
-// Screen pixels a point: the logical scale times the output's pixels a logical pixel.
 int HostWindow::scale() const {
-    return impl_->scale * std::max(1, static_cast<int>(std::lround(impl_->pixelRatio())));
+    return impl_->scale;
 }
 
 std::string HostWindow::driver() const {
@@ -163,12 +192,6 @@ std::string HostWindow::title() const {
 
 std::size_t HostWindow::framesPresented() const {
     return impl_->frames;
-}
-
-void HostWindow::requestRaise() {
-    SDL_Event event{};
-    event.type = impl_->raiseEvent;
-    SDL_PushEvent(&event);
 }
 
 void HostWindow::resize(int width, int height) {

@@ -47,7 +47,37 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{Arguments{"--headless=yes"}, std::string("takes no value")},
                       std::pair{Arguments{"--plugins", "x"},
                                 std::string("unknown option \"--plugins\"")},
-                      std::pair{Arguments{"stray"}, std::string("unknown argument \"stray\"")}));
+                      std::pair{Arguments{"stray"}, std::string("unknown argument \"stray\"")},
+                      std::pair{Arguments{"--position", "10"},
+                                std::string("--position must be X,Y in desktop pixels")},
+                      std::pair{Arguments{"--position"}, std::string("--position needs a value")}));
+
+// Positions as a window manager's desktop has them: either number may be negative.
+TEST(HostCommandLine, PositionsAreTwoWholeNumbers) {
+    const std::pair<const char*, std::optional<HostWindowPosition>> rows[] = {
+        {"40,40", HostWindowPosition{40, 40}},
+        {"-1920,0", HostWindowPosition{-1920, 0}},
+        {"0,-5", HostWindowPosition{0, -5}},
+        {"1000000,1", HostWindowPosition{1000000, 1}},
+        {"1000001,1", std::nullopt},
+        {"99999999999,1", std::nullopt},
+        {"10", std::nullopt},
+        {"10,", std::nullopt},
+        {",10", std::nullopt},
+        {"1,2,3", std::nullopt},
+        {"1.5,2", std::nullopt},
+        {" 1,2", std::nullopt},
+        {"+1,2", std::nullopt},
+        {"-,2", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : rows) {
+        EXPECT_EQ(HostParseWindowPosition(text), expected) << text;
+    }
+    HostSettings settings = HostCommandLine("p").parse(Arguments{"--position=-3,7"});
+    EXPECT_EQ(settings.position, (HostWindowPosition{-3, 7}));
+    EXPECT_FALSE(HostCommandLine("p").parse(Arguments{}).position) << "the window manager's";
+}
 
 TEST(HostCommandLine, ProgramOptionsAreAppliedAndListed) {
     HostCommandLine line("keyboard-host", "the keyboard-hosting process");

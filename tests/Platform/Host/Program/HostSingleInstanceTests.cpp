@@ -91,9 +91,62 @@ TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     std::atomic<int> raised = 0;
-    first->setRaiseHandler([&raised] { ++raised; });
+    first->setRaiseHandler([&raised](const std::string&) {
+        ++raised;
+        return true;
+    });
     EXPECT_EQ(claimOnce(root.path()), Claim::another);
     EXPECT_EQ(raised, 1);
+}
+
+// The first answers what its window did; the desktop's token of the later start reaches
+// it when it can travel on one line.
+TEST(HostSingleInstance, TheFirstAnswersWhetherItCameToTheFrontWithTheTokenItWasGiven) {
+    struct Row {
+        const char* token;
+        bool raised;
+        Claim claim;
+        const char* heard;
+    };
+    const std::string longToken(HostSingleInstance::tokenLimit + 1, 't');
+    const Row rows[] = {
+        {"", true, Claim::another, ""},
+        {"", false, Claim::behind, ""},
+        {"mutter-1234_TIME5", true, Claim::another, "mutter-1234_TIME5"},
+        {"two words", false, Claim::behind, ""}, // could not travel as one
+        {longToken.c_str(), true, Claim::another, ""},
+    };
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    ASSERT_EQ(claim, Claim::first);
+    for (const Row& row : rows) {
+        std::string heard = "(not asked)";
+        first->setRaiseHandler([&heard, &row](const std::string& token) {
+            heard = token;
+            return row.raised;
+        });
+        Claim later = Claim::unknown;
+        HostSingleInstance::claim(root.path(), program, later, row.token);
+        EXPECT_EQ(later, row.claim) << row.token;
+        EXPECT_EQ(heard, row.heard) << row.token;
+    }
+}
+
+// A first window whose raise takes its whole time is answered for within the limit.
+TEST(HostSingleInstance, ARaiseThatNeverEndsIsAnsweredWithinTheLimit) {
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    first->setRaiseHandler([](const std::string&) {
+        std::this_thread::sleep_for(HostSingleInstance::answerLimit + std::chrono::seconds(1));
+        return true;
+    });
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(claimOnce(root.path()), Claim::silent);
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              HostSingleInstance::answerLimit + std::chrono::milliseconds(500));
+    endsWithin(std::chrono::seconds(10), "the first window's exit", [&first] { first.reset(); });
 }
 
 TEST(HostSingleInstance, AClientThatSaysNothingHoldsNeitherAStartNorTheExit) {

@@ -59,6 +59,33 @@ TEST(HostChooseWindowScale, LoweredUntilTheScreenFitsWarningOnlyForAnExplicitSca
                                "using 1");
 }
 
+// A window's size and its floor, in window coordinates: the screen at its pixels a
+// point over the output's pixels a coordinate; the floor is half of it.
+TEST(HostWindowSize, FollowsScaleAndOutputWithAFloorOfHalfTheScreen) {
+    struct Row {
+        CGSize points;
+        int pixelsPerPoint, outputScale;
+        HostWindowSize size, smallest;
+    };
+    const Row rows[] = {
+        {{320, 480}, 1, 1, {320, 480}, {160, 240}},
+        {{320, 480}, 2, 1, {640, 960}, {320, 480}},
+        {{480, 320}, 2, 1, {960, 640}, {480, 320}}, // landscape
+        {{320, 480}, 2, 2, {320, 480}, {160, 240}}, // Wayland at the output's scale
+        {{320, 480}, 1, 2, {160, 240}, {80, 120}},  // lowered to fit a short output
+        {{320, 480}, 1, 3, {107, 160}, {53, 80}},
+        {{320, 480}, 0, 0, {320, 480}, {160, 240}}, // nonsense scales count as 1
+        {{1, 1}, 1, 4, {1, 1}, {1, 1}},             // never nothing
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(HostWindowSizeFor(row.points, row.pixelsPerPoint, row.outputScale), row.size)
+            << row.points.width << " at " << row.pixelsPerPoint << "/" << row.outputScale;
+        EXPECT_EQ(HostMinimumWindowSize(row.points, row.pixelsPerPoint, row.outputScale),
+                  row.smallest)
+            << row.points.width << " at " << row.pixelsPerPoint << "/" << row.outputScale;
+    }
+}
+
 TEST(HostViewport, KeepsTheAspectCentredAndMapsPixelsBack) {
     struct Row {
         CGSize screen;

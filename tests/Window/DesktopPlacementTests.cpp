@@ -1,0 +1,180 @@
+// Where the windows go and how they first appear. Under openbox (PRISMKEY_TEST_DESKTOP=
+// openbox): placed by the window manager unless a position is asked for, never smaller
+// than half their screen, and a second PrismkeyFree start brings the first to the top.
+// On a bare X server: a window is mapped once, with its first frame already on it.
+#include "DesktopSession.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using windowtest::BackgroundProcess;
+using windowtest::DesktopSession;
+
+std::string program(const std::string& name) {
+    return (testsupport::buildDirectory() / "bin" / name).string();
+}
+
+// A desktop of the kind `kind` for the suite, or the suite skipped.
+class OnDesktop : public ::testing::Test {
+  protected:
+    void startDesktop(const std::string& kind) {
+        const char* asked = std::getenv("PRISMKEY_TEST_DESKTOP");
+        if ((asked ? asked : "x11") != kind) {
+            GTEST_SKIP() << "runs on " << kind;
+        }
+        desktop_ = std::make_unique<DesktopSession>();
+        if (!desktop_->failure().empty()) {
+            GTEST_SKIP() << desktop_->failure();
+        }
+    }
+    std::string root() const { return (folder_.path() / "device").string(); }
+    std::unique_ptr<DesktopSession> desktop_;
+    testsupport::TemporaryDirectory folder_;
+};
+
+class DesktopPlacement : public OnDesktop {
+  protected:
+    void SetUp() override { startDesktop("openbox"); }
+};
+
+// The managed window titled `title` (under the window manager's frame), waited for up
+// to 30 s; 0 when none shows.
+unsigned long waitForClient(const std::string& title) {
+    for (int i = 0; i < 300; ++i) {
+        auto found = testsupport::runProcess(
+            {"/usr/bin/env", "xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+        if (!found.standardOutput.empty()) {
+            return std::stoul(found.standardOutput);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
+bool overlap(const windowtest::WindowGeometry& a, const windowtest::WindowGeometry& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+// The managed windows from the bottom of the stack to its top.
+std::vector<unsigned long> clientStack() {
+    auto listing =
+        testsupport::runProcess({"/usr/bin/env", "xprop", "-root", "_NET_CLIENT_LIST_STACKING"});
+    std::vector<unsigned long> ids;
+    std::istringstream words(listing.standardOutput.substr(listing.standardOutput.find('#') + 1));
+    std::string word;
+    while (words >> word) {
+        ids.push_back(std::stoul(word, nullptr, 16));
+    }
+    return ids;
+}
+
+bool becomesTopClient(unsigned long id) {
+    for (int i = 0; i < 100; ++i) {
+        std::vector<unsigned long> stack = clientStack();
+        if (!stack.empty() && stack.back() == id) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+// Started as a desktop starts them (no position), the two programs are placed by the
+// window manager: side by side, not on top of each other; a second PrismkeyFree then
+// brings the first back over keyboard-host.
+TEST_F(DesktopPlacement, TheWindowManagerPlacesTheWindowsAndTheSecondStartRaisesTheFirst) {
+    BackgroundProcess free({program("PrismkeyFree"), "--root", root()});
+    unsigned long freeWindow = waitForClient("PrismkeyFree");
+    BackgroundProcess host({program("keyboard-host"), "--root", root()});
+    unsigned long hostWindow = waitForClient("Prismkey Keyboard Host");
+    ASSERT_NE(freeWindow, 0u);
+    ASSERT_NE(hostWindow, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // placed and settled
+    windowtest::WindowGeometry a = windowtest::windowGeometry(freeWindow),
+                               b = windowtest::windowGeometry(hostWindow);
+    EXPECT_FALSE(overlap(a, b)) << a.x << "," << a.y << " and " << b.x << "," << b.y;
+    ASSERT_TRUE(becomesTopClient(hostWindow)) << "the newer window on top";
+
+    auto second = testsupport::runProcess({program("PrismkeyFree"), "--root", root()});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.standardError,
+              "PrismkeyFree: already open for this device root; brought its window to the "
+              "front\n");
+    EXPECT_TRUE(becomesTopClient(freeWindow)) << "the first window on top of the stack";
+}
+
+// A position asked for (option or environment) is where the window's frame goes; the
+// window cannot be made smaller than half its screen.
+TEST_F(DesktopPlacement, APositionAskedForIsHonouredAndTheSizeHasAFloor) {
+    struct Row {
+        std::vector<std::string> arguments;
+        const char* environment; // PRISMKEY_WINDOW_POSITION, or nullptr
+        int x, y;
+    };
+    const Row rows[] = {
+        {{"--position", "300,200"}, nullptr, 300, 200},
+        {{"--position=620,90"}, "40,40", 620, 90}, // the option wins
+        {{}, "500,100", 500, 100},
+    };
+    for (const Row& row : rows) {
+        if (row.environment) {
+            setenv("PRISMKEY_WINDOW_POSITION", row.environment, 1);
+        }
+        std::vector<std::string> arguments{program("PrismkeyFree"), "--root", root()};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        BackgroundProcess free(arguments);
+        unsetenv("PRISMKEY_WINDOW_POSITION");
+        unsigned long window = waitForClient("PrismkeyFree");
+        ASSERT_NE(window, 0u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        windowtest::WindowGeometry placed = windowtest::windowGeometry(window);
+        // The client sits inside openbox's frame: its border beside, its title above.
+        EXPECT_GE(placed.x, row.x);
+        EXPECT_LE(placed.x, row.x + 8);
+        EXPECT_GE(placed.y, row.y);
+        EXPECT_LE(placed.y, row.y + 40);
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "0x%lx", window);
+        testsupport::runProcess({"/usr/bin/env", "xdotool", "windowsize", hex, "30", "20"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        windowtest::WindowGeometry shrunk = windowtest::windowGeometry(window);
+        EXPECT_EQ(shrunk.width, 160);
+        EXPECT_EQ(shrunk.height, 240);
+    }
+}
+
+class DesktopFirstFrame : public OnDesktop {
+  protected:
+    void SetUp() override { startDesktop("x11"); }
+};
+
+// On a bare X server (no compositor keeps pixels for a window): each program maps one
+// window, once, and what it shows the moment it is mapped is what it shows a second
+// later (below the status bar, whose clock may move; a caret may blink).
+TEST_F(DesktopFirstFrame, AWindowIsMappedOnceWithItsFirstFrameOnIt) {
+    const std::pair<const char*, const char*> programs[] = {
+        {"PrismkeyFree", "PrismkeyFree"}, {"keyboard-host", "Prismkey Keyboard Host"}};
+    for (const auto& [binary, title] : programs) {
+        windowtest::MapWatch watch;
+        BackgroundProcess running({program(binary), "--root", root()});
+        windowtest::FirstMap map = watch.firstMap(title, 30, 1.0);
+        ASSERT_TRUE(map.seen) << binary;
+        EXPECT_EQ(map.unmappedBefore, 0) << binary << ": a window mapped and unmapped first";
+        ASSERT_EQ(map.atMap.size(), map.settled.size());
+        std::size_t differing = 0, first = static_cast<std::size_t>(map.width) * 20;
+        for (std::size_t i = first; i < map.atMap.size(); ++i) {
+            differing += map.atMap[i] != map.settled[i];
+        }
+        EXPECT_LT(differing, (map.atMap.size() - first) / 100)
+            << binary << ": not painted at its map";
+    }
+}
+
+} // namespace
