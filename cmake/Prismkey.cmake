@@ -13,7 +13,7 @@ function(prismkey_test NAME)
   add_test(NAME ${NAME} COMMAND ${NAME})
   # The leak checker's suppressions reach the programs that tests start, too.
   set_tests_properties(${NAME} PROPERTIES LABELS ${T_LABEL}
-    ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+    ENVIRONMENT "PRISMKEY_BUILD_DIR=${CMAKE_BINARY_DIR};PRISMKEY_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 endfunction()
 
 # prismkey_tests(PREFIX TESTS stem... LIBS... [EXTRA_SOURCES...])
