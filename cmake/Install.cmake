@@ -51,6 +51,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Library dependencies are computed from the binaries (dpkg-shlibdeps follows the
 # relative RPATHs to the platform's own libraries, which the package itself holds).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Text is laid out in DejaVu Sans, which no library names.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# Text is laid out in DejaVu Sans, which no library names; links open through
+# xdg-open where the desktop has no portal.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, xdg-utils")
 include(CPack)

@@ -5,7 +5,9 @@
 
 #include <Host/Accessibility/HostAccessibilityBridge.h>
 #include <Host/Accessibility/HostBusQuestion.h>
+#include <Host/Accessibility/HostDesktopLinks.h>
 #include <Host/Session/HostSession.h>
+#include <UIKit/UIApplication.h>
 
 #include <chrono>
 #include <memory>
@@ -72,11 +74,22 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
     });
 }
 
+// While the window runs, links go to the desktop's handler.
+void useDesktopLinks(bool use) {
+    UIApplication::sharedApplication()->setURLOpener(use ? UIURLOpener([](const std::string& url) {
+        HostLinkOpening opening = HostDesktopLinks::open(url);
+        return UIURLOpening{opening.opened, opening.problem};
+    })
+                                                         : UIURLOpener());
+}
+
 int runWithBridge(HostWindow* window, HostScriptRunner& runner,
                   const std::vector<ScriptCommand>& script, const std::string& scriptName,
                   const std::string& applicationName) {
     attachBridge(applicationName, *window, runner.session());
+    useDesktopLinks(true);
     int status = window->run(runner, script, scriptName);
+    useDesktopLinks(false);
     window->setIdleHandler({}); // the bridge goes before the session
     return status;
 }
