@@ -272,10 +272,21 @@ CGColorRef CALayer::presentationBorderColor() const {
     return std::get<CGColorRef>(presentationValue("borderColor", borderColor_));
 }
 
-std::vector<std::string> CALayer::animationKeys() const {
+namespace {
+
+void dropFinishedAnimations(std::vector<CAPropertyAnimation>& animations) {
+    if (animations.empty()) {
+        return; // most layers, most frames: no clock to read
+    }
     double now = CACurrentMediaTime();
-    std::erase_if(private_->animations,
+    std::erase_if(animations,
                   [now](const CAPropertyAnimation& a) { return now >= a.beginTime + a.duration; });
+}
+
+} // namespace
+
+std::vector<std::string> CALayer::animationKeys() const {
+    dropFinishedAnimations(private_->animations);
     std::vector<std::string> keys;
     for (const auto& animation : private_->animations) {
         keys.push_back(animation.key);
@@ -283,8 +294,10 @@ std::vector<std::string> CALayer::animationKeys() const {
     return keys;
 }
 
+// Asked of every layer several times a frame: without building the list of keys.
 bool CALayer::hasRunningAnimations() const {
-    return !animationKeys().empty();
+    dropFinishedAnimations(private_->animations);
+    return !private_->animations.empty();
 }
 
 void CALayer::removeAllAnimations() {

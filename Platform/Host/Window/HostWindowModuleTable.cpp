@@ -98,6 +98,11 @@ const HostWindowModule table = {
     HostAskSessionBusEarly,
     [](const HostWindowIdentity& identity, std::optional<int> scale, std::string& error,
        std::string* warning) {
+        // Frames reach an X11 window through shared memory, not through a GL texture
+        // that SDL would otherwise make for the window surface: where GL is drawn in
+        // software (no GPU, a virtual or remote display), that texture cost the drag
+        // half its CPU. SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         return HostWindow::open(identity, scale, error, warning).release();
     },
     [](HostWindow* window) { delete window; },
