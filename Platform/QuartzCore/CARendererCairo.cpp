@@ -84,18 +84,20 @@ bool isKeptFrameOf(const CALayer& root, int width, int height, CGFloat scale) {
            kept.scale == scale;
 }
 
+// The pixels of `rect` (whole pixels inside both surfaces, which have one size).
 void copyRect(cairo_surface_t* from, cairo_surface_t* to, CGRect rect) {
-    auto x = static_cast<int>(rect.origin.x), y = static_cast<int>(rect.origin.y);
-    auto width = static_cast<std::size_t>(rect.size.width);
+    auto x = static_cast<std::ptrdiff_t>(rect.origin.x);
+    auto y = static_cast<std::ptrdiff_t>(rect.origin.y);
+    auto rows = static_cast<std::ptrdiff_t>(rect.size.height);
+    auto bytes = static_cast<std::size_t>(rect.size.width) * 4;
     cairo_surface_flush(from);
     cairo_surface_flush(to);
     const unsigned char* source = cairo_image_surface_get_data(from);
     unsigned char* target = cairo_image_surface_get_data(to);
-    int fromStride = cairo_image_surface_get_stride(from),
-        toStride = cairo_image_surface_get_stride(to);
-    for (int row = y; row < y + static_cast<int>(rect.size.height); ++row) {
-        std::memcpy(target + static_cast<std::ptrdiff_t>(row) * toStride + x * 4,
-                    source + static_cast<std::ptrdiff_t>(row) * fromStride + x * 4, width * 4);
+    std::ptrdiff_t fromStride = cairo_image_surface_get_stride(from);
+    std::ptrdiff_t toStride = cairo_image_surface_get_stride(to);
+    for (std::ptrdiff_t row = y; row < y + rows; ++row) {
+        std::memcpy(target + row * toStride + x * 4, source + row * fromStride + x * 4, bytes);
     }
     cairo_surface_mark_dirty(to);
 }
