@@ -41,6 +41,7 @@ void UIAlertView::buildContent() const {
     if (titleLabel_) {
         return;
     }
+    // Called from const readers too; an alert is never made const (initWithTitle).
     auto& self = const_cast<UIAlertView&>(*this);
     self.setBackgroundColor(UIColor::colorWithWhite(0.97f, 1));
     self.setClipsToBounds(true);

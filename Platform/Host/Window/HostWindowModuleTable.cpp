@@ -74,22 +74,19 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
     });
 }
 
-// While the window runs, links go to the desktop's handler.
-void useDesktopLinks(bool use) {
-    UIApplication::sharedApplication()->setURLOpener(use ? UIURLOpener([](const std::string& url) {
-        HostLinkOpening opening = HostDesktopLinks::open(url);
-        return UIURLOpening{opening.opened, opening.problem};
-    })
-                                                         : UIURLOpener());
+// Where links go while the window runs: the desktop's handler.
+UIURLOpening openOnDesktop(const std::string& url) {
+    HostLinkOpening opening = HostDesktopLinks::open(url);
+    return {opening.opened, opening.problem};
 }
 
 int runWithBridge(HostWindow* window, HostScriptRunner& runner,
                   const std::vector<ScriptCommand>& script, const std::string& scriptName,
                   const std::string& applicationName) {
     attachBridge(applicationName, *window, runner.session());
-    useDesktopLinks(true);
+    UIApplication::sharedApplication()->setURLOpener(openOnDesktop);
     int status = window->run(runner, script, scriptName);
-    useDesktopLinks(false);
+    UIApplication::sharedApplication()->setURLOpener({});
     window->setIdleHandler({}); // the bridge goes before the session
     return status;
 }
