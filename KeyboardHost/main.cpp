@@ -122,6 +122,18 @@ HostProgram keyboardHostProgram() {
     program.applicationId = "io.prismkey.KeyboardHost";
     program.summary = "the keyboard-hosting process: a text field and the keyboard, with the "
                       "device root's plug-ins loaded";
+    program.keys = {
+        {"a-z, 0-9, space", "type through their on-screen keys, shown pressed"},
+        {"Shift+a-z", "a capital (shift tapped first)"},
+        {"-/:;()$&@\".,?!'", "the punctuation the keyboard has (its 123 keyplane)"},
+        {"BackSpace, Return", "tap delete and return; held keys repeat"},
+        {"Tab, Shift+Tab", "move the focus through the keys"},
+        {"Ctrl+Q", "quit"},
+    };
+    program.unlistedCommands = {"alert", "rotate"};
+    program.commandDescriptions["press"] =
+        "a key of the computer's keyboard, as in the window: a letter or digit, space, "
+        "BackSpace, Return, Tab, with Shift+ or Ctrl+ before it";
     program.options.push_back({"--plugins", "DIR",
                                "load plug-ins from DIR instead of the device root's "
                                "/Library/MobileSubstrate/DynamicLibraries",

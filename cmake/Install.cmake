@@ -58,6 +58,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # relative RPATHs to the platform's own libraries, which the package itself holds).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Text is laid out in DejaVu Sans, which no library names; on Wayland, SDL draws the
-# windows' title bars and borders through libdecor's plug-in, which it loads by name.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libdecor-0-plugin-1-cairo")
+# windows' title bars and borders through libdecor's plug-in, which it loads by name;
+# links open through xdg-open where the desktop has no portal.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libdecor-0-plugin-1-cairo, xdg-utils")
 include(CPack)

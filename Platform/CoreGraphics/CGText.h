@@ -20,6 +20,7 @@ struct CGTextStyle {
 // (longer words may still overflow).
 CGSize CGTextMeasure(const std::string& text, const CGTextStyle& style);
 
-// Starts loading the desktop's font configuration, which the first text waits for,
-// so that a program can do its other start-up work meanwhile. Returns at once.
+// Readies the fonts that the first text would wait for (the two DejaVu Sans files, or
+// the desktop's configuration where they are not found, loaded beside the caller), so
+// that a program can do its other start-up work meanwhile.
 void CGTextPrepareFonts();

@@ -1,22 +1,20 @@
 #include <QuartzCore/CAGradientLayer.h>
 
 void CAGradientLayer::setColors(std::vector<CGColorRef> colors) {
-    CALayerNoteChange();
+    noteChange();
     colors_ = std::move(colors);
 }
 
 void CAGradientLayer::setLocations(std::vector<CGFloat> locations) {
-    CALayerNoteChange();
+    noteChange();
     locations_ = std::move(locations);
 }
 
 void CAGradientLayer::setStartPoint(CGPoint point) {
-    CALayerNoteChange();
     changeAnimatable("startPoint", startPoint_, point);
 }
 
 void CAGradientLayer::setEndPoint(CGPoint point) {
-    CALayerNoteChange();
     changeAnimatable("endPoint", endPoint_, point);
 }
 

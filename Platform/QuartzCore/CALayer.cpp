@@ -1,6 +1,7 @@
 #include <QuartzCore/CALayer.h>
 #include <QuartzCore/CALayerPrivate.h>
 #include <QuartzCore/CAMediaTiming.h>
+#include <QuartzCore/CARenderDamage.h>
 #include <QuartzCore/CATransaction.h>
 
 #include <algorithm>
@@ -26,6 +27,11 @@ void CALayerNoteChange() {
     layerChanges.fetch_add(1, std::memory_order_relaxed);
 }
 
+void CALayer::noteChange() {
+    CALayerNoteChange();
+    private_->damaged = true;
+}
+
 template <class T> void CALayer::changeAnimatable(const char* key, T& field, T value) {
     if constexpr (std::is_same_v<T, CGColorRef>) {
         if (CGColorEqualToColor(field, value)) {
@@ -35,7 +41,7 @@ template <class T> void CALayer::changeAnimatable(const char* key, T& field, T v
     } else if (field == value) {
         return;
     }
-    CALayerNoteChange();
+    noteChange();
     CAAnimatableValue from = presentationValue(key, CAAnimatableValue(field));
     field = std::move(value);
     didChange(key, from);
@@ -62,7 +68,10 @@ void CALayer::setPosition(CGPoint position) {
 }
 
 void CALayer::setAnchorPoint(CGPoint anchorPoint) {
-    CALayerNoteChange();
+    if (anchorPoint == anchorPoint_) {
+        return;
+    }
+    noteChange();
     anchorPoint_ = anchorPoint;
 }
 
@@ -97,21 +106,30 @@ void CALayer::setOpacity(float opacity) {
 }
 
 void CALayer::setHidden(bool hidden) {
-    CALayerNoteChange();
+    if (hidden == hidden_) {
+        return;
+    }
+    noteChange();
     hidden_ = hidden;
 }
 void CALayer::setMasksToBounds(bool masks) {
-    CALayerNoteChange();
+    if (masks == masksToBounds_) {
+        return;
+    }
+    noteChange();
     masksToBounds_ = masks;
 }
 void CALayer::setContents(std::shared_ptr<const CGImage> image) {
-    CALayerNoteChange();
+    if (image == contents_) {
+        return;
+    }
+    noteChange();
     contents_ = std::move(image);
 }
 
 void CALayer::setContentsScale(CGFloat scale) {
     if (scale > 0 && scale != contentsScale_) {
-        CALayerNoteChange();
+        noteChange();
         contentsScale_ = scale;
         if (private_->drawsContent) {
             setNeedsDisplay();
@@ -130,6 +148,7 @@ void CALayer::insertSublayer(CALayerRef layer, unsigned index) {
     }
     layer->removeFromSuperlayer();
     std::size_t at = std::min<std::size_t>(index, sublayers_.size());
+    layer->private_->damaged = true; // shows where it lands
     layer->superlayer_ = this;
     sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(at), std::move(layer));
     setNeedsLayout();
@@ -167,6 +186,7 @@ void CALayer::removeFromSuperlayer() {
     if (!parent) {
         return;
     }
+    CARenderNoteRemoval(*this); // what it covered is drawn again without it
     // Keep this layer alive while it leaves the tree that owns it.
     auto it = std::find_if(parent->sublayers_.begin(), parent->sublayers_.end(),
                            [this](const CALayerRef& l) { return l.get() == this; });
@@ -179,7 +199,7 @@ void CALayer::removeFromSuperlayer() {
 }
 
 void CALayer::setNeedsDisplay() {
-    CALayerNoteChange();
+    noteChange();
     needsDisplay_ = true;
     private_->drawsContent = true;
 }
@@ -272,10 +292,21 @@ CGColorRef CALayer::presentationBorderColor() const {
     return std::get<CGColorRef>(presentationValue("borderColor", borderColor_));
 }
 
-std::vector<std::string> CALayer::animationKeys() const {
+namespace {
+
+void dropFinishedAnimations(std::vector<CAPropertyAnimation>& animations) {
+    if (animations.empty()) {
+        return; // most layers, most frames: no clock to read
+    }
     double now = CACurrentMediaTime();
-    std::erase_if(private_->animations,
+    std::erase_if(animations,
                   [now](const CAPropertyAnimation& a) { return now >= a.beginTime + a.duration; });
+}
+
+} // namespace
+
+std::vector<std::string> CALayer::animationKeys() const {
+    dropFinishedAnimations(private_->animations);
     std::vector<std::string> keys;
     for (const auto& animation : private_->animations) {
         keys.push_back(animation.key);
@@ -283,12 +314,14 @@ std::vector<std::string> CALayer::animationKeys() const {
     return keys;
 }
 
+// Asked of every layer several times a frame: without building the list of keys.
 bool CALayer::hasRunningAnimations() const {
-    return !animationKeys().empty();
+    dropFinishedAnimations(private_->animations);
+    return !private_->animations.empty();
 }
 
 void CALayer::removeAllAnimations() {
-    CALayerNoteChange();
+    noteChange();
     private_->animations.clear();
 }
 

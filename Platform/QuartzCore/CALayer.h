@@ -115,8 +115,10 @@ class CALayer : public NSObject {
     void setContents(std::shared_ptr<const CGImage> image);
     CAContentsGravity contentsGravity() const { return contentsGravity_; }
     void setContentsGravity(CAContentsGravity gravity) {
-        CALayerNoteChange();
-        contentsGravity_ = gravity;
+        if (gravity != contentsGravity_) {
+            noteChange();
+            contentsGravity_ = gravity;
+        }
     }
     // The scale displayIfNeeded draws at. The renderer draws a layer's content at
     // the frame's scale, so that scale 2 output is crisp whatever this says.
@@ -176,6 +178,9 @@ class CALayer : public NSObject {
     friend void CALayerDisplay(CALayer& layer, CGFloat scale);
 
   protected:
+    // A change of what this layer (and so its sublayers) shows: counted, and the
+    // layer's pixels are redrawn in the next frame.
+    void noteChange();
     // Runs the action machinery for a change of `key` whose value on screen was
     // `from`; call after storing the new model value.
     void didChange(const std::string& key, const CAAnimatableValue& from);

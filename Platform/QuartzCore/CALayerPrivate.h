@@ -31,6 +31,12 @@ struct CALayer::Private {
     // kept while the values it was made from (`rasterKey`) stay the same.
     CGImageRef raster;
     std::vector<double> rasterKey;
+    // For redrawing only what changed between frames (CARenderDamage.h): whether the
+    // layer changed since the last frame, the pixels that it and its sublayers covered
+    // in that frame (empty: none), and whether it was animating then.
+    bool damaged = true;
+    CGRect shown{};
+    bool animatedWhenShown = false;
 };
 
 // Marks `layer` and its whole subtree as on screen, dropping implicit animations

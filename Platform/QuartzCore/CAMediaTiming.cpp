@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 struct Clock {
     bool isVirtual = false;
     double virtualNow = 0;
+    std::optional<double> held; // the real clock during a frame
 };
 
 Clock& mediaClock() {
@@ -23,7 +25,25 @@ double realNow() {
 } // namespace
 
 double CACurrentMediaTime() {
-    return mediaClock().isVirtual ? mediaClock().virtualNow : realNow();
+    const Clock& clock = mediaClock();
+    if (clock.isVirtual) {
+        return clock.virtualNow;
+    }
+    return clock.held ? *clock.held : realNow();
+}
+
+CAMediaTimeFrameHold::CAMediaTimeFrameHold() {
+    Clock& clock = mediaClock();
+    if (!clock.held) {
+        clock.held = realNow();
+        held_ = true;
+    }
+}
+
+CAMediaTimeFrameHold::~CAMediaTimeFrameHold() {
+    if (held_) {
+        mediaClock().held.reset();
+    }
 }
 
 void CAMediaTimeUseVirtualClock(double start) {

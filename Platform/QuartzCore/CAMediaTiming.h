@@ -9,3 +9,17 @@ void CAMediaTimeUseVirtualClock(double start = 0);
 void CAMediaTimeAdvance(double seconds);
 void CAMediaTimeUseRealClock();
 bool CAMediaTimeIsVirtual();
+
+// While one lives, the real clock reads the time it was made: a frame reads every
+// presentation value at one time, so that what it records of where layers are is
+// where it draws them.
+class CAMediaTimeFrameHold {
+  public:
+    CAMediaTimeFrameHold();
+    ~CAMediaTimeFrameHold();
+    CAMediaTimeFrameHold(const CAMediaTimeFrameHold&) = delete;
+    CAMediaTimeFrameHold& operator=(const CAMediaTimeFrameHold&) = delete;
+
+  private:
+    bool held_ = false;
+};

@@ -1,10 +1,13 @@
 #include <CoreGraphics/CGHandlesCairo.h>
 #include <QuartzCore/CALayerPrivate.h>
+#include <QuartzCore/CAMediaTiming.h>
+#include <QuartzCore/CARenderDamage.h>
 #include <QuartzCore/CARenderer.h>
 #include <QuartzCore/LayerRendererCairo.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -26,16 +29,17 @@ CGImage::SurfacePtr createSurface(int width, int height) {
 }
 
 // Draws the tree onto `surface`; the layer whose drawing left the context in an
-// error state, if one did.
+// error state, if one did. With `damage`, layers that do not reach it are passed by.
 const CALayer* drawTree(cairo_surface_t* surface, CALayer& root, CGFloat scale,
-                        const std::vector<const CALayer*>& leftOut) {
+                        const std::vector<const CALayer*>& leftOut,
+                        const CARenderDamage* damage = nullptr) {
     CairoPtr cairo(cairo_create(surface));
     cairo_scale(cairo.get(), scale, scale);
     CGRect frame = root.frame();
     if (CGPointIsFinite(frame.origin)) {
         cairo_translate(cairo.get(), -frame.origin.x, -frame.origin.y);
     }
-    LayerRenderer renderer(cairo.get(), scale, leftOut);
+    LayerRenderer renderer(cairo.get(), scale, leftOut, damage);
     renderer.render(root);
     return renderer.fault();
 }
@@ -55,27 +59,159 @@ CGImage::SurfacePtr drawFrame(CALayer& root, int width, int height, CGFloat scal
     }
 }
 
+// The last frame drawn, kept so that the next one of the same tree at the same size
+// redraws only what changed. Frames past this many pixels are not kept (a window
+// stretched across a huge display would hold hundreds of megabytes for it).
+constexpr double largestKeptFrame = 4096.0 * 4096.0;
+
+struct KeptFrame {
+    std::weak_ptr<NSObject> root;
+    int width = 0, height = 0;
+    CGFloat scale = 0;
+    CGImageRef image;
+    CGImage::SurfacePtr scratch; // where damage is drawn (redrawDamage)
+};
+
+KeptFrame& keptFrame() {
+    static KeptFrame kept;
+    return kept;
+}
+
+bool isKeptFrameOf(const CALayer& root, int width, int height, CGFloat scale) {
+    const KeptFrame& kept = keptFrame();
+    std::shared_ptr<NSObject> keptRoot = kept.root.lock();
+    return kept.image && keptRoot.get() == &root && kept.width == width && kept.height == height &&
+           kept.scale == scale;
+}
+
+// The pixels of `rect` (whole pixels inside both surfaces, which have one size).
+void copyRect(cairo_surface_t* from, cairo_surface_t* to, CGRect rect) {
+    auto x = static_cast<std::ptrdiff_t>(rect.origin.x);
+    auto y = static_cast<std::ptrdiff_t>(rect.origin.y);
+    auto rows = static_cast<std::ptrdiff_t>(rect.size.height);
+    auto bytes = static_cast<std::size_t>(rect.size.width) * 4;
+    cairo_surface_flush(from);
+    cairo_surface_flush(to);
+    const unsigned char* source = cairo_image_surface_get_data(from);
+    unsigned char* target = cairo_image_surface_get_data(to);
+    std::ptrdiff_t fromStride = cairo_image_surface_get_stride(from);
+    std::ptrdiff_t toStride = cairo_image_surface_get_stride(to);
+    for (std::ptrdiff_t row = y; row < y + rows; ++row) {
+        std::memcpy(target + row * toStride + x * 4, source + row * fromStride + x * 4, bytes);
+    }
+    cairo_surface_mark_dirty(to);
+}
+
+// The kept frame with `damage` drawn again: in place when nothing else holds it (the
+// host has let go of the last frame by now), else on a copy. None after a fault.
+//
+// The tree is drawn on a scratch frame of the same size, unclipped, passing by the
+// layers that do not reach the damage, and only the damaged pixels are copied over:
+// Cairo rasterises edges and filters images through a clip, or at another origin,
+// a little differently (a level or two), and these pixels must be those of a whole
+// frame. What the scratch holds outside the damage is never read.
+CGImageRef redrawDamage(CALayer& root, CGFloat scale, const CARenderDamage& damage) {
+    KeptFrame& kept = keptFrame();
+    if (!kept.scratch) {
+        kept.scratch = createSurface(kept.width, kept.height);
+    }
+    CairoPtr clear(cairo_create(kept.scratch.get()));
+    cairo_set_operator(clear.get(), CAIRO_OPERATOR_CLEAR);
+    for (CGRect r : damage.rects) {
+        cairo_rectangle(clear.get(), r.origin.x, r.origin.y, r.size.width, r.size.height);
+    }
+    cairo_fill(clear.get());
+    clear.reset();
+    if (drawTree(kept.scratch.get(), root, scale, {}, &damage)) {
+        return nullptr;
+    }
+    CGImageRef image = kept.image;
+    if (kept.image.use_count() > 2) { // someone else holds it: they keep their pixels
+        CGImage::SurfacePtr copy = createSurface(kept.width, kept.height);
+        copyRect(
+            kept.image->cairoSurface(), copy.get(),
+            CGRectMake(0, 0, static_cast<CGFloat>(kept.width), static_cast<CGFloat>(kept.height)));
+        image = std::make_shared<const CGImage>(std::move(copy), scale);
+    }
+    for (CGRect rect : damage.rects) {
+        copyRect(kept.scratch.get(), image->cairoSurface(), rect);
+    }
+    return image;
+}
+
 } // namespace
 
-CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+namespace {
+
+// The frame's size in pixels; false when it cannot be drawn.
+bool framePixels(CGSize sizeInPoints, CGFloat& scale, int& width, int& height) {
     if (!(scale > 0) || !std::isfinite(scale)) {
         scale = 1;
     }
-    double width = std::ceil(static_cast<double>(sizeInPoints.width) * scale);
-    double height = std::ceil(static_cast<double>(sizeInPoints.height) * scale);
-    if (!(width >= 1 && height >= 1 && width <= 16384 && height <= 16384)) {
+    double w = std::ceil(static_cast<double>(sizeInPoints.width) * scale);
+    double h = std::ceil(static_cast<double>(sizeInPoints.height) * scale);
+    if (!(w >= 1 && h >= 1 && w <= 16384 && h <= 16384)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+// Layout and the delegates' drawing, before anything is composited (a delegate's
+// drawing may change layers).
+void prepareTree(CALayer& root, CGFloat scale) {
+    root.layoutIfNeeded();
+    displayTree(root, scale);
+    CALayerMarkPresented(root);
+}
+
+} // namespace
+
+CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+    int width = 0, height = 0;
+    if (!framePixels(sizeInPoints, scale, width, height)) {
         return nullptr;
     }
     if (!root) {
-        return std::make_shared<const CGImage>(
-            createSurface(static_cast<int>(width), static_cast<int>(height)), scale);
+        return std::make_shared<const CGImage>(createSurface(width, height), scale);
     }
-    root->layoutIfNeeded();
-    // Drawing before compositing lets a delegate's drawing change layers safely.
-    displayTree(*root, scale);
-    CALayerMarkPresented(*root);
-    return std::make_shared<const CGImage>(
-        drawFrame(*root, static_cast<int>(width), static_cast<int>(height), scale), scale);
+    CAMediaTimeFrameHold frameTime;
+    prepareTree(*root, scale);
+    CARenderDamage damage = CARenderCollectDamage(
+        *root, scale, {static_cast<CGFloat>(width), static_cast<CGFloat>(height)});
+    KeptFrame& kept = keptFrame();
+    CGImageRef image;
+    if (isKeptFrameOf(*root, width, height, scale) && !damage.whole) {
+        if (damage.empty()) {
+            return kept.image;
+        }
+        image = redrawDamage(*root, scale, damage);
+    }
+    if (!image) {
+        image = std::make_shared<const CGImage>(drawFrame(*root, width, height, scale), scale);
+    }
+    if (!isKeptFrameOf(*root, width, height, scale)) {
+        kept = {};
+    }
+    if (static_cast<double>(width) * height <= largestKeptFrame) {
+        kept.root = root->weak_from_this();
+        kept.width = width;
+        kept.height = height;
+        kept.scale = scale;
+        kept.image = image;
+    }
+    return image;
+}
+
+CGImageRef CARenderLayerTreeWhole(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+    int width = 0, height = 0;
+    if (!root || !framePixels(sizeInPoints, scale, width, height)) {
+        return nullptr;
+    }
+    CAMediaTimeFrameHold frameTime;
+    prepareTree(*root, scale);
+    return std::make_shared<const CGImage>(drawFrame(*root, width, height, scale), scale);
 }
 
 bool CARendererHasRunningAnimations(CALayer* root) {

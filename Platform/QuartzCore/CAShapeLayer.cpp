@@ -13,22 +13,19 @@ CGColorRef opaqueBlack() {
 CAShapeLayer::CAShapeLayer() : fillColor_(opaqueBlack()) {}
 
 void CAShapeLayer::setPath(const CGPathRef& path) {
-    CALayerNoteChange();
+    noteChange();
     path_ = CGPathCreateCopy(path);
 }
 
 void CAShapeLayer::setFillColor(CGColorRef color) {
-    CALayerNoteChange();
     changeAnimatable("fillColor", fillColor_, std::move(color));
 }
 
 void CAShapeLayer::setStrokeColor(CGColorRef color) {
-    CALayerNoteChange();
     changeAnimatable("strokeColor", strokeColor_, std::move(color));
 }
 
 void CAShapeLayer::setLineWidth(CGFloat width) {
-    CALayerNoteChange();
     changeAnimatable("lineWidth", lineWidth_, width);
 }
 

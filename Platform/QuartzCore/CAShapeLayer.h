@@ -26,7 +26,7 @@ class CAShapeLayer : public CALayer {
     void setLineWidth(CGFloat width);
     bool fillsEvenOdd() const { return evenOdd_; }
     void setFillsEvenOdd(bool evenOdd) {
-        CALayerNoteChange();
+        noteChange();
         evenOdd_ = evenOdd;
     }
 

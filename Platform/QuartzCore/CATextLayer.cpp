@@ -20,45 +20,44 @@ void CATextLayer::invalidateLayout() {
 }
 
 void CATextLayer::setString(std::string text) {
-    CALayerNoteChange();
     if (text != string_) {
+        noteChange();
         string_ = std::move(text);
         invalidateLayout();
     }
 }
 
 void CATextLayer::setFontSize(CGFloat size) {
-    CALayerNoteChange();
     if (size != fontSize_) {
+        noteChange();
         fontSize_ = size;
         invalidateLayout();
     }
 }
 
 void CATextLayer::setBold(bool bold) {
-    CALayerNoteChange();
     if (bold != bold_) {
+        noteChange();
         bold_ = bold;
         invalidateLayout();
     }
 }
 
 void CATextLayer::setForegroundColor(CGColorRef color) {
-    CALayerNoteChange();
     changeAnimatable("foregroundColor", foregroundColor_, std::move(color));
 }
 
 void CATextLayer::setAlignment(CGTextAlignment alignment) {
-    CALayerNoteChange();
     if (alignment != alignment_) {
+        noteChange();
         alignment_ = alignment;
         invalidateLayout();
     }
 }
 
 void CATextLayer::setWrapped(bool wrapped) {
-    CALayerNoteChange();
     if (wrapped != wrapped_) {
+        noteChange();
         wrapped_ = wrapped;
         invalidateLayout();
     }

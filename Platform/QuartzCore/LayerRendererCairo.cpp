@@ -5,6 +5,7 @@
 #include <QuartzCore/CAGradientLayerCairo.h>
 #include <QuartzCore/CALayerGeometry.h>
 #include <QuartzCore/CALayerPrivate.h>
+#include <QuartzCore/CARenderDamage.h>
 #include <QuartzCore/CAShapeLayer.h>
 #include <QuartzCore/CATextLayer.h>
 #include <QuartzCore/LayerRendererCairo.h>
@@ -76,6 +77,13 @@ bool LayerRenderer::renderInsideBounds(CALayer& layer, CGRect bounds, CGFloat ra
 }
 
 bool LayerRenderer::isDrawn(const CALayer& layer) const {
+    if (damage_ && !damage_->whole) {
+        CGRect shown = layer.privateState().shown;
+        bool recorded = shown.size.width > 0 && shown.size.height > 0;
+        if (recorded && !damage_->touches(shown)) {
+            return false;
+        }
+    }
     return !layer.isHidden() && layer.presentationOpacity() > 0 &&
            std::find(leftOut_.begin(), leftOut_.end(), &layer) == leftOut_.end();
 }

@@ -15,13 +15,17 @@
 #include <vector>
 
 class CAShapeLayer;
+struct CARenderDamage;
 class CATextLayer;
 
 class LayerRenderer {
   public:
-    // The layers in `leftOut` are not drawn, nor their sublayers.
-    LayerRenderer(cairo_t* cairo, CGFloat scale, const std::vector<const CALayer*>& leftOut)
-        : cairo_(cairo), scale_(scale), leftOut_(leftOut) {}
+    // The layers in `leftOut` are not drawn, nor their sublayers. With `damage`, a layer
+    // whose pixels in this frame (as the damage walk recorded them) miss it is passed
+    // by with its sublayers: the context's clip would keep all of it off anyway.
+    LayerRenderer(cairo_t* cairo, CGFloat scale, const std::vector<const CALayer*>& leftOut,
+                  const CARenderDamage* damage = nullptr)
+        : cairo_(cairo), scale_(scale), leftOut_(leftOut), damage_(damage) {}
     void render(CALayer& layer);
     const CALayer* fault() const { return fault_; }
 
@@ -49,5 +53,6 @@ class LayerRenderer {
     cairo_t* cairo_;
     CGFloat scale_;
     const std::vector<const CALayer*>& leftOut_;
+    const CARenderDamage* damage_;
     const CALayer* fault_ = nullptr;
 };

@@ -23,21 +23,7 @@ constexpr CGFloat messageFontSize = 13;
 UIAlertView::UIAlertView(std::string title, std::string message, id delegate,
                          std::string cancelButtonTitle, std::vector<std::string> otherButtonTitles)
     : UIView(CGRectMake(0, 0, width, 0)), title_(std::move(title)), message_(std::move(message)),
-      delegate_(delegate), titleLabel_(std::make_shared<UILabel>()),
-      messageLabel_(std::make_shared<UILabel>()) {
-    setBackgroundColor(UIColor::colorWithWhite(0.97f, 1));
-    setClipsToBounds(true);
-    layer()->setCornerRadius(12);
-    for (const auto& [label, text, size, bold] :
-         {std::tuple{titleLabel_, title_, titleFontSize, true},
-          std::tuple{messageLabel_, message_, messageFontSize, false}}) {
-        label->setText(text);
-        label->setFont(bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size));
-        label->setTextAlignment(NSTextAlignmentCenter);
-        label->setNumberOfLines(0);
-        addSubview(label);
-    }
-    titleLabel_->setIsAccessibilityElement(false); // the dialog's own label
+      delegate_(delegate) {
     if (!cancelButtonTitle.empty()) {
         cancelButtonIndex_ = 0;
         buttonTitles_.push_back(std::move(cancelButtonTitle));
@@ -45,12 +31,41 @@ UIAlertView::UIAlertView(std::string title, std::string message, id delegate,
     for (std::string& other : otherButtonTitles) {
         buttonTitles_.push_back(std::move(other));
     }
-    rebuildButtons();
+}
+
+// An alert waits in the queue as its texts alone: a program that shows one at every
+// change of a control (a drag) queues many a frame, and none of them may cost a
+// frame anything until it comes up. Its look, labels and buttons are made when it
+// first needs them.
+void UIAlertView::buildContent() const {
+    if (titleLabel_) {
+        return;
+    }
+    // Called from const readers too; an alert is never made const (initWithTitle).
+    auto& self = const_cast<UIAlertView&>(*this);
+    self.setBackgroundColor(UIColor::colorWithWhite(0.97f, 1));
+    self.setClipsToBounds(true);
+    self.layer()->setCornerRadius(12);
+    self.titleLabel_ = std::make_shared<UILabel>();
+    self.messageLabel_ = std::make_shared<UILabel>();
+    for (const auto& [label, text, size, bold] :
+         {std::tuple{titleLabel_, title_, titleFontSize, true},
+          std::tuple{messageLabel_, message_, messageFontSize, false}}) {
+        label->setText(text);
+        label->setFont(bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size));
+        label->setTextAlignment(NSTextAlignmentCenter);
+        label->setNumberOfLines(0);
+        self.addSubview(label);
+    }
+    titleLabel_->setIsAccessibilityElement(false); // the dialog's own label
+    self.rebuildButtons();
 }
 
 NSInteger UIAlertView::addButtonWithTitle(std::string title) {
     buttonTitles_.push_back(std::move(title));
-    rebuildButtons();
+    if (titleLabel_) {
+        rebuildButtons();
+    }
     return numberOfButtons() - 1;
 }
 
@@ -72,6 +87,7 @@ NSInteger UIAlertView::firstOtherButtonIndex() const {
 }
 
 UIButton* UIAlertView::buttonAtIndex(NSInteger index) const {
+    buildContent();
     if (index < 0 || index >= static_cast<NSInteger>(buttons_.size())) {
         return nullptr;
     }
@@ -79,6 +95,7 @@ UIButton* UIAlertView::buttonAtIndex(NSInteger index) const {
 }
 
 NSInteger UIAlertView::indexOfButton(const UIView* button) const {
+    buildContent();
     for (std::size_t index = 0; index < buttons_.size(); ++index) {
         if (buttons_[index].get() == button) {
             return static_cast<NSInteger>(index);
@@ -96,6 +113,7 @@ std::string UIAlertView::accessibilityLabel() const {
 }
 
 std::vector<UIView*> UIAlertView::accessibilityElements() const {
+    buildContent();
     std::vector<UIView*> elements{titleLabel_.get(), messageLabel_.get()};
     for (NSInteger index : buttonOrder()) {
         elements.push_back(buttons_[static_cast<std::size_t>(index)].get());
@@ -150,6 +168,7 @@ std::vector<NSInteger> UIAlertView::buttonOrder() const {
 }
 
 CGFloat UIAlertView::textHeight() const {
+    buildContent();
     CGFloat textWidth = width - 2 * horizontalInset;
     CGFloat height = topInset + bottomInset;
     if (!title_.empty()) {
@@ -171,6 +190,7 @@ CGSize UIAlertView::sizeThatFits(CGSize size) const {
 }
 
 void UIAlertView::layoutSubviews() {
+    buildContent();
     CGFloat textWidth = width - 2 * horizontalInset;
     CGFloat y = topInset;
     CGFloat titleHeight =
@@ -228,6 +248,7 @@ void UIAlertView::show() {
 }
 
 void UIAlertView::comeUp() {
+    buildContent();
     if (UIAlertViewDelegate* d = alertDelegate()) {
         d->willPresentAlertView(this);
     }

@@ -106,6 +106,8 @@ class UIAlertView : public UIView {
     UIAlertViewDelegate* alertDelegate() const;
     // Puts the alert up, telling the delegate before and after.
     void comeUp();
+    // The look, the labels and the buttons, made once, when first needed.
+    void buildContent() const;
     void rebuildButtons();
     std::vector<NSInteger> buttonOrder() const;
     CGFloat textHeight() const;
@@ -115,7 +117,7 @@ class UIAlertView : public UIView {
     id delegate_;
     std::vector<std::string> buttonTitles_;
     NSInteger cancelButtonIndex_ = -1;
-    std::shared_ptr<UILabel> titleLabel_;
+    std::shared_ptr<UILabel> titleLabel_; // none until the content is built
     std::shared_ptr<UILabel> messageLabel_;
     std::vector<std::shared_ptr<UIButton>> buttons_;
     std::vector<UIViewRef> separators_;

@@ -79,8 +79,14 @@ std::vector<UIWindow*> UIApplication::windows() const {
 }
 
 bool UIApplication::openURL(const std::string& url) {
-    writeEffectLine("open-url: " + url);
-    return true;
+    if (!urlOpener_) {
+        writeEffectLine("open-url: " + url);
+        return true;
+    }
+    UIURLOpening opening = urlOpener_(url);
+    writeEffectLine("open-url: " + url +
+                    (opening.opened ? "" : " (not opened: " + opening.problem + ")"));
+    return opening.opened;
 }
 
 bool UIApplication::sendTouch(UITouchPhase phase, CGPoint pointInScreen) {

@@ -28,6 +28,14 @@ inline bool UIInterfaceOrientationIsLandscape(UIInterfaceOrientation orientation
            orientation == UIInterfaceOrientationLandscapeRight;
 }
 
+// What became of an address handed to the desktop: opened, or why not.
+struct UIURLOpening {
+    bool opened = false;
+    std::string problem;
+};
+// Hands an address to the desktop (a window installs one); none: there is no desktop.
+using UIURLOpener = std::function<UIURLOpening(const std::string& url)>;
+
 using UIApplicationDelegateFactory = std::function<std::shared_ptr<UIApplicationDelegate>()>;
 
 // Delegate classes by name, for UIApplicationMain. Register before calling it.
@@ -66,8 +74,13 @@ class UIApplication : public UIResponder {
     void setKeyWindow(UIWindow* window);
     std::vector<UIWindow*> windows() const;
 
-    // Writes "open-url: <url>" to standard error and answers yes.
+    // Hands `url` to the desktop through the opener and answers whether something
+    // opened it, with one line on standard error either way: "open-url: <url>", with
+    // " (not opened: <why>)" after it when nothing did. Without an opener (a headless
+    // run has no desktop) the line alone stands for the effect, and the answer is yes.
     bool openURL(const std::string& url);
+    // Replaces the opener; an empty one removes it.
+    void setURLOpener(UIURLOpener opener) { urlOpener_ = std::move(opener); }
     bool canOpenURL(const std::string& url) const { return !url.empty(); }
 
     // One finger, in screen points. A touch begins on the front-most window whose
@@ -101,4 +114,5 @@ class UIApplication : public UIResponder {
     UIWindow* keyWindowPointer_ = nullptr;
     UITouchRef touch_;
     UIInterfaceOrientation orientation_ = UIInterfaceOrientationPortrait;
+    UIURLOpener urlOpener_;
 };

@@ -114,6 +114,24 @@ TEST_F(KeyboardHostProcess, PluginsFolderCanBeGivenAndBrokenPluginsAreReported) 
         << result.standardError;
 }
 
+// keyboard-host's help lists its own keys, and neither the settings app's keys nor the
+// shared commands that mean nothing here.
+TEST_F(KeyboardHostProcess, HelpListsOnlyItsOwnKeysAndCommands) {
+    const std::string help = run({"--help"}).standardOutput;
+    const std::vector<std::pair<std::string, bool>> rows = {
+        {"\n  BackSpace, Return ", true},
+        {"\n  Shift+a-z ", true},
+        {"\n  key TEXT ", true},
+        {"alert TITLE", false},
+        {"rotate", false},
+        {"Ctrl+C", false},
+        {"arrow keys", false},
+    };
+    for (const auto& [part, listed] : rows) {
+        EXPECT_EQ(help.find(part) != std::string::npos, listed) << part << " in:\n" << help;
+    }
+}
+
 TEST_F(KeyboardHostProcess, CommandLineAnswers) {
     struct Case {
         std::vector<std::string> arguments;

@@ -83,7 +83,8 @@ class SettingsSession : public PreferencesFile {
     }
 };
 
-// The settings app's help: what it is, and none of keyboard-host's own commands.
+// The settings app's help: what it is, its own keys, and none of keyboard-host's own
+// commands or keys.
 TEST_F(SettingsSession, HelpSaysWhatTheAppIsAndListsOnlyItsCommands) {
     const std::string help = app("", {}, {"--help"}).standardOutput;
     const std::vector<std::pair<std::string, bool>> rows = {
@@ -93,6 +94,9 @@ TEST_F(SettingsSession, HelpSaysWhatTheAppIsAndListsOnlyItsCommands) {
         {"\n  key TEXT ", false},
         {"\n  type TEXT ", false},
         {"--plugins", false},
+        {"\n  Ctrl+C ", true},
+        {"\n  arrow keys ", true},
+        {"BackSpace", false},
     };
     for (const auto& [part, listed] : rows) {
         EXPECT_EQ(has(help, part), listed) << part << " in:\n" << help;

@@ -35,7 +35,7 @@ TEST(DebianPackage, HoldsTheTreeUnderUsrWithItsLibraryDependenciesAndRuns) {
         << fields.standardOutput;
     for (const char* dependency :
          {"libc6 ", "libstdc++6 ", "libcairo2 ", "libpango-1.0-0 ", "libpangocairo-1.0-0 ",
-          "libsdl2-2.0-0 ", "libplist3 ", "fonts-dejavu-core"}) {
+          "libsdl2-2.0-0 ", "libplist3 ", "fonts-dejavu-core", "xdg-utils"}) {
         EXPECT_NE(fields.standardOutput.find(dependency), std::string::npos)
             << dependency << " in " << fields.standardOutput;
     }

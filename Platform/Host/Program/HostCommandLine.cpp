@@ -214,7 +214,8 @@ void HostCommandLine::applyProgramOption(HostArgumentReader& reader) const {
     }
 }
 
-std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages) const {
+std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages,
+                                   const std::vector<std::string>& keyUsages) const {
     std::string text = "usage: " + programName_ + " [options]\n";
     if (!summary_.empty()) {
         text += summary_ + "\n";
@@ -227,10 +228,18 @@ std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages)
         text += optionColumn(option.name, option.valueName) + option.help + "\n";
     }
     text += "\nWithout --headless the program opens a window (a display is needed); the mouse\n"
-            "acts as a finger and the keyboard's keys work (Tab moves the focus, Space and\n"
-            "Return press what has it, Return and Escape answer an alert, Ctrl+C copies the\n"
-            "colour, Ctrl+Q quits). An event script has one command a line; # starts a comment;\n"
-            "coordinates are screen points from the top-left, decimals allowed:\n";
+            "acts as a finger";
+    if (keyUsages.empty()) {
+        text += ".\n";
+    } else {
+        text += " and the keyboard's keys work:\n";
+        for (const std::string& line : keyUsages) {
+            text += "  " + line + "\n";
+        }
+        text += "\n";
+    }
+    text += "An event script has one command a line; # starts a comment; coordinates are\n"
+            "screen points from the top-left, decimals allowed:\n";
     for (const std::string& line : scriptUsages) {
         text += "  " + line + "\n";
     }

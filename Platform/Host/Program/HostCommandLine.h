@@ -36,8 +36,10 @@ class HostCommandLine {
     // Throws HostUsageError; the program's own options are applied as they come.
     HostSettings parse(const std::vector<std::string>& arguments) const;
     HostSettings parse(int argc, char** argv) const;
-    // The options, then the script commands given (one usage line each).
-    std::string usage(const std::vector<std::string>& scriptUsages) const;
+    // The options, the keys that work in the window and the script commands given
+    // (one usage line each).
+    std::string usage(const std::vector<std::string>& scriptUsages,
+                      const std::vector<std::string>& keyUsages = {}) const;
     // "<program> <version>".
     std::string versionLine() const;
 

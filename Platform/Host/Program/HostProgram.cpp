@@ -34,12 +34,30 @@ void report(const std::string& program, const std::string& message) {
     report(program + ": " + message);
 }
 
-std::vector<std::string> scriptUsages(const std::vector<ScriptCommandSyntax>& syntax) {
+// One help line a listed command, in the program's own words where it has them.
+std::vector<std::string> scriptUsages(const std::vector<ScriptCommandSyntax>& syntax,
+                                      const HostProgram& program) {
     std::vector<std::string> usages;
     for (const ScriptCommandSyntax& command : syntax) {
+        if (std::ranges::find(program.unlistedCommands, command.name) !=
+            program.unlistedCommands.end()) {
+            continue;
+        }
+        auto own = program.commandDescriptions.find(command.name);
         std::string line = command.usage;
         line.resize(std::max<std::size_t>(line.size() + 2, 28), ' ');
-        usages.push_back(line + command.description);
+        usages.push_back(
+            line + (own != program.commandDescriptions.end() ? own->second : command.description));
+    }
+    return usages;
+}
+
+std::vector<std::string> keyUsages(const HostProgram& program) {
+    std::vector<std::string> usages;
+    for (const auto& [key, meaning] : program.keys) {
+        std::string line = key;
+        line.resize(std::max<std::size_t>(line.size() + 2, 20), ' ');
+        usages.push_back(line + meaning);
     }
     return usages;
 }
@@ -130,8 +148,9 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
         }
         std::vector<ScriptCommandSyntax> syntax = HostScriptRunner::syntax(program.commands);
         if (request.settings.help || request.settings.version) {
-            std::cout << (request.settings.help ? commandLine.usage(scriptUsages(syntax))
-                                                : commandLine.versionLine() + "\n");
+            std::cout << (request.settings.help
+                              ? commandLine.usage(scriptUsages(syntax, program), keyUsages(program))
+                              : commandLine.versionLine() + "\n");
             if (!std::cout.flush()) {
                 report(request.name, std::string("cannot write to standard output: ") +
                                          std::strerror(errno != 0 ? errno : EIO));

@@ -17,8 +17,10 @@
 #include <Host/Program/HostScriptRunner.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct HostProgram {
@@ -34,6 +36,12 @@ struct HostProgram {
     bool singleWindow = false;
     // One line for --help.
     std::string summary;
+    // For --help: the computer's keys that work in the window (key, what it does); the
+    // shared script commands the program still accepts but does not list; the
+    // program's own wording for a shared command.
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::vector<std::string> unlistedCommands;
+    std::map<std::string, std::string> commandDescriptions;
     std::vector<HostOption> options;
     std::vector<HostScriptCommand> commands;
     // Where the program's on-screen keys are, for the computer's keyboard.

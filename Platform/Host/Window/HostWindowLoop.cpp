@@ -9,15 +9,28 @@
 #include <cstdio>
 #include <optional>
 
+namespace {
+
+// When the next frame is due: a frame interval after the one before was due, so that
+// the time a frame takes to draw does not push the next one back (frames keep the
+// display's rhythm); unless the loop has fallen a whole interval behind, when it starts
+// a new rhythm now instead of catching up with frames in a burst.
+Uint32 nextFrameDue(Uint32 lastDue, Uint32 interval, Uint32 now) {
+    Uint32 due = lastDue + interval;
+    return SDL_TICKS_PASSED(now, due + interval) ? now : due;
+}
+
+} // namespace
+
 bool HostWindow::Impl::frameDue() const {
-    return frames == 0 || SDL_GetTicks() - lastFrame >= frameIntervalMs;
+    return frames == 0 || SDL_TICKS_PASSED(SDL_GetTicks(), lastFrame + frameIntervalMs);
 }
 
 void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
     // Sleeping until the frame is due, then taking what came meanwhile in one go,
     // wakes the process once a frame instead of once an event.
     if (!frameDue()) {
-        SDL_Delay(frameIntervalMs - (SDL_GetTicks() - lastFrame));
+        SDL_Delay(lastFrame + frameIntervalMs - SDL_GetTicks());
     }
     SDL_Event event;
     while (!closed && SDL_PollEvent(&event) != 0) {
@@ -55,12 +68,22 @@ bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
         }
     }
     impl_->refreshClock();
-    if (impl_->dirty || impl_->pendingMotion || session.isAnimating()) {
+    bool animating = session.isAnimating();
+    if (impl_->dirty || impl_->pendingMotion || animating) {
         impl_->collectUntilFrameDue(session);
         impl_->flushMotion(session);
+        animating = animating || session.isAnimating();
     }
-    if (!impl_->closed && (impl_->dirty || session.isAnimating())) {
+    if (!impl_->closed && (impl_->dirty || animating)) {
+        // The frame counts from when it was due, not from when its drawing ended.
+        Uint32 due = impl_->frames == 0
+                         ? SDL_GetTicks()
+                         : nextFrameDue(impl_->lastFrame, impl_->frameIntervalMs, SDL_GetTicks());
+        Uint32 before = impl_->lastFrame;
         present(session);
+        if (impl_->lastFrame != before) {
+            impl_->lastFrame = due;
+        }
     }
     return !impl_->closed;
 }

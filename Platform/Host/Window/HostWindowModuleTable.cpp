@@ -5,7 +5,9 @@
 
 #include <Host/Accessibility/HostAccessibilityBridge.h>
 #include <Host/Accessibility/HostBusQuestion.h>
+#include <Host/Accessibility/HostDesktopLinks.h>
 #include <Host/Session/HostSession.h>
+#include <UIKit/UIApplication.h>
 
 #include <chrono>
 #include <memory>
@@ -86,11 +88,19 @@ void attachBridge(const std::string& name, HostWindow& window, HostSession& sess
     });
 }
 
+// Where links go while the window runs: the desktop's handler.
+UIURLOpening openOnDesktop(const std::string& url) {
+    HostLinkOpening opening = HostDesktopLinks::open(url);
+    return {opening.opened, opening.problem};
+}
+
 int runWithBridge(HostWindow* window, HostScriptRunner& runner,
                   const std::vector<ScriptCommand>& script, const std::string& scriptName,
                   const std::string& applicationName) {
     attachBridge(applicationName, *window, runner.session());
+    UIApplication::sharedApplication()->setURLOpener(openOnDesktop);
     int status = window->run(runner, script, scriptName);
+    UIApplication::sharedApplication()->setURLOpener({});
     window->setKeyListener({}); // the bridge goes before the session
     window->setActivationListener({});
     window->setIdleHandler({});

@@ -32,6 +32,35 @@ TEST(CGImage, PngRoundTripKeepsStraightPixels) {
     }
 }
 
+// An opaque image (a screen) is written without alpha, and reads back the same; one
+// with any pixel not opaque keeps its alpha channel.
+TEST(CGImage, PngOfAnOpaqueImageHasNoAlphaChannelAndReadsBackTheSame) {
+    testsupport::TemporaryDirectory folder;
+    const struct {
+        std::vector<CGPixel> pixels;
+        char colourType; // the IHDR's: 2 RGB, 6 RGBA
+    } rows[] = {
+        {{{255, 0, 0, 255}, {1, 2, 3, 255}, {0, 0, 0, 255}, {250, 128, 7, 255}}, 2},
+        {{{255, 0, 0, 255}, {1, 2, 3, 255}, {0, 0, 0, 255}, {250, 128, 7, 254}}, 6},
+    };
+    for (const auto& row : rows) {
+        auto path = folder.path() / "image.png";
+        ASSERT_TRUE(CGImageWritePNG(CGImageCreateWithPixels(2, 2, 1, row.pixels), path));
+        std::string bytes = testsupport::readFile(path);
+        ASSERT_GT(bytes.size(), 25u);
+        EXPECT_EQ(bytes[25], row.colourType);
+        CGImageRef read = CGImageCreateWithPNGFile(path);
+        ASSERT_TRUE(read);
+        for (std::size_t i = 0; i < row.pixels.size(); ++i) {
+            CGPixel actual = CGImageGetPixel(read, i % 2, i / 2);
+            EXPECT_EQ(actual.a, row.pixels[i].a) << i;
+            if (row.pixels[i].a == 255) {
+                EXPECT_EQ(actual, row.pixels[i]) << i;
+            }
+        }
+    }
+}
+
 TEST(CGImage, MissingOrBrokenFilesGiveNoImage) {
     testsupport::TemporaryDirectory folder;
     EXPECT_FALSE(CGImageCreateWithPNGFile(folder.path() / "missing.png"));

@@ -85,6 +85,25 @@ TEST_F(AlertTest, AlertsShownWhileOneIsUpWaitAndComeUpInOrder) {
     EXPECT_EQ(delegate.presses, (std::vector<std::string>{"first 0", "second 1", "third 0"}));
 }
 
+// A program may queue an alert at every change of a control: one waiting has no
+// subviews and no sublayers, so it lays out and draws nothing, until it comes up.
+TEST_F(AlertTest, AQueuedAlertHoldsNoViewsOrLayersUntilItComesUp) {
+    UIAlertView::initWithTitle("first", "up", &delegate, "Later", {"Try now!"})->show();
+    for (int i = 0; i < 3; ++i) {
+        UIAlertView::initWithTitle("queued", "waits", &delegate, "Later", {"Try now!"})->show();
+    }
+    for (UIAlertView* queued : UIAlertView::queuedAlerts()) {
+        EXPECT_TRUE(queued->subviews().empty());
+        EXPECT_TRUE(queued->layer()->sublayers().empty());
+    }
+    EXPECT_EQ(UIAlertView::visibleAlert()->subviews().size(), 6u) << "2 labels, 2 buttons, 2 lines";
+    tapButton(0);
+    UIAlertView* next = UIAlertView::visibleAlert();
+    ASSERT_EQ(next->title(), "queued");
+    EXPECT_EQ(next->subviews().size(), 6u);
+    EXPECT_NE(next->buttonAtIndex(1), nullptr);
+}
+
 TEST_F(AlertTest, AnAlertShownFromAPressWaitsBehindThoseAlreadyQueued) {
     UIAlertView::initWithTitle("first", "", &delegate, "OK")->show();
     UIAlertView::initWithTitle("second", "", &delegate, "OK")->show();

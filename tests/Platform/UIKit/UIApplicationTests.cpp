@@ -38,6 +38,36 @@ TEST(UIApplicationEffects, OpenURLWritesItsLineAndAnswersYes) {
     EXPECT_EQ(err, "open-url: cydia://package/com.example.pro\n");
 }
 
+// With a desktop, the answer is the opener's, and the line says when nothing opened it.
+TEST(UIApplicationEffects, OpenURLAnswersWhatTheDesktopDidInOneLine) {
+    const struct {
+        UIURLOpening opening;
+        const char* line;
+    } rows[] = {
+        {{true, ""}, "open-url: cydia://package/a\n"},
+        {{false, "no application handles it"},
+         "open-url: cydia://package/a (not opened: no application handles it)\n"},
+    };
+    UIApplication& application = *UIApplication::sharedApplication();
+    for (const auto& row : rows) {
+        std::string handed;
+        application.setURLOpener([&](const std::string& url) {
+            handed = url;
+            return row.opening;
+        });
+        bool answer = !row.opening.opened;
+        std::string err =
+            captureStandardError([&] { answer = application.openURL("cydia://package/a"); });
+        EXPECT_EQ(answer, row.opening.opened);
+        EXPECT_EQ(handed, "cydia://package/a");
+        EXPECT_EQ(err, row.line);
+    }
+    application.setURLOpener({});
+    EXPECT_EQ(captureStandardError([&] { EXPECT_TRUE(application.openURL("x:y")); }),
+              "open-url: x:y\n")
+        << "without a desktop, the line alone";
+}
+
 TEST(UIApplicationEffects, EachShowWritesTheAlertLine) {
     std::string err = captureStandardError([] {
         auto alert =

@@ -99,6 +99,25 @@ TEST(HostCommandLine, ProgramOptionsAreAppliedAndListed) {
     }
 }
 
+// The window's sentence ends at the finger when a program has no keys to list, and
+// introduces the key lines when it has.
+TEST(HostCommandLine, UsageListsTheKeysGivenAfterTheFinger) {
+    HostCommandLine line("program");
+    const struct {
+        std::vector<std::string> keys;
+        std::string part;
+    } rows[] = {
+        {{}, "acts as a finger.\nAn event script"},
+        {{"Ctrl+Q  quit"}, "acts as a finger and the keyboard's keys work:\n  Ctrl+Q  quit\n"},
+        {{"A  a", "B  b"}, "\n  A  a\n  B  b\n\nAn event script"},
+    };
+    for (const auto& row : rows) {
+        std::string usage = line.usage({"tap X Y"}, row.keys);
+        EXPECT_NE(usage.find(row.part), std::string::npos) << usage;
+        EXPECT_EQ(usage.find("Ctrl+C copies"), std::string::npos) << "no fixed key sentence";
+    }
+}
+
 TEST(HostCommandLine, VersionIsAFlagAndALineOfItsOwn) {
     HostCommandLine line("keyboard-host");
     EXPECT_TRUE(line.parse(Arguments{"--version"}).version);
