@@ -3,7 +3,6 @@
 #include <Host/Accessibility/HostAccessibilityModel.h>
 #include <UIKit/UIAccessibility.h>
 #include <UIKit/UIAlertView.h>
-#include <UIKit/UIFocusEngine.h>
 
 #include <charconv>
 #include <cstdio>
@@ -86,7 +85,7 @@ std::string HostAccessibilityStateJSON() {
         }
         list += (list.empty() ? "" : ",") + elementJSON(*node);
     }
-    return "{\"focus\":" + labelOrNull(UIFocusEngine::shared().focusedView()) +
+    return "{\"focus\":" + labelOrNull(UIAccessibilityFocusedElement()) +
            ",\"alert\":" + alertJSON(elements) + ",\"text\":" + text + ",\"elements\":[" + list +
            "]}";
 }
