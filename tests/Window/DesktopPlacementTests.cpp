@@ -14,29 +14,9 @@
 namespace {
 
 using windowtest::BackgroundProcess;
+using windowtest::builtProgram;
 using windowtest::DesktopSession;
-
-std::string program(const std::string& name) {
-    return (testsupport::buildDirectory() / "bin" / name).string();
-}
-
-// A desktop of the kind `kind` for the suite, or the suite skipped.
-class OnDesktop : public ::testing::Test {
-  protected:
-    void startDesktop(const std::string& kind) {
-        const char* asked = std::getenv("PRISMKEY_TEST_DESKTOP");
-        if ((asked ? asked : "x11") != kind) {
-            GTEST_SKIP() << "runs on " << kind;
-        }
-        desktop_ = std::make_unique<DesktopSession>();
-        if (!desktop_->failure().empty()) {
-            GTEST_SKIP() << desktop_->failure();
-        }
-    }
-    std::string root() const { return (folder_.path() / "device").string(); }
-    std::unique_ptr<DesktopSession> desktop_;
-    testsupport::TemporaryDirectory folder_;
-};
+using windowtest::OnDesktop;
 
 class DesktopPlacement : public OnDesktop {
   protected:
@@ -90,9 +70,9 @@ bool becomesTopClient(unsigned long id) {
 // window manager: side by side, not on top of each other; a second PrismkeyFree then
 // brings the first back over keyboard-host.
 TEST_F(DesktopPlacement, TheWindowManagerPlacesTheWindowsAndTheSecondStartRaisesTheFirst) {
-    BackgroundProcess free({program("PrismkeyFree"), "--root", root()});
+    BackgroundProcess free({builtProgram("PrismkeyFree"), "--root", path("device")});
     unsigned long freeWindow = waitForClient("PrismkeyFree");
-    BackgroundProcess host({program("keyboard-host"), "--root", root()});
+    BackgroundProcess host({builtProgram("keyboard-host"), "--root", path("device")});
     unsigned long hostWindow = waitForClient("Prismkey Keyboard Host");
     ASSERT_NE(freeWindow, 0u);
     ASSERT_NE(hostWindow, 0u);
@@ -102,7 +82,7 @@ TEST_F(DesktopPlacement, TheWindowManagerPlacesTheWindowsAndTheSecondStartRaises
     EXPECT_FALSE(overlap(a, b)) << a.x << "," << a.y << " and " << b.x << "," << b.y;
     ASSERT_TRUE(becomesTopClient(hostWindow)) << "the newer window on top";
 
-    auto second = testsupport::runProcess({program("PrismkeyFree"), "--root", root()});
+    auto second = testsupport::runProcess({builtProgram("PrismkeyFree"), "--root", path("device")});
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(second.standardError,
               "PrismkeyFree: already open for this device root; brought its window to the "
@@ -127,7 +107,7 @@ TEST_F(DesktopPlacement, APositionAskedForIsHonouredAndTheSizeHasAFloor) {
         if (row.environment) {
             setenv("PRISMKEY_WINDOW_POSITION", row.environment, 1);
         }
-        std::vector<std::string> arguments{program("PrismkeyFree"), "--root", root()};
+        std::vector<std::string> arguments{builtProgram("PrismkeyFree"), "--root", path("device")};
         arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
         BackgroundProcess free(arguments);
         unsetenv("PRISMKEY_WINDOW_POSITION");
@@ -163,7 +143,7 @@ TEST_F(DesktopFirstFrame, AWindowIsMappedOnceWithItsFirstFrameOnIt) {
         {"PrismkeyFree", "PrismkeyFree"}, {"keyboard-host", "Prismkey Keyboard Host"}};
     for (const auto& [binary, title] : programs) {
         windowtest::MapWatch watch;
-        BackgroundProcess running({program(binary), "--root", root()});
+        BackgroundProcess running({builtProgram(binary), "--root", path("device")});
         windowtest::FirstMap map = watch.firstMap(title, 30, 1.0);
         ASSERT_TRUE(map.seen) << binary;
         EXPECT_EQ(map.unmappedBefore, 0) << binary << ": a window mapped and unmapped first";

@@ -356,4 +356,19 @@ FirstMap MapWatch::firstMap(const std::string& title, double seconds, double set
     return result;
 }
 
+std::string builtProgram(const std::string& name) {
+    return (testsupport::buildDirectory() / "bin" / name).string();
+}
+
+void OnDesktop::startDesktop(const std::string& kind) {
+    const char* asked = std::getenv("PRISMKEY_TEST_DESKTOP");
+    if ((asked ? asked : "x11") != kind) {
+        GTEST_SKIP() << "runs on " << kind;
+    }
+    desktop_ = std::make_unique<DesktopSession>();
+    if (!desktop_->failure().empty()) {
+        GTEST_SKIP() << desktop_->failure();
+    }
+}
+
 } // namespace windowtest

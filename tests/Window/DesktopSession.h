@@ -9,6 +9,8 @@
 
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +55,20 @@ class DesktopSession {
     std::unique_ptr<testsupport::TemporaryDirectory> runtime_;
     pid_t compositor_ = -1;
     std::string log_;
+};
+
+// A built program of the project, by name ("PrismkeyFree").
+std::string builtProgram(const std::string& name);
+
+// A test on a desktop of one kind (PRISMKEY_TEST_DESKTOP names it; "x11" when unset):
+// skipped on the others, and when the desktop cannot start. Each test has a folder of
+// its own.
+class OnDesktop : public ::testing::Test {
+  protected:
+    void startDesktop(const std::string& kind);
+    std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
+    std::unique_ptr<DesktopSession> desktop_;
+    testsupport::TemporaryDirectory folder_;
 };
 
 // A program running in the background, stopped (SIGTERM) and reaped when this goes.

@@ -25,10 +25,6 @@ using windowtest::DesktopSession;
 
 std::unique_ptr<DesktopSession> desktop;
 
-std::string program(const std::string& name) {
-    return (testsupport::buildDirectory() / "bin" / name).string();
-}
-
 // A key of a desktop entry ("Name=...").
 std::string desktopEntryValue(const std::string& file, const std::string& key) {
     std::ifstream entry(testsupport::sourceDirectory() / file);
@@ -77,7 +73,8 @@ TEST_F(DesktopWindow, ProgramsAreNamedAsTheirDesktopEntries) {
             // What the program tells the compositor, in libwayland's own trace.
             setenv("WAYLAND_DEBUG", "client", 1);
             auto run = testsupport::runProcess(
-                {program(entry.binary), "--root", root(), "--events", "-"}, "wait 300\nquit\n");
+                {windowtest::builtProgram(entry.binary), "--root", root(), "--events", "-"},
+                "wait 300\nquit\n");
             unsetenv("WAYLAND_DEBUG");
             EXPECT_EQ(run.exitCode, 0) << run.standardError.substr(0, 2000);
             EXPECT_NE(run.standardError.find("set_app_id(\"" + id + "\")"), std::string::npos)
@@ -86,7 +83,8 @@ TEST_F(DesktopWindow, ProgramsAreNamedAsTheirDesktopEntries) {
                 << entry.binary;
             continue;
         }
-        windowtest::BackgroundProcess running({program(entry.binary), "--root", root()});
+        windowtest::BackgroundProcess running(
+            {windowtest::builtProgram(entry.binary), "--root", root()});
         // The window is listed from its creation, before it is shown with its icon, and
         // a loaded machine may list a window SDL replaces: find it and ask again until
         // the icon is there (or thirty seconds have passed).
@@ -141,9 +139,9 @@ TEST_F(DesktopWindow, AutoScaleFollowsTheDesktop) {
             setenv("WAYLAND_DEBUG", "client", 1);
         }
         auto shot = folder.path() / "auto.png";
-        auto run =
-            testsupport::runProcess({program("PrismkeyFree"), "--root", root(), "--events", "-"},
-                                    "screenshot " + shot.string() + "\nquit\n");
+        auto run = testsupport::runProcess(
+            {windowtest::builtProgram("PrismkeyFree"), "--root", root(), "--events", "-"},
+            "screenshot " + shot.string() + "\nquit\n");
         unsetenv("GDK_SCALE");
         unsetenv("WAYLAND_DEBUG");
         ASSERT_EQ(run.exitCode, 0) << run.standardError.substr(0, 2000);
@@ -245,19 +243,22 @@ bool topWindowBecomes(const std::string& title) {
 // A second window start in the same device root brings the first to the front and
 // ends; a headless run there is not affected.
 TEST_F(DesktopWindow, SecondPrismkeyFreeInTheSameRootRaisesTheFirstAndExits) {
-    windowtest::BackgroundProcess first({program("PrismkeyFree"), "--root", root()});
+    windowtest::BackgroundProcess first(
+        {windowtest::builtProgram("PrismkeyFree"), "--root", root()});
     if (!desktop->wayland()) {
         ASSERT_NE(windowtest::waitForWindow("PrismkeyFree", 30), 0u);
     } else {
         std::this_thread::sleep_for(std::chrono::seconds(2));
     }
-    windowtest::BackgroundProcess other({program("keyboard-host"), "--root", root()});
+    windowtest::BackgroundProcess other(
+        {windowtest::builtProgram("keyboard-host"), "--root", root()});
     if (!desktop->wayland()) {
         ASSERT_NE(windowtest::waitForWindow("Prismkey Keyboard Host", 30), 0u);
         // SDL may replace a window it has just made: the order settles in a while.
         ASSERT_TRUE(topWindowBecomes("Prismkey Keyboard Host")) << "the newer window on top";
     }
-    auto second = testsupport::runProcess({program("PrismkeyFree"), "--root", root()});
+    auto second =
+        testsupport::runProcess({windowtest::builtProgram("PrismkeyFree"), "--root", root()});
     EXPECT_EQ(second.exitCode, 0);
     // weston offers no xdg-activation: a window there cannot bring itself forward.
     EXPECT_EQ(second.standardError,
@@ -270,12 +271,12 @@ TEST_F(DesktopWindow, SecondPrismkeyFreeInTheSameRootRaisesTheFirstAndExits) {
         EXPECT_TRUE(topWindowBecomes("PrismkeyFree")) << "the first window raised";
     }
     auto headless = testsupport::runProcess(
-        {program("PrismkeyFree"), "--headless", "--root", root(), "--events", "-"},
+        {windowtest::builtProgram("PrismkeyFree"), "--headless", "--root", root(), "--events", "-"},
         "screenshot " + (folder.path() / "h.png").string() + "\n");
     EXPECT_EQ(headless.exitCode, 0) << headless.standardError;
-    auto elsewhere = testsupport::runProcess(
-        {program("PrismkeyFree"), "--root", (folder.path() / "other").string(), "--events", "-"},
-        "quit\n");
+    auto elsewhere = testsupport::runProcess({windowtest::builtProgram("PrismkeyFree"), "--root",
+                                              (folder.path() / "other").string(), "--events", "-"},
+                                             "quit\n");
     EXPECT_EQ(elsewhere.exitCode, 0) << "another device root has a window of its own";
     EXPECT_EQ(elsewhere.standardError.find("already open"), std::string::npos);
 }

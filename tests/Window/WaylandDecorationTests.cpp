@@ -14,30 +14,11 @@
 namespace {
 
 using windowtest::BackgroundProcess;
+using windowtest::builtProgram;
 using windowtest::DesktopSession;
+using windowtest::OnDesktop;
 
-std::string program(const std::string& name) {
-    return (testsupport::buildDirectory() / "bin" / name).string();
-}
-
-class OnCompositor : public ::testing::Test {
-  protected:
-    void startDesktop(const std::string& kind) {
-        const char* asked = std::getenv("PRISMKEY_TEST_DESKTOP");
-        if ((asked ? asked : "x11") != kind) {
-            GTEST_SKIP() << "runs on " << kind;
-        }
-        desktop_ = std::make_unique<DesktopSession>();
-        if (!desktop_->failure().empty()) {
-            GTEST_SKIP() << desktop_->failure();
-        }
-    }
-    std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
-    std::unique_ptr<DesktopSession> desktop_;
-    testsupport::TemporaryDirectory folder_;
-};
-
-class WaylandDecorations : public OnCompositor {
+class WaylandDecorations : public OnDesktop {
   protected:
     void SetUp() override { startDesktop("wayland"); }
 };
@@ -78,7 +59,7 @@ TEST_F(WaylandDecorations, ATitleBarWithACloseButtonIsDrawnAboveTheScreen) {
         // The window stays open once the script is done.
         testsupport::writeFile(path("script.txt"), "wait 1200\nscreenshot " + shot + "\n");
         BackgroundProcess scripted(
-            {program(binary), "--root", path("device"), "--events", path("script.txt")});
+            {builtProgram(binary), "--root", path("device"), "--events", path("script.txt")});
         std::this_thread::sleep_for(std::chrono::seconds(3));
         CGImageRef own = CGImageCreateWithPNGFile(shot);
         ASSERT_TRUE(own) << binary << ": no screenshot";
@@ -107,7 +88,7 @@ TEST_F(WaylandDecorations, ATitleBarWithACloseButtonIsDrawnAboveTheScreen) {
     }
 }
 
-class GnomeWayland : public OnCompositor {
+class GnomeWayland : public OnDesktop {
   protected:
     void SetUp() override { startDesktop("mutter"); }
 };
@@ -117,9 +98,10 @@ class GnomeWayland : public OnCompositor {
 // configure left uncommitted until the window went).
 TEST_F(GnomeWayland, DecorationsLoadAndNoCommitIsInvalid) {
     for (const char* binary : {"PrismkeyFree", "keyboard-host"}) {
-        auto run = testsupport::runProcess({"/usr/bin/timeout", "-s", "KILL", "60", program(binary),
-                                            "--root", path("device"), "--events", "-"},
-                                           "wait 1500\nquit\n");
+        auto run =
+            testsupport::runProcess({"/usr/bin/timeout", "-s", "KILL", "60", builtProgram(binary),
+                                     "--root", path("device"), "--events", "-"},
+                                    "wait 1500\nquit\n");
         EXPECT_EQ(run.exitCode, 0) << run.standardError;
         EXPECT_EQ(run.standardError.find("No plugins found"), std::string::npos)
             << run.standardError;
