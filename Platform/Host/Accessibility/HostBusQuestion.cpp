@@ -128,7 +128,7 @@ std::shared_ptr<HostBusQuestion> HostBusQuestion::sessionBus() {
 }
 
 std::shared_ptr<HostBusQuestion>
-HostBusQuestion::accessibilityBus(std::optional<std::string> rootWindowAddress) {
+HostBusQuestion::accessibilityBus(const std::optional<std::string>& rootWindowAddress) {
     const char* disabled = g_getenv("NO_AT_BRIDGE");
     if (disabled && std::strcmp(disabled, "1") == 0) {
         auto state = std::make_shared<State>();

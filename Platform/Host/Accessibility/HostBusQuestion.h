@@ -20,7 +20,7 @@ class HostBusQuestion {
     // root window's AT_SPI_BUS) when there is one, else where the session bus's
     // org.a11y.Bus says (never started for the asking). No at once for NO_AT_BRIDGE=1.
     static std::shared_ptr<HostBusQuestion>
-    accessibilityBus(std::optional<std::string> rootWindowAddress);
+    accessibilityBus(const std::optional<std::string>& rootWindowAddress);
 
     ~HostBusQuestion();
     HostBusQuestion(const HostBusQuestion&) = delete;

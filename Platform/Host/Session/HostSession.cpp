@@ -24,7 +24,7 @@ HostSession::~HostSession() {
     touchCancel();
 }
 
-void HostSession::changed() const {
+void HostSession::changed() {
     if (changeHandler_) {
         changeHandler_();
     }

@@ -95,7 +95,7 @@ class HostSession {
     bool isAnimating() const;
     // Says that the screen may have changed, after work done outside the session (a
     // program's own script command, time passing).
-    void changed() const;
+    void changed();
     // Called after anything that may have changed the screen.
     void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
 

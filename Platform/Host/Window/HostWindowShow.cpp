@@ -28,7 +28,9 @@ void HostWindow::Impl::reveal() {
     HostX11SetBackground(info.info.x11.display, info.info.x11.window, nullptr);
 }
 
-void HostWindow::Impl::setMinimumSize(CGSize screenPoints) {
+// Not const: it changes the window, which Impl owns through a pointer.
+void HostWindow::Impl::setMinimumSize( // NOLINT(readability-make-member-function-const)
+    CGSize screenPoints) {
     HostWindowSize smallest = HostMinimumWindowSize(screenPoints, scale, outputScale);
     SDL_SetWindowMinimumSize(window.get(), smallest.width, smallest.height);
 }
