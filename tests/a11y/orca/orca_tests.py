@@ -130,9 +130,15 @@ class OrcaTestCase(unittest.TestCase):
     # --- steps both kinds of program share
 
     def window_is_named_when_it_gains_focus(self, program, title):
-        """Focus goes to another window and comes back: Orca names ours each time."""
+        """Focus goes to another window and comes back: Orca names ours each time.
+        Orca must have spoken the other window before ours comes back: an activation
+        it is still busy with when the focus returns is, to Orca, no change at all,
+        and it says nothing (a loaded machine's Orca can be silent for over 0.5 s)."""
+        mark = self.desktop.speech.mark()
         other = self.launch(["zenity", "--info", "--title", "Elsewhere", "--text",
                              "Another window"], "zenity")
+        self.desktop.wait_for_words([r"elsewhere|another window|ok"], mark, STEP_TIMEOUT)
+        self.desktop.quiet(mark, seconds=0.5, timeout=4)
         self.step("window named on returning to it",
                   lambda: self.desktop.activate(program.window), [title])
         other.close()
