@@ -137,8 +137,10 @@ class OrcaTestCase(unittest.TestCase):
         mark = self.desktop.speech.mark()
         other = self.launch(["zenity", "--info", "--title", "Elsewhere", "--text",
                              "Another window"], "zenity")
-        self.desktop.wait_for_words([r"elsewhere|another window|ok"], mark, STEP_TIMEOUT)
-        self.desktop.quiet(mark, seconds=0.5, timeout=4)
+        phrases = [r"elsewhere|another window|ok"]
+        said = self.desktop.wait_for_words(phrases, mark, STEP_TIMEOUT) is not None
+        utterances = self.desktop.quiet(mark, seconds=0.5, timeout=4)
+        self.transcript.write(self.id(), "the other window named", phrases, utterances, said)
         self.step("window named on returning to it",
                   lambda: self.desktop.activate(program.window), [title])
         other.close()
