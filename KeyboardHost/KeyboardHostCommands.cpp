@@ -2,7 +2,7 @@
 
 #include "KeyboardHostKeys.h"
 
-#include <Host/Program/HostQuotedInput.h>
+#include <Host/Session/HostQuotedInput.h>
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 
 #include "UIPeripheralHostView.h"
 
-#include <Host/Program/HostScriptRunner.h>
+#include <Host/Session/HostScriptPlayer.h>
 
 #include <functional>
 #include <vector>

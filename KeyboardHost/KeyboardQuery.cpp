@@ -4,7 +4,7 @@
 #include "UIPeripheralHostView.h"
 #include "UITextInputTraits.h"
 
-#include <Host/Accessibility/HostAccessibilityState.h>
+#include <Host/Session/HostStateLine.h>
 
 #include <charconv>
 #include <cmath>

@@ -9,8 +9,8 @@
 
 #include <Foundation/NSFileManager.h>
 #include <Foundation/NSString.h>
-#include <Host/Program/HostProgram.h>
-#include <Host/Program/HostQuotedInput.h>
+#include <Host/Session/HostQuotedInput.h>
+#include <Host/Start/HostProgram.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>

@@ -1,11 +1,11 @@
 #include "AppDelegate.h"
 
-#include <Host/Program/HostProgram.h>
+#include <Host/Start/HostProgram.h>
 #include <UIKit/UIApplication.h>
 
 int main(int argc, char** argv) {
     // As io.prismkey.PrismkeyFree.desktop names it.
-    HostProgram& program = HostApplicationProgram();
+    HostProgram program;
     program.title = "PrismkeyFree";
     program.applicationId = "io.prismkey.PrismkeyFree";
     program.singleWindow = true;
@@ -25,5 +25,6 @@ int main(int argc, char** argv) {
         "a key of the computer's keyboard, as in the window: Tab, space, Return, Escape, "
         "Left/Right/Up/Down, with Shift+ or Ctrl+ before it (Ctrl+C, Ctrl+Q)";
     UIApplicationRegisterDelegateClass<AppDelegate>("AppDelegate");
-    return UIApplicationMain(argc, argv, "", "AppDelegate");
+    program.launch = [] { return UIApplicationLaunch("", "AppDelegate"); };
+    return HostRun(argc, argv, program);
 }

@@ -5,7 +5,7 @@
 // under xvfb-run and dbus-run-session alone (no bus: nothing may be started).
 #include "TestSupport.h"
 
-#include <Host/Accessibility/HostBusQuestion.h>
+#include <Host/Desktop/HostBusQuestion.h>
 
 #include <benchmark/benchmark.h>
 

@@ -38,7 +38,7 @@ using UIURLOpener = std::function<UIURLOpening(const std::string& url)>;
 
 using UIApplicationDelegateFactory = std::function<std::shared_ptr<UIApplicationDelegate>()>;
 
-// Delegate classes by name, for UIApplicationMain. Register before calling it.
+// Delegate classes by name, for UIApplicationLaunch. Register before calling it.
 void UIApplicationRegisterDelegateClass(const std::string& name,
                                         UIApplicationDelegateFactory factory);
 std::shared_ptr<UIApplicationDelegate> UIApplicationCreateDelegate(const std::string& name);
@@ -46,21 +46,20 @@ template <class T> void UIApplicationRegisterDelegateClass(const std::string& na
     UIApplicationRegisterDelegateClass(name, [] { return std::make_shared<T>(); });
 }
 
-// Runs the application: parses the shared command line, makes the application
-// and its delegate (`delegateClassName`, registered above), tells the delegate that
-// launching finished and runs the window or the headless event script. Returns
-// the exit status. `principalClassName` must be empty or "UIApplication".
-// The window or script is run by the runner the host library registers
-// (UIApplicationRunner.h), so programs link the host library.
-int UIApplicationMain(int argc, char** argv, const std::string& principalClassName,
-                      const std::string& delegateClassName);
+// What UIApplicationMain does before its run loop: makes the delegate
+// (`delegateClassName`, registered above), gives it to the application and tells it
+// that launching finished; false, said in one line, when that failed.
+// `principalClassName` must be empty or "UIApplication". The run loop is the host's:
+// a program passes this as its launch to HostRun.
+bool UIApplicationLaunch(const std::string& principalClassName,
+                         const std::string& delegateClassName);
 
 class UIApplication : public UIResponder {
   public:
     UIApplication();
     static const UIApplicationRef& sharedApplication();
 
-    // Retained: the application keeps the delegate that UIApplicationMain made.
+    // Retained: the application keeps the delegate that UIApplicationLaunch made.
     UIApplicationDelegate* delegate() const { return delegate_.get(); }
     void setDelegate(std::shared_ptr<UIApplicationDelegate> delegate) {
         delegate_ = std::move(delegate);

@@ -5,7 +5,7 @@
 #include <HVDefaultColorViewController.h>
 #include <KeyboardHostViewController.h>
 
-#include <Host/Program/HostScriptRunner.h>
+#include <Host/Session/HostScriptPlayer.h>
 #include <TintPreferences.h>
 #include <UIKit/UIApplication.h>
 #include <UIKit/UINavigationController.h>

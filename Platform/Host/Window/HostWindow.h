@@ -8,9 +8,9 @@
 #pragma once
 
 #include <CoreGraphics/CGImage.h>
-#include <Host/Accessibility/HostAccessibilityBridge.h>
-#include <Host/Program/HostScriptRunner.h>
-#include <Host/Program/HostWindowModule.h>
+#include <Host/Accessibility/HostAccessibleKeyEvent.h>
+#include <Host/Session/HostScriptPlayer.h>
+#include <Host/Start/HostWindowModule.h>
 
 #include <cstdint>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // HostWindowFrames.cpp (events and frames). Private to the host library.
 #pragma once
 
-#include <Host/Accessibility/HostAccessibilityBridge.h>
+#include <Host/Accessibility/HostAccessibleKeyEvent.h>
 #include <Host/Window/HostWindow.h>
 #include <Host/Window/HostWindowGeometry.h>
 
@@ -223,11 +223,6 @@ unsigned HostX11KeycodeOf(void* xDisplay, unsigned keysym);
 // X11 (HostDesktopX11.cpp).
 std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay);
 
-// The Xft.dpi resource of the X server behind `xDisplay` (an Xlib Display, SDL's own
-// connection), when one is set (HostDesktopX11.cpp).
-std::optional<double> HostXftDpi(void* xDisplay);
-// The same, of the X server at DISPLAY, read before any window is open.
-std::optional<double> HostDisplayXftDpi();
 // Takes the position SDL gives every X window out of its size hints, so that the window
 // manager places the window.
 void HostX11LetWindowManagerPlace(void* xDisplay, unsigned long xWindow);

@@ -2,7 +2,11 @@
 // from an event script.
 #include "ControlsTestScene.h"
 
+#include <Host/Start/HostProgram.h>
+
 int main(int argc, char** argv) {
     UIApplicationRegisterDelegateClass<ControlsSceneAppDelegate>("ControlsSceneAppDelegate");
-    return UIApplicationMain(argc, argv, "", "ControlsSceneAppDelegate");
+    HostProgram program;
+    program.launch = [] { return UIApplicationLaunch("", "ControlsSceneAppDelegate"); };
+    return HostRun(argc, argv, program);
 }

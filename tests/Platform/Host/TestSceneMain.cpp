@@ -2,7 +2,11 @@
 // headless from an event script.
 #include "TestScene.h"
 
+#include <Host/Start/HostProgram.h>
+
 int main(int argc, char** argv) {
     UIApplicationRegisterDelegateClass<TestSceneAppDelegate>("TestSceneAppDelegate");
-    return UIApplicationMain(argc, argv, "", "TestSceneAppDelegate");
+    HostProgram program;
+    program.launch = [] { return UIApplicationLaunch("", "TestSceneAppDelegate"); };
+    return HostRun(argc, argv, program);
 }

@@ -1,0 +1,226 @@
+// One window per device root, with the other processes a hostile or broken peer could
+// be: a client that says nothing, a first window that is stopped, another user who
+// took the socket's name first, a link at the lock file's name. Each start and each
+// exit ends within a bound; none of them opens a second window.
+#include "TestSupport.h"
+
+#include <Host/Start/HostSingleInstance.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Claim = HostSingleInstance::Claim;
+using testsupport::TemporaryDirectory;
+
+const char* const program = "prismkey-test";
+
+Claim claimOnce(const std::filesystem::path& root) {
+    Claim claim = Claim::unknown;
+    HostSingleInstance::claim(root, program, claim);
+    return claim;
+}
+
+// A socket connected to (or bound at) the root's name, as another process would hold it.
+int socketAt(const std::filesystem::path& root, bool bindIt) {
+    std::string name = HostSingleInstance::socketName(root, program);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto* at = reinterpret_cast<const sockaddr*>(&address);
+    bool ok =
+        bindIt ? bind(fd, at, length) == 0 && listen(fd, 1) == 0 : connect(fd, at, length) == 0;
+    EXPECT_TRUE(ok) << std::strerror(errno);
+    return fd;
+}
+
+// Runs `work` on a thread of its own; a hang fails the test instead of holding it.
+void endsWithin(std::chrono::seconds limit, const char* what, std::function<void()> work) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ended = done->get_future();
+    std::thread([work = std::move(work), done] {
+        work();
+        done->set_value();
+    }).detach();
+    if (ended.wait_for(limit) != std::future_status::ready) {
+        ADD_FAILURE() << what << " did not end within " << limit.count() << " s";
+        std::_Exit(1); // the hung thread would hold the process
+    }
+}
+
+// A child process that holds the root as its first window, then waits for signals.
+pid_t firstWindowProcess(const std::filesystem::path& root) {
+    int ready[2];
+    EXPECT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        Claim claim = Claim::unknown;
+        auto held = HostSingleInstance::claim(root, program, claim);
+        char byte = claim == Claim::first ? 'y' : 'n';
+        (void)!write(ready[1], &byte, 1);
+        while (true) {
+            pause();
+        }
+    }
+    char byte = 0;
+    EXPECT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'y');
+    close(ready[0]);
+    close(ready[1]);
+    return child;
+}
+
+TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    ASSERT_EQ(claim, Claim::first);
+    std::atomic<int> raised = 0;
+    first->setRaiseHandler([&raised](const std::string&) {
+        ++raised;
+        return true;
+    });
+    EXPECT_EQ(claimOnce(root.path()), Claim::another);
+    EXPECT_EQ(raised, 1);
+}
+
+// The first answers what its window did; the desktop's token of the later start reaches
+// it when it can travel on one line.
+TEST(HostSingleInstance, TheFirstAnswersWhetherItCameToTheFrontWithTheTokenItWasGiven) {
+    struct Row {
+        const char* token;
+        bool raised;
+        Claim claim;
+        const char* heard;
+    };
+    const std::string longToken(HostSingleInstance::tokenLimit + 1, 't');
+    const Row rows[] = {
+        {"", true, Claim::another, ""},
+        {"", false, Claim::behind, ""},
+        {"mutter-1234_TIME5", true, Claim::another, "mutter-1234_TIME5"},
+        {"two words", false, Claim::behind, ""}, // could not travel as one
+        {longToken.c_str(), true, Claim::another, ""},
+    };
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    ASSERT_EQ(claim, Claim::first);
+    for (const Row& row : rows) {
+        std::string heard = "(not asked)";
+        first->setRaiseHandler([&heard, &row](const std::string& token) {
+            heard = token;
+            return row.raised;
+        });
+        Claim later = Claim::unknown;
+        HostSingleInstance::claim(root.path(), program, later, row.token);
+        EXPECT_EQ(later, row.claim) << row.token;
+        EXPECT_EQ(heard, row.heard) << row.token;
+    }
+}
+
+// A first window whose raise takes its whole time is answered for within the limit.
+TEST(HostSingleInstance, ARaiseThatNeverEndsIsAnsweredWithinTheLimit) {
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    first->setRaiseHandler([](const std::string&) {
+        std::this_thread::sleep_for(HostSingleInstance::answerLimit + std::chrono::seconds(1));
+        return true;
+    });
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(claimOnce(root.path()), Claim::silent);
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              HostSingleInstance::answerLimit + std::chrono::milliseconds(500));
+    endsWithin(std::chrono::seconds(10), "the first window's exit", [&first] { first.reset(); });
+}
+
+TEST(HostSingleInstance, AClientThatSaysNothingHoldsNeitherAStartNorTheExit) {
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    ASSERT_EQ(claim, Claim::first);
+    int silent = socketAt(root.path(), false);
+    EXPECT_EQ(claimOnce(root.path()), Claim::another) << "answered once the silent one is dropped";
+    int stillSilent = socketAt(root.path(), false);
+    endsWithin(std::chrono::seconds(10), "the first window's exit", [&first] { first.reset(); });
+    close(silent);
+    close(stillSilent);
+}
+
+TEST(HostSingleInstance, AStoppedFirstWindowIsReportedNotWaitedOn) {
+    TemporaryDirectory root;
+    pid_t child = firstWindowProcess(root.path());
+    kill(child, SIGSTOP);
+    // More starts than the backlog holds: some are queued and never read, the rest
+    // find it full.
+    std::vector<Claim> claims(8, Claim::first);
+    endsWithin(std::chrono::seconds(30), "eight starts", [&claims, &root] {
+        std::vector<std::thread> starts;
+        for (Claim& claim : claims) {
+            starts.emplace_back([&claim, &root] { claim = claimOnce(root.path()); });
+        }
+        for (std::thread& start : starts) {
+            start.join();
+        }
+    });
+    for (Claim claim : claims) {
+        EXPECT_EQ(claim, Claim::silent);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+TEST(HostSingleInstance, ANameTakenByAnotherUserStillKeepsASecondWindowOut) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "playing another user needs root";
+    }
+    TemporaryDirectory root;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t other = fork();
+    if (other == 0) {
+        if (setgid(4243) != 0 || setuid(4242) != 0) {
+            _exit(1);
+        }
+        int taken = socketAt(root.path(), true);
+        (void)!write(ready[1], &taken, 1);
+        while (true) {
+            pause();
+        }
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    EXPECT_EQ(claim, Claim::first) << "the lock is the root's, the name is not";
+    EXPECT_EQ(claimOnce(root.path()), Claim::silent) << "another user's socket is not asked";
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST(HostSingleInstance, ALinkAtTheLockFilesNameIsNotFollowed) {
+    TemporaryDirectory root, elsewhere;
+    std::filesystem::path target = elsewhere.path() / "created-by-the-start";
+    std::filesystem::create_symlink(target, root.path() / (std::string(".") + program + ".lock"));
+    EXPECT_EQ(claimOnce(root.path()), Claim::unknown);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+} // namespace
