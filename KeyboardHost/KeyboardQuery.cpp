@@ -4,22 +4,9 @@
 #include "UIPeripheralHostView.h"
 #include "UITextInputTraits.h"
 
-#include <Host/Session/HostStateLine.h>
-
-#include <charconv>
-#include <cmath>
+#include <Host/Session/HostJSON.h>
 
 namespace {
-
-// The shortest text that reads back to the same float; JSON has no infinities.
-std::string jsonNumber(float value) {
-    if (!std::isfinite(value)) {
-        return "null";
-    }
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 // Red, green, blue and alpha: a grey widens to its RGB form, other models are
 // converted as drawing converts them.
@@ -66,7 +53,7 @@ std::string keyboardQueryJSON(const KeyboardQueryResult& result) {
         json += "[";
         for (std::size_t i = 0; i < components.size(); ++i) {
             json += i ? "," : "";
-            json += jsonNumber(components[i]);
+            json += HostJSONNumber(components[i]);
         }
         json += "]";
     } else {

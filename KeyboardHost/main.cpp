@@ -10,14 +10,12 @@
 #include <Foundation/NSFileManager.h>
 #include <Foundation/NSString.h>
 #include <Host/Session/HostQuotedInput.h>
+#include <Host/Session/HostStandardOutput.h>
 #include <Host/Start/HostProgram.h>
 #include <PluginLoader.h>
 #include <UIKit/UIScreen.h>
 #include <UIKit/UIWindow.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -62,13 +60,9 @@ std::vector<std::string> loadPlugins() {
 // The answer is the whole point of a query: one that cannot be written (standard
 // output on a full device) is a failure, said in one line.
 int printQueryAnswer(const std::string& line) {
-    std::string text = line + "\n";
-    errno = 0;
-    bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    written = std::fflush(stdout) == 0 && written;
-    if (!written) {
-        report(std::string("cannot write the answer to standard output: ") +
-               (errno != 0 ? std::strerror(errno) : "the write failed"));
+    std::string problem;
+    if (!HostWriteStandardOutput(line + "\n", problem)) {
+        report("cannot write the answer to standard output: " + problem);
         return 1;
     }
     return 0;

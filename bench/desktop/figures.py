@@ -97,6 +97,17 @@ def arc(centre, radius, moves_per_second, seconds):
     return points
 
 
+def circle(centre, radius, moves_per_second, seconds):
+    """Points round a whole circle, a turn a second: the knob passes under the alert's
+    box too, where the compare view's new half still changes with each move."""
+    points = []
+    for k in range(int(moves_per_second * seconds)):
+        angle = 2 * math.pi * k / moves_per_second
+        points.append((round(centre[0] + radius * math.cos(angle)),
+                       round(centre[1] - radius * math.sin(angle))))
+    return points
+
+
 def drag(desktop, watch, process, window, points, moves_per_second, xvfb_pid):
     """Holds the left button down and moves through `points` (root coordinates) with
     xdotool, counting the window's frames (Damage) and the CPU used meanwhile."""
@@ -126,9 +137,9 @@ def drag(desktop, watch, process, window, points, moves_per_second, xvfb_pid):
             "server_cpu": server_used / took, "moves": len(points) / took}
 
 
-def drag_points(watch, result, kind, moves_per_second, seconds):
-    """The drag's path in root coordinates: over the upper part of PrismkeyFree's
-    wheel, or the same shape over GTK's saturation/value plane."""
+def drag_points(watch, result, kind, moves_per_second, seconds, path="circle"):
+    """The drag's path in root coordinates, round PrismkeyFree's wheel or GTK's
+    saturation/value plane: a whole circle, or the upper arc (`path`)."""
     x0, y0 = watch.root_origin(result.window)
     if kind == "wheel":
         scale, (ox, oy) = screen_transform(result.size)
@@ -140,7 +151,8 @@ def drag_points(watch, result, kind, moves_per_second, seconds):
                                "its plane must be found again")
         centre = (x0 + GTK_PLANE_CENTRE[0], y0 + GTK_PLANE_CENTRE[1])
         radius = 0.8 * GTK_PLANE_RADIUS
-    return arc(centre, radius, moves_per_second, seconds)
+    shape = circle if path == "circle" else arc
+    return shape(centre, radius, moves_per_second, seconds)
 
 
 def resize(desktop, watch, window, width, height, deadline=10.0):

@@ -53,7 +53,7 @@ TEST_F(KeyboardScreen, KeysThroughTheWindowTapTheKeysVisibly) {
         GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
     }
     std::string error;
-    std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
+    std::unique_ptr<HostWindow> shown = openTestWindow("keyboard-host", 1, error);
     ASSERT_NE(shown, nullptr) << error;
     window->layoutIfNeeded();
     shown->present(session);
@@ -86,7 +86,7 @@ TEST_F(KeyboardScreen, TheWindowTypesWhatTheDesktopsLayoutTypesAndRepeatsHeldKey
         GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
     }
     std::string error;
-    std::unique_ptr<HostWindow> shown = HostWindow::open("keyboard-host", 1, error);
+    std::unique_ptr<HostWindow> shown = openTestWindow("keyboard-host", 1, error);
     ASSERT_NE(shown, nullptr) << error;
     window->layoutIfNeeded();
 

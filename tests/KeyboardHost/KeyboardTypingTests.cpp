@@ -24,9 +24,9 @@ class KeyboardTyping : public KeyboardHostScreen {
         HostSession scripted(1);
         scripted.setCharacterKeys(
             [this](const HostKey& key) { return KeyboardHostKeys::onScreenKey(*hostView(), key); });
-        HostScriptRunner runner(scripted, own);
-        for (const ScriptCommand& command : parseEventScript(script, runner.syntax())) {
-            runner.run(command);
+        HostScriptPlayer player(scripted, own);
+        for (const ScriptCommand& command : parseEventScript(script, player.syntax())) {
+            player.run(command);
         }
     }
     std::string scriptError(const std::string& script) {

@@ -172,10 +172,9 @@ TEST_F(DesktopWindow, AutoScaleFollowsTheDesktop) {
 // letterbox; a click lands on the control drawn under it.
 TEST_F(DesktopWindow, ResizedWindowShowsTheWholeScreenCentredAndClicksMapBack) {
     std::string error;
-    std::unique_ptr<HostWindow> window =
-        HostWindow::open(HostWindowIdentity{"platform-test-scene", {}, {}}, 1, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
-    EXPECT_EQ(window->driver(), desktop->wayland() ? "wayland" : "x11");
+    EXPECT_STREQ(SDL_GetCurrentVideoDriver(), desktop->wayland() ? "wayland" : "x11");
     CAMediaTimeUseVirtualClock(0);
     UIScreen::mainScreen()->setScale(1);
     auto delegate = std::make_shared<TestSceneAppDelegate>();
@@ -186,7 +185,7 @@ TEST_F(DesktopWindow, ResizedWindowShowsTheWholeScreenCentredAndClicksMapBack) {
 
     // Window sizes and the mouse are in logical pixels; frames in the output's.
     const auto ratio = static_cast<std::size_t>(desktop->outputScale());
-    window->resize(900, 600);
+    SDL_SetWindowSize(window->sdl(), 900, 600);
     CGImageRef shown;
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     do {

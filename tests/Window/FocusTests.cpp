@@ -19,9 +19,9 @@
 namespace {
 
 void runScript(HostSession& session, const std::string& text) {
-    HostScriptRunner runner(session);
-    for (const ScriptCommand& command : parseEventScript(text, runner.syntax())) {
-        runner.run(command);
+    HostScriptPlayer player(session);
+    for (const ScriptCommand& command : parseEventScript(text, player.syntax())) {
+        player.run(command);
     }
 }
 

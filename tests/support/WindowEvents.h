@@ -1,9 +1,23 @@
-// Input for window tests, pushed through SDL's own event queue as the window system
-// would deliver it.
+// For window tests in the test's own process: a window, and input pushed through
+// SDL's own event queue as the window system would deliver it.
 #pragma once
+
+#include <Host/Window/HostWindow.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+// A window titled `title` at `scale` pixels a point, placed by the window manager.
+inline std::unique_ptr<HostWindow> openTestWindow(const std::string& title, int scale,
+                                                  std::string& error) {
+    HostWindowOptions options;
+    options.title = title;
+    options.scale = scale;
+    return HostWindow::open(options, error);
+}
 
 inline void pushMouse(Uint32 type, int x, int y) {
     SDL_Event event{};

@@ -2,35 +2,10 @@
 
 #include <gio/gio.h>
 
-#include <condition_variable>
 #include <cstring>
-#include <functional>
-#include <mutex>
-#include <thread>
-
-struct HostBusQuestion::State {
-    std::mutex mutex;
-    std::condition_variable answered;
-    std::optional<bool> answer;
-    GCancellable* cancel = g_cancellable_new();
-
-    State() = default;
-    State(const State&) = delete;
-    State& operator=(const State&) = delete;
-    ~State() { g_object_unref(cancel); }
-
-    void give(bool yes) {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (!answer) {
-            answer = yes;
-        }
-        answered.notify_all();
-    }
-};
+#include <memory>
 
 namespace {
-
-using State = HostBusQuestion::State;
 
 // Authenticated and greeted, or nullptr. The greeting itself cannot be called off:
 // a bus that authenticates and then falls silent keeps only the asking thread.
@@ -93,68 +68,39 @@ bool answers(const std::string& address, GCancellable* cancel) {
     return connection != nullptr;
 }
 
-} // namespace
-
-HostBusQuestion::HostBusQuestion(std::shared_ptr<State> state) : state_(std::move(state)) {}
-
-HostBusQuestion::~HostBusQuestion() {
-    g_cancellable_cancel(state_->cancel);
-}
-
-namespace {
-
-// The session bus's address, read on the asking thread (never beside a change of the
-// environment); empty when none is set: a bus is never autolaunched to be asked.
+// The session bus's address, read on the asking thread; empty when none is set: a bus
+// is never autolaunched to be asked.
 std::string sessionBusAddress() {
     const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
     return address ? address : "";
 }
 
-std::shared_ptr<State> ask(std::function<bool(GCancellable*)> question) {
-    auto state = std::make_shared<State>();
-    std::thread([state, question = std::move(question)] {
-        state->give(question(state->cancel));
-    }).detach();
-    return state;
-}
-
 } // namespace
 
-std::shared_ptr<HostBusQuestion> HostBusQuestion::sessionBus() {
-    std::shared_ptr<State> state = ask([session = sessionBusAddress()](GCancellable* cancel) {
-        return !session.empty() && answers(session, cancel);
-    });
-    return std::shared_ptr<HostBusQuestion>(new HostBusQuestion(std::move(state)));
+HostBusQuestion::~HostBusQuestion() {
+    answer_->callOff();
 }
 
 std::shared_ptr<HostBusQuestion>
 HostBusQuestion::accessibilityBus(const std::optional<std::string>& rootWindowAddress) {
     const char* disabled = g_getenv("NO_AT_BRIDGE");
-    if (disabled && std::strcmp(disabled, "1") == 0) {
-        auto state = std::make_shared<State>();
-        state->give(false);
-        return std::shared_ptr<HostBusQuestion>(new HostBusQuestion(std::move(state)));
-    }
-    std::shared_ptr<State> state =
-        ask([rootWindowAddress, session = sessionBusAddress()](GCancellable* cancel) {
+    std::shared_ptr<HostPendingAnswer<bool>> answer;
+    if (!disabled || std::strcmp(disabled, "1") != 0) {
+        std::shared_ptr<GCancellable> cancel(g_cancellable_new(), g_object_unref);
+        answer = HostAskOnThread(false, [rootWindowAddress, session = sessionBusAddress(),
+                                         cancel](HostPendingAnswer<bool>& pending) {
+            // A call-off cancels what can be cancelled; the greeting itself cannot be,
+            // so a bus that authenticates and falls silent keeps this thread alone.
+            pending.onCallOff([cancel] { g_cancellable_cancel(cancel.get()); });
             std::optional<std::string> address =
-                rootWindowAddress ? rootWindowAddress : accessibilityBusAddress(session, cancel);
-            return address && answers(*address, cancel);
+                rootWindowAddress ? rootWindowAddress
+                                  : accessibilityBusAddress(session, cancel.get());
+            return address && answers(*address, cancel.get());
         });
-    return std::shared_ptr<HostBusQuestion>(new HostBusQuestion(std::move(state)));
-}
-
-bool HostBusQuestion::answeredBy(Clock::time_point deadline) {
-    std::unique_lock<std::mutex> lock(state_->mutex);
-    if (!state_->answered.wait_until(lock, deadline,
-                                     [this] { return state_->answer.has_value(); })) {
-        state_->answer = false; // called off: a late answer no longer counts
-        g_cancellable_cancel(state_->cancel);
     }
-    return *state_->answer;
-}
-
-std::optional<bool> HostBusQuestion::answer() const {
-    std::lock_guard<std::mutex> guard(state_->mutex);
-    return state_->answer;
+    if (!answer) {
+        answer = std::make_shared<HostPendingAnswer<bool>>(false);
+        answer->give(false);
+    }
+    return std::shared_ptr<HostBusQuestion>(new HostBusQuestion(std::move(answer)));
 }

@@ -1,24 +1,22 @@
 #include <Host/Desktop/HostDesktopLinks.h>
 
+#include <Host/Desktop/HostDesktopEnvironment.h>
+#include <Host/HostPendingAnswer.h>
+
 #include <gio/gio.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <system_error>
-#include <thread>
-
-extern char** environ; // NOLINT(readability-redundant-declaration): spawn.h does not declare it
+#include <vector>
 
 namespace {
 
@@ -33,34 +31,13 @@ HostLinkOpening notOpened(std::string why) {
     return {false, std::move(why)};
 }
 
-// What the caller and the asking thread share. The stage says what a caller that
-// stops waiting answers.
+// What the asking thread works with: the answer the caller waits for (whose late
+// answer says what a caller that stops waiting takes: once the portal asks the user,
+// or a handler runs, the link counts as opened), and the cancellable that its
+// call-off cancels.
 struct LinkRequest {
-    enum class Stage { askingPortal, portalAsksUser, handlerRunning };
-
-    std::mutex mutex;
-    std::condition_variable decided;
-    Stage stage = Stage::askingPortal;
-    std::optional<HostLinkOpening> outcome;
-    GCancellable* cancel = g_cancellable_new();
-
-    LinkRequest() = default;
-    LinkRequest(const LinkRequest&) = delete;
-    LinkRequest& operator=(const LinkRequest&) = delete;
-    ~LinkRequest() { g_object_unref(cancel); }
-
-    void reach(Stage next) {
-        std::lock_guard<std::mutex> guard(mutex);
-        stage = next;
-    }
-    // The first outcome counts: one the caller gave when it stopped waiting stays.
-    void decide(HostLinkOpening opening) {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (!outcome) {
-            outcome = std::move(opening);
-        }
-        decided.notify_all();
-    }
+    HostPendingAnswer<HostLinkOpening>& answer;
+    GCancellable* cancel;
 };
 
 // "scheme:rest", the scheme a letter then letters, digits, "+", "-" or "."; no control
@@ -189,7 +166,7 @@ HostLinkOpening callOpenURI(LinkRequest& request, GDBusConnection* connection,
         subscription = subscribeToResponse(connection, handle, &code);
     }
     g_variant_unref(reply);
-    request.reach(LinkRequest::Stage::portalAsksUser);
+    request.answer.setLateAnswer(opened());
     std::optional<guint32> response = awaitResponse(request, code);
     g_dbus_connection_signal_unsubscribe(connection, subscription);
     // Still asking the user when the caller stopped waiting: it answered yes.
@@ -244,7 +221,15 @@ HostLinkOpening runXdgOpen(LinkRequest& request, const std::string& url) {
     std::string address = url;
     char* arguments[] = {program.data(), address.data(), nullptr};
     pid_t pid = -1;
-    int error = posix_spawnp(&pid, program.c_str(), &actions, &attributes, arguments, environ);
+    // The environment the program was started with, not what its libraries were given.
+    std::vector<std::string> environment = HostChildEnvironment();
+    std::vector<char*> variables;
+    for (std::string& variable : environment) {
+        variables.push_back(variable.data());
+    }
+    variables.push_back(nullptr);
+    int error =
+        posix_spawnp(&pid, program.c_str(), &actions, &attributes, arguments, variables.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
@@ -252,7 +237,7 @@ HostLinkOpening runXdgOpen(LinkRequest& request, const std::string& url) {
                              ? "xdg-open is not installed (xdg-utils)"
                              : std::string("xdg-open did not start: ") + std::strerror(error));
     }
-    request.reach(LinkRequest::Stage::handlerRunning);
+    request.answer.setLateAnswer(opened());
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) {
@@ -270,15 +255,20 @@ HostLinkOpening runXdgOpen(LinkRequest& request, const std::string& url) {
                          : "xdg-open ended by signal " + std::to_string(WTERMSIG(status)));
 }
 
-void openOnDesktop(const std::shared_ptr<LinkRequest>& request, const std::string& url,
-                   const std::string& address, int limitMs) {
-    // The portal's Response is dispatched on this thread's own context.
+HostLinkOpening openOnDesktop(LinkRequest& request, const std::string& url,
+                              const std::string& address, int limitMs) {
+    // The portal's Response is dispatched on this thread's own context. What GLib
+    // schedules on it while the connection closes (the connection's "closed" signal)
+    // is dispatched before it goes: undispatched, it would keep the connection, and
+    // the connection the context and its descriptor, for the life of the process.
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);
-    std::optional<HostLinkOpening> answer = askPortal(*request, url, address, limitMs);
+    std::optional<HostLinkOpening> answer = askPortal(request, url, address, limitMs);
+    while (g_main_context_iteration(context, FALSE) != FALSE) {
+    }
     g_main_context_pop_thread_default(context);
     g_main_context_unref(context);
-    request->decide(answer ? *answer : runXdgOpen(*request, url));
+    return answer ? *answer : runXdgOpen(request, url);
 }
 
 } // namespace
@@ -293,23 +283,19 @@ HostLinkOpening HostDesktopLinks::open(const std::string& url, const std::string
     if (!isAddress(url)) {
         return notOpened("it is not an address (scheme:...)");
     }
-    auto request = std::make_shared<LinkRequest>();
+    std::shared_ptr<GCancellable> cancel(g_cancellable_new(), g_object_unref);
     auto limitMs = static_cast<int>(limit.count());
-    try {
-        std::thread([request, url, sessionBusAddress, limitMs] {
-            openOnDesktop(request, url, sessionBusAddress, limitMs);
-        }).detach();
-    } catch (const std::system_error& error) {
-        return notOpened(std::string("the desktop could not be asked: ") + error.what());
+    std::shared_ptr<HostPendingAnswer<HostLinkOpening>> answer = HostAskOnThread(
+        notOpened("the desktop did not answer in time"),
+        [url, sessionBusAddress, limitMs, cancel](HostPendingAnswer<HostLinkOpening>& pending) {
+            pending.onCallOff([cancel] { g_cancellable_cancel(cancel.get()); });
+            LinkRequest request{pending, cancel.get()};
+            return openOnDesktop(request, url, sessionBusAddress, limitMs);
+        });
+    if (!answer) {
+        return notOpened("the desktop could not be asked: no thread could be started");
     }
-    std::unique_lock<std::mutex> lock(request->mutex);
-    if (!request->decided.wait_for(lock, limit, [&] { return request->outcome.has_value(); })) {
-        request->outcome = request->stage == LinkRequest::Stage::askingPortal
-                               ? notOpened("the desktop did not answer in time")
-                               : opened();
-    }
-    HostLinkOpening outcome = *request->outcome;
-    lock.unlock();
-    g_cancellable_cancel(request->cancel); // whatever still waits on the desktop stops
+    HostLinkOpening outcome = answer->within(limit);
+    answer->callOff(); // whatever still waits on the desktop stops
     return outcome;
 }

@@ -1,25 +1,7 @@
-// Event scripts: one command a line, `#` starting a comment (at the start of a
-// line or after a space), blank lines ignored. Coordinates are points from the
-// top-left of the screen; decimals are allowed. The whole script is checked before
-// anything runs, so a bad line stops a run before it starts.
-//
-//   tap X Y                  down and up at one point
-//   down X Y | move X Y | up X Y | cancel
-//   drag X1 Y1 X2 Y2 [N]     down, N moves (default 8), up
-//   alert TITLE              press the button so titled on the topmost alert
-//   press KEY                a key of the computer's keyboard: a letter or digit,
-//                            space, Return, Escape, Tab, BackSpace, Left/Right/Up/
-//                            Down, with Shift+ or Ctrl+ before it
-//   type TEXT                keyboard-host: the rest of the line typed on the
-//                            computer's keyboard, character by character
-//   rotate portrait|landscape
-//   wait MS                  advance the clock; animations move on
-//   screenshot PATH          the screen now, as PNG
-//   state                    one JSON line on standard output: the focus, the alert,
-//                            the text, the accessibility elements
-//   quit
-//
-// Programs add commands of their own (keyboard-host's `key TEXT` and `type TEXT`).
+// The event-script language: one command a line, `#` starting a comment (at the start
+// of a line or after a space), blank lines ignored, coordinates in screen points. A
+// whole script is checked before anything runs, so that a bad line stops a run before
+// it starts. Programs add commands of their own.
 #pragma once
 
 #include <cstddef>
@@ -76,10 +58,6 @@ std::vector<ScriptCommand> parseEventScript(std::istream& input,
                                             const std::vector<ScriptCommandSyntax>& syntax);
 std::vector<ScriptCommand> parseEventScript(const std::string& text,
                                             const std::vector<ScriptCommandSyntax>& syntax);
-
-// `text` in double quotes for a message, cut after its first 80 characters (UTF-8
-// sequences kept whole, "..." after the cut), so that a message never repeats a
-// whole long line.
 
 // A decimal number as scripts write it: optional sign, digits, optional fraction
 // ("12", "-3", "0.5", ".5"); false for anything else (no exponents, no "nan").

@@ -1,13 +1,16 @@
 #include <Host/Session/HostScriptPlayer.h>
 
 #include <Host/Session/HostQuotedInput.h>
+#include <Host/Session/HostStandardOutput.h>
 #include <Host/Session/HostStateLine.h>
+#include <QuartzCore/CAMediaTiming.h>
 #include <UIKit/UIAlertView.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <system_error>
+#include <stdexcept>
 
 namespace {
 
@@ -32,12 +35,13 @@ std::string alertButtonProblem(const std::string& title) {
 
 } // namespace
 
-HostScriptRunner::HostScriptRunner(HostSession& session,
-                                   std::vector<HostScriptCommand> programCommands)
-    : session_(session), programCommands_(std::move(programCommands)) {}
+HostScriptPlayer::HostScriptPlayer(HostSession& session,
+                                   std::vector<HostScriptCommand> programCommands,
+                                   HostScript script)
+    : session_(session), programCommands_(std::move(programCommands)), script_(std::move(script)) {}
 
 std::vector<ScriptCommandSyntax>
-HostScriptRunner::syntax(const std::vector<HostScriptCommand>& programCommands) {
+HostScriptPlayer::syntax(const std::vector<HostScriptCommand>& programCommands) {
     std::vector<ScriptCommandSyntax> syntax = standardScriptCommands();
     syntax.push_back({"focus", {}, "focus", {}, "the window gains focus (as when switched to)"});
     for (const HostScriptCommand& command : programCommands) {
@@ -66,10 +70,9 @@ void HostWriteScreenshot(const CGImageRef& image, const std::filesystem::path& p
     }
 }
 
-void HostScriptRunner::writeScreenshot(const ScriptCommand& command) const {
+void HostScriptPlayer::writeScreenshot(const ScriptCommand& command) const {
     try {
-        HostWriteScreenshot(screenshotSource_ ? screenshotSource_() : session_.renderFrame(),
-                            command.text);
+        HostWriteScreenshot(screenSource_ ? screenSource_() : session_.renderFrame(), command.text);
     } catch (const std::runtime_error& error) {
         throw HostFailure(command.line, error.what());
     }
@@ -77,23 +80,20 @@ void HostScriptRunner::writeScreenshot(const ScriptCommand& command) const {
 
 // The state line; standard output that takes no more (a full device, a closed pipe)
 // is a failure of the run, not a silent success.
-void HostScriptRunner::writeState(const ScriptCommand& command) const {
-    std::string line = HostAccessibilityStateJSON() + "\n";
-    errno = 0;
-    bool written = std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
-    if (std::fflush(stdout) != 0 || !written) {
-        throw HostFailure(command.line, std::string("cannot write the state to standard output: ") +
-                                            std::strerror(errno != 0 ? errno : EIO));
+void HostScriptPlayer::writeState(const ScriptCommand& command) {
+    std::string problem;
+    if (!HostWriteStandardOutput(HostStateLine() + "\n", problem)) {
+        throw HostFailure(command.line, "cannot write the state to standard output: " + problem);
     }
 }
 
-void HostScriptRunner::pressAlertButton(const ScriptCommand& command) {
+void HostScriptPlayer::pressAlertButton(const ScriptCommand& command) {
     if (!session_.pressAlertButton(command.text)) {
         throw ScriptError(command.line, alertButtonProblem(command.text));
     }
 }
 
-bool HostScriptRunner::runTouchCommand(const ScriptCommand& command) {
+bool HostScriptPlayer::runTouchCommand(const ScriptCommand& command) {
     const std::string& name = command.name;
     auto requireTouch = [&](bool ok, const char* problem) {
         if (!ok) {
@@ -123,7 +123,7 @@ bool HostScriptRunner::runTouchCommand(const ScriptCommand& command) {
     return true;
 }
 
-void HostScriptRunner::runProgramCommand(const ScriptCommand& command) {
+void HostScriptPlayer::runProgramCommand(const ScriptCommand& command) {
     for (const HostScriptCommand& own : programCommands_) {
         if (own.syntax.name == command.name) {
             own.run(command, session_);
@@ -134,7 +134,7 @@ void HostScriptRunner::runProgramCommand(const ScriptCommand& command) {
     throw ScriptError(command.line, "unknown command \"" + command.name + "\"");
 }
 
-HostScriptRunner::Step HostScriptRunner::run(const ScriptCommand& command) {
+HostScriptPlayer::Step HostScriptPlayer::run(const ScriptCommand& command) {
     const std::string& name = command.name;
     if (runTouchCommand(command)) {
         return Step::next;
@@ -152,10 +152,8 @@ HostScriptRunner::Step HostScriptRunner::run(const ScriptCommand& command) {
     } else if (name == "rotate") {
         session_.rotate(command.text == "landscape");
     } else if (name == "wait") {
-        if (waitHandler_) {
-            waitHandler_(command.numbers[0] / 1000.0);
-        }
-        session_.changed();
+        waiting_ = command.numbers[0] / 1000.0;
+        due_ = CACurrentMediaTime() + waiting_;
     } else if (name == "screenshot") {
         writeScreenshot(command);
     } else if (name == "state") {
@@ -168,4 +166,50 @@ HostScriptRunner::Step HostScriptRunner::run(const ScriptCommand& command) {
         runProgramCommand(command);
     }
     return Step::next;
+}
+
+int HostScriptPlayer::report(std::size_t line, const char* what, int status) const {
+    std::string text = script_.programName + ": " + script_.name + ", line " +
+                       std::to_string(line) + ": " + what + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+    return status;
+}
+
+std::optional<int> HostScriptPlayer::playDue() {
+    while (next_ < script_.lines.size() && CACurrentMediaTime() >= due_) {
+        const ScriptCommand& command = script_.lines[next_++];
+        try {
+            if (run(command) == Step::quit) {
+                return 0;
+            }
+        } catch (const ScriptError& error) {
+            return report(error.line(), error.what(), 2);
+        } catch (const HostFailure& failure) {
+            return report(failure.line(), failure.what(), 1);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<double> HostScriptPlayer::untilNextLine() const {
+    if (next_ >= script_.lines.size()) {
+        return std::nullopt;
+    }
+    return std::max(due_ - CACurrentMediaTime(), 0.0);
+}
+
+int HostScriptPlayer::playHeadless() {
+    while (true) {
+        if (std::optional<int> status = playDue()) {
+            return *status;
+        }
+        if (next_ >= script_.lines.size()) {
+            return 0;
+        }
+        // The clock moves by exactly what the script waited.
+        CAMediaTimeAdvance(waiting_);
+        due_ = CACurrentMediaTime();
+        session_.changed();
+    }
 }

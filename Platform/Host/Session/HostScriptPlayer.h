@@ -1,6 +1,11 @@
-// Event-script commands run on a session: the commands every program knows and the
-// program's own. The window and the headless run share it; they differ in how time
-// passes (`wait`) and where a screenshot's pixels come from.
+// The event script played on a session: the one place that runs its lines, lets time
+// pass at `wait`, writes screenshots and ends a run that fails. Headless, time is the
+// virtual clock, advanced to each line as it falls due; in a window it is the real
+// clock, and the window's loop asks for the lines that are due at each turn.
+//
+// A line that cannot run now ends the run with status 2, a failure (output that
+// cannot be written) with status 1, each with one line on standard error naming the
+// program, the script and the line; `quit` (or Ctrl+Q) ends it with 0.
 #pragma once
 
 #include <CoreGraphics/CGImage.h>
@@ -9,6 +14,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,12 +37,21 @@ class HostFailure : public std::runtime_error {
     std::size_t line_;
 };
 
-class HostScriptRunner {
+// The lines of a script and the names its messages give: the program's, and the
+// script's ("<stdin>", or its path).
+struct HostScript {
+    std::vector<ScriptCommand> lines;
+    std::string programName;
+    std::string name = "script";
+};
+
+class HostScriptPlayer {
   public:
     enum class Step { next, quit };
 
-    explicit HostScriptRunner(HostSession& session,
-                              std::vector<HostScriptCommand> programCommands = {});
+    explicit HostScriptPlayer(HostSession& session,
+                              std::vector<HostScriptCommand> programCommands = {},
+                              HostScript script = {});
 
     // Every command the scripts of a program with these commands of its own may use.
     static std::vector<ScriptCommandSyntax>
@@ -44,17 +59,19 @@ class HostScriptRunner {
     std::vector<ScriptCommandSyntax> syntax() const { return syntax(programCommands_); }
     HostSession& session() const { return session_; }
 
+    // Headless: every line, the virtual clock advanced to each as it falls due. The
+    // run's exit status.
+    int playHeadless();
+    // In a window: the lines due by the clock now. A status when the run ends here.
+    std::optional<int> playDue();
+    // Seconds until the next line is due (0: now); none once every line has run.
+    std::optional<double> untilNextLine() const;
+    // Where `screenshot` takes the screen (none: the session renders it).
+    void setScreenSource(std::function<CGImageRef()> source) { screenSource_ = std::move(source); }
+
     // Runs one command. Throws ScriptError for a line that cannot run now, HostFailure
     // for a failure.
     Step run(const ScriptCommand& command);
-    // How `wait` lets time pass (none: it does not).
-    void setWaitHandler(std::function<void(double seconds)> handler) {
-        waitHandler_ = std::move(handler);
-    }
-    // Where `screenshot` takes its pixels (none: the session renders the screen).
-    void setScreenshotSource(std::function<CGImageRef()> source) {
-        screenshotSource_ = std::move(source);
-    }
 
   private:
     // tap, down, move, up, cancel and drag; false for any other command.
@@ -62,12 +79,16 @@ class HostScriptRunner {
     void runProgramCommand(const ScriptCommand& command);
     void pressAlertButton(const ScriptCommand& command);
     void writeScreenshot(const ScriptCommand& command) const;
-    void writeState(const ScriptCommand& command) const;
+    static void writeState(const ScriptCommand& command);
+    int report(std::size_t line, const char* what, int status) const;
 
     HostSession& session_;
     std::vector<HostScriptCommand> programCommands_;
-    std::function<void(double)> waitHandler_;
-    std::function<CGImageRef()> screenshotSource_;
+    HostScript script_;
+    std::size_t next_ = 0;
+    double due_ = 0;     // on the clock, when the next line may run
+    double waiting_ = 0; // seconds of the last `wait`
+    std::function<CGImageRef()> screenSource_;
 };
 
 // Writes `image` as PNG at `path`, making missing folders; throws std::runtime_error

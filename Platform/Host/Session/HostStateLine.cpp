@@ -1,20 +1,13 @@
 #include <Host/Session/HostStateLine.h>
 
-#include <Host/Accessibility/HostAccessibilityModel.h>
+#include <Host/Session/HostJSON.h>
+
 #include <UIKit/UIAccessibility.h>
 #include <UIKit/UIAlertView.h>
 
-#include <charconv>
-#include <cstdio>
 #include <vector>
 
 namespace {
-
-std::string number(CGFloat value) {
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return {text, result.ptr};
-}
 
 std::string labelOrNull(UIView* view) {
     return view ? HostJSONString(view->accessibilityLabel()) : "null";
@@ -27,8 +20,9 @@ std::string elementJSON(const UIAccessibilityNode& node) {
     }
     const CGRect& f = node.frame;
     return "{\"label\":" + HostJSONString(node.label) + ",\"value\":" + HostJSONString(node.value) +
-           ",\"traits\":[" + traits + "],\"frame\":[" + number(f.origin.x) + "," +
-           number(f.origin.y) + "," + number(f.size.width) + "," + number(f.size.height) + "]}";
+           ",\"traits\":[" + traits + "],\"frame\":[" + HostJSONNumber(f.origin.x) + "," +
+           HostJSONNumber(f.origin.y) + "," + HostJSONNumber(f.size.width) + "," +
+           HostJSONNumber(f.size.height) + "]}";
 }
 
 // The alert's buttons as its dialog holds them, in reading order.
@@ -49,31 +43,7 @@ std::string alertJSON(const std::vector<const UIAccessibilityNode*>& elements) {
 
 } // namespace
 
-std::string HostJSONString(const std::string& text) {
-    std::string quoted = "\"";
-    for (char character : HostRepairedUTF8(text)) {
-        auto byte = static_cast<unsigned char>(character);
-        if (byte == '"' || byte == '\\') {
-            quoted += '\\';
-            quoted += character;
-        } else if (byte == '\n') {
-            quoted += "\\n";
-        } else if (byte == '\t') {
-            quoted += "\\t";
-        } else if (byte == '\r') {
-            quoted += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            quoted += escaped;
-        } else {
-            quoted += character;
-        }
-    }
-    return quoted + "\"";
-}
-
-std::string HostAccessibilityStateJSON() {
+std::string HostStateLine() {
     UIAccessibilityNode tree = UIAccessibilityElementTree({});
     std::vector<const UIAccessibilityNode*> elements;
     UIAccessibilityAppendInOrder(tree.children, elements);

@@ -4,7 +4,7 @@
 //   --root DIR      device root (default ${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device)
 //   --position X,Y  the window's top-left corner in desktop pixels (default: the window
 //                   manager places it)
-//   --scale N       1 or 2 pixels per point (default 2 in a window, 1 headless)
+//   --scale N       auto, 1 or 2 pixels per point (default auto in a window, 1 headless)
 //   --headless      no window: run the event script on a virtual clock, then exit
 //   --events FILE   event script ("-" for standard input)
 //   --help          usage

@@ -4,6 +4,7 @@
 #include <Foundation/NSFileManager.h>
 #include <Host/Session/HostQuotedInput.h>
 #include <Host/Session/HostScriptPlayer.h>
+#include <Host/Session/HostStandardOutput.h>
 #include <Host/Start/HostDeviceRoot.h>
 #include <Host/Start/HostInstallation.h>
 #include <Host/Start/HostSingleInstance.h>
@@ -106,10 +107,6 @@ std::string scriptName(const HostSettings& settings) {
                                        : HostInputExcerpt(*settings.eventsPath);
 }
 
-std::string lineError(const std::string& script, std::size_t line, const char* what) {
-    return script + ", line " + std::to_string(line) + ": " + what;
-}
-
 // What the command line asked for, with the script read and checked.
 struct StartRequest {
     std::string name;
@@ -146,14 +143,15 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
         if (!request.settings.position && !request.settings.headless) {
             request.settings.position = positionFromEnvironment();
         }
-        std::vector<ScriptCommandSyntax> syntax = HostScriptRunner::syntax(program.commands);
+        std::vector<ScriptCommandSyntax> syntax = HostScriptPlayer::syntax(program.commands);
         if (request.settings.help || request.settings.version) {
-            std::cout << (request.settings.help
-                              ? commandLine.usage(scriptUsages(syntax, program), keyUsages(program))
-                              : commandLine.versionLine() + "\n");
-            if (!std::cout.flush()) {
-                report(request.name, std::string("cannot write to standard output: ") +
-                                         std::strerror(errno != 0 ? errno : EIO));
+            std::string problem;
+            if (!HostWriteStandardOutput(
+                    request.settings.help
+                        ? commandLine.usage(scriptUsages(syntax, program), keyUsages(program))
+                        : commandLine.versionLine() + "\n",
+                    problem)) {
+                report(request.name, "cannot write to standard output: " + problem);
                 return 1;
             }
             return 0;
@@ -165,7 +163,8 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
         report(request.name, error.what());
         return 2;
     } catch (const ScriptError& error) {
-        report(request.name, lineError(scriptName(request.settings), error.line(), error.what()));
+        report(request.name, scriptName(request.settings) + ", line " +
+                                 std::to_string(error.line()) + ": " + error.what());
         return 2;
     }
     return std::nullopt;
@@ -248,27 +247,27 @@ class OpenWindow {
             module_->close(window_);
         }
     }
-    // Loads the window library and lets it start what the window will need.
-    void prepare() {
+    // Loads the window library and sets what its libraries read from the environment:
+    // before any thread starts.
+    void prepare(const HostWindowIdentity& identity) {
         std::string error; // said by open, if it stays
         module_ = HostLoadWindowModule(error);
         if (module_) {
-            module_->prepare();
+            module_->prepare(identity);
         }
     }
     bool open(const HostWindowIdentity& identity, const HostSettings& settings, std::string& error,
               std::string& warning) {
         module_ = HostLoadWindowModule(error);
         window_ = module_
-                      ? module_->open(identity, settings.scale, settings.position, error, &warning)
+                      ? module_->open(identity, settings.scale, settings.position, error, warning)
                       : nullptr;
         return window_ != nullptr;
     }
     explicit operator bool() const { return window_ != nullptr; }
     int scale() const { return module_->scale(window_); }
-    int run(HostScriptRunner& runner, const std::vector<ScriptCommand>& script,
-            const std::string& scriptName, const std::string& applicationName) {
-        return module_->run(window_, runner, script, scriptName, applicationName);
+    int run(HostScriptPlayer& player, const std::string& applicationName) {
+        return module_->run(window_, player, applicationName);
     }
     bool requestRaise(const std::string& token, std::chrono::milliseconds limit) {
         return module_->requestRaise(window_, token, static_cast<int>(limit.count()));
@@ -296,27 +295,9 @@ std::optional<int> openWindow(const StartRequest& request, OpenWindow& window) {
     return std::nullopt;
 }
 
-int runHeadless(HostScriptRunner& runner, const StartRequest& request) {
-    runner.setWaitHandler([](double seconds) { CAMediaTimeAdvance(seconds); });
-    std::string name = scriptName(request.settings);
-    for (const ScriptCommand& command : request.script) {
-        try {
-            if (runner.run(command) == HostScriptRunner::Step::quit) {
-                return 0;
-            }
-        } catch (const ScriptError& error) {
-            report(request.name, lineError(name, error.line(), error.what()));
-            return 2;
-        } catch (const HostFailure& failure) {
-            report(request.name, lineError(name, failure.line(), failure.what()));
-            return 1;
-        }
-    }
-    return 0;
-}
-
-// The screen's scale and the clock, the launch, then the window or the script.
-int launchAndRun(const StartRequest& request, const HostProgram& program, OpenWindow& window) {
+// The screen's scale and the clock, the launch, then the script in the window or
+// headless.
+int launchAndRun(StartRequest& request, const HostProgram& program, OpenWindow& window) {
     int scale = window ? window.scale() : request.settings.scale.value_or(1);
     if (window) {
         CAMediaTimeUseRealClock();
@@ -329,11 +310,10 @@ int launchAndRun(const StartRequest& request, const HostProgram& program, OpenWi
     HostSession session(static_cast<CGFloat>(scale));
     session.setCharacterKeys(program.characterKeys);
     session.setFocusHandler(program.focused);
-    HostScriptRunner runner(session, program.commands);
-    if (window) {
-        return window.run(runner, request.script, scriptName(request.settings), request.name);
-    }
-    return runHeadless(runner, request);
+    HostScriptPlayer player(
+        session, program.commands,
+        HostScript{std::move(request.script), request.name, scriptName(request.settings)});
+    return window ? window.run(player, request.name) : player.playHeadless();
 }
 
 } // namespace
@@ -361,10 +341,10 @@ int HostRun(int argc, char** argv, const HostProgram& program) {
     }
     OpenWindow window;
     if (!request.settings.headless) {
-        window.prepare();
+        window.prepare(request.identity);
     }
     // Only a program that goes on to show its screen needs fonts (not `--query`): they
-    // load while the window opens and the application launches.
+    // load (beside this thread) while the window opens and the application launches.
     CGTextPrepareFonts();
     std::unique_ptr<HostSingleInstance> instance;
     if (std::optional<int> status = claimDeviceRoot(request, program, instance)) {

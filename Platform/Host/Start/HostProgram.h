@@ -1,16 +1,11 @@
-// A program on the host: the shared command line with the program's own options
-// and script commands, the device root, the scale and the clock, then the program's
-// launch and either the window or the headless run of the event script.
-//
-// Order: parse (bad options: one line, status 2; --help: usage, --version: the
-// version, status 0); read and check the whole script (bad line: status 2); prepare
-// the device root (cannot: one line naming the folder, status 1; a new plug-in
-// folder gets the shipped plug-ins, said in one line); find the application's
-// images beside the executable; `beforeRun` (may end the run with a status, e.g. a
-// query that needs no display); open the window or choose the headless run (no
-// display: say so, status 2); set the screen's scale and the clock (real in a
-// window, virtual headless); `launch`; run. Headless runs end when the script ends
-// or at `quit`.
+// A program on the host, the one entry both programs call: the shared command line
+// with the program's own options and script commands, the device root, then the
+// window or the headless run of the event script. HostRun reads and checks everything
+// it was given before anything runs (a bad option or script line: one line, status
+// 2), prepares the device root (cannot: one line naming the folder, status 1), calls
+// `beforeRun` (which may end the run with a status, e.g. a query that needs no
+// display), opens the window unless headless (no display: one line, status 2),
+// launches the application and plays the script.
 #pragma once
 
 #include <Host/Session/HostScriptPlayer.h>

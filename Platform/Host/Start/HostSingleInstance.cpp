@@ -1,9 +1,10 @@
 #include <Host/Start/HostSingleInstance.h>
 
+#include <Host/HostPendingAnswer.h>
+
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -143,7 +144,8 @@ HostSingleInstance::Claim askToRaise(const sockaddr_un& address, socklen_t lengt
 struct HostSingleInstance::Impl {
     int lock = -1;
     int listener = -1;
-    int wake = -1; // written to stop the listening thread
+    // Called off to stop the listening thread; its descriptor wakes the thread's waits.
+    HostPendingAnswer<bool> stop{false};
     std::thread thread;
     std::mutex mutex;
     RaiseHandler raise;
@@ -152,7 +154,7 @@ struct HostSingleInstance::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
     ~Impl() {
-        for (int fd : {listener, wake, lock}) { // the lock goes last
+        for (int fd : {listener, lock}) { // the lock goes last
             if (fd >= 0) {
                 close(fd);
             }
@@ -165,16 +167,15 @@ struct HostSingleInstance::Impl {
 };
 
 bool HostSingleInstance::Impl::listen(const sockaddr_un& address, socklen_t length) {
-    wake = eventfd(0, EFD_CLOEXEC);
     listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    return wake >= 0 && listener >= 0 &&
+    return stop.callOffDescriptor() >= 0 && listener >= 0 &&
            bind(listener, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
            ::listen(listener, 8) == 0;
 }
 
 void HostSingleInstance::Impl::serve() {
     while (true) {
-        pollfd fds[2] = {{listener, POLLIN, 0}, {wake, POLLIN, 0}};
+        pollfd fds[2] = {{listener, POLLIN, 0}, {stop.callOffDescriptor(), POLLIN, 0}};
         if (poll(fds, 2, -1) < 0 && errno != EINTR) {
             return;
         }
@@ -195,7 +196,7 @@ void HostSingleInstance::Impl::answerClient(int client) {
     }
     // A client that says nothing, or too much, is dropped; a stop cuts the wait short.
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(requestLimitMs);
-    std::string line = readLine(client, requestLimit, deadline, wake);
+    std::string line = readLine(client, requestLimit, deadline, stop.callOffDescriptor());
     if (line.empty()) {
         return;
     }
@@ -259,12 +260,8 @@ HostSingleInstance::HostSingleInstance(std::unique_ptr<Impl> impl) : impl_(std::
 
 HostSingleInstance::~HostSingleInstance() {
     if (impl_->thread.joinable()) {
-        std::uint64_t one = 1;
-        if (write(impl_->wake, &one, sizeof one) == sizeof one) {
-            impl_->thread.join();
-        } else {
-            impl_->thread.detach(); // cannot be woken; it ends with the process
-        }
+        impl_->stop.callOff(); // every wait of the thread's ends at once
+        impl_->thread.join();
     }
 }
 

@@ -1,7 +1,6 @@
-// The window backend is a library of its own (libPlatformHostWindow), loaded only
-// when a window opens: SDL and the libraries it brings (X11, Wayland, sound) cost a
-// headless start more than the rest of the platform. The host reaches it through
-// this table.
+// The window library (libPlatformHostWindow), loaded only when a window opens: SDL and
+// the libraries it brings cost a headless start more than the rest of the platform.
+// The start reaches it through this table alone.
 #pragma once
 
 #include <Host/Session/HostScriptPlayer.h>
@@ -10,7 +9,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 class HostWindow;
 
@@ -23,23 +21,20 @@ struct HostWindowIdentity {
 };
 
 struct HostWindowModule {
-    // Starts, off the caller's thread, what a window's start will need to know (whether
-    // the session bus answers): called as early as the start knows a window will open.
-    void (*prepare)();
-    // The window, hidden until its first frame is drawn; `position` none: the window
-    // manager places it.
+    // Sets what the window's libraries read from the environment: to be called before
+    // any thread of the process starts.
+    void (*prepare)(const HostWindowIdentity& identity);
+    // The window, hidden until its first frame is drawn; nullptr with `error` set.
     HostWindow* (*open)(const HostWindowIdentity& identity, std::optional<int> scale,
                         std::optional<HostWindowPosition> position, std::string& error,
-                        std::string* warning);
+                        std::string& warning);
     void (*close)(HostWindow* window);
     int (*scale)(const HostWindow* window);
-    // Runs the window with the desktop bridge (where a bus runs) naming the program
-    // `applicationName`.
-    int (*run)(HostWindow* window, HostScriptRunner& runner,
-               const std::vector<ScriptCommand>& script, const std::string& scriptName,
-               const std::string& applicationName);
-    // From any thread: asks the window to come to the front (with the desktop's
-    // activation token, when the start that asks was given one) and waits, within
+    // Plays the script in the window, with the desktop's services (its accessibility
+    // bus, where one runs, naming the program `applicationName`; its handler for
+    // links). The exit status.
+    int (*run)(HostWindow* window, HostScriptPlayer& player, const std::string& applicationName);
+    // From any thread: asks the window to come to the front and waits, within
     // `limitMs`, to learn whether it did.
     bool (*requestRaise)(HostWindow* window, const std::string& activationToken, int limitMs);
 };

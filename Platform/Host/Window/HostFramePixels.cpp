@@ -1,22 +1,14 @@
 // What the window shows, read back as an image (the window's `screenshot`).
-#include <Host/Window/HostWindowImpl.h>
+#include <Host/Window/HostFramePresenter.h>
 
 #include <algorithm>
 #include <cstring>
 
-HostSurfacePtr HostSurfaceOf(const CGImageRef& image) {
-    // CGImage rows are premultiplied ARGB in native order, as SDL's ARGB8888.
-    return HostSurfacePtr(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(image->bytes()), static_cast<int>(image->width()),
-        static_cast<int>(image->height()), 32, static_cast<int>(image->bytesPerRow()),
-        SDL_PIXELFORMAT_ARGB8888));
-}
-
 // What the renderer was last given, with its letterbox: its output cannot be read
 // back once presented.
-CGImageRef HostWindow::Impl::composedPixels() const {
+CGImageRef HostFramePresenter::composedPixels() const {
     int width = 0, height = 0;
-    if (!shownFrame || !targetSize(width, height)) {
+    if (!shownFrame_ || !window_.pixelSize(width, height)) {
         return nullptr;
     }
     const CGPixel grey{hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255};
@@ -24,14 +16,14 @@ CGImageRef HostWindow::Impl::composedPixels() const {
     std::vector<CGPixel> pixels(columnsOut * static_cast<std::size_t>(height), grey);
     // The frame shown, clipped to the window and to what was kept of it.
     int rows =
-        std::min({viewport.height, height - viewport.y, static_cast<int>(shownFrame->height())});
+        std::min({viewport_.height, height - viewport_.y, static_cast<int>(shownFrame_->height())});
     int columns =
-        std::min({viewport.width, width - viewport.x, static_cast<int>(shownFrame->width())});
+        std::min({viewport_.width, width - viewport_.x, static_cast<int>(shownFrame_->width())});
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* row =
-            shownFrame->bytes() + static_cast<std::size_t>(y) * shownFrame->bytesPerRow();
-        CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport.y + y) * columnsOut +
-                       static_cast<std::size_t>(viewport.x);
+            shownFrame_->bytes() + static_cast<std::size_t>(y) * shownFrame_->bytesPerRow();
+        CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport_.y + y) * columnsOut +
+                       static_cast<std::size_t>(viewport_.x);
         for (int x = 0; x < columns; ++x) {
             // Opaque premultiplied native-endian ARGB, as rendered.
             std::uint32_t argb = 0;
@@ -40,15 +32,15 @@ CGImageRef HostWindow::Impl::composedPixels() const {
                       static_cast<std::uint8_t>(argb), 255};
         }
     }
-    return CGImageCreateWithPixels(columnsOut, static_cast<std::size_t>(height), viewport.scale,
+    return CGImageCreateWithPixels(columnsOut, static_cast<std::size_t>(height), viewport_.scale,
                                    pixels);
 }
 
-CGImageRef HostWindow::windowPixels() const {
-    if (impl_->renderer) {
-        return impl_->composedPixels();
+CGImageRef HostFramePresenter::windowPixels() const {
+    if (window_.renderer()) {
+        return composedPixels();
     }
-    SDL_Surface* surface = SDL_GetWindowSurface(impl_->window.get());
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.sdl());
     if (!surface) {
         return nullptr;
     }
@@ -68,5 +60,5 @@ CGImageRef HostWindow::windowPixels() const {
         }
     }
     SDL_UnlockSurface(converted.get());
-    return CGImageCreateWithPixels(width, height, impl_->viewport.scale, pixels);
+    return CGImageCreateWithPixels(width, height, viewport_.scale, pixels);
 }

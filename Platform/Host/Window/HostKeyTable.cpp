@@ -1,34 +1,38 @@
-// The computer's keys as the desktop names them (X keysyms, keycodes and modifier
-// masks, which assistive tools and the X server speak), from SDL's keys.
-#include <Host/Window/HostWindowImpl.h>
+#include <Host/Window/HostKeyTable.h>
+
+#include <Host/Window/HostNativeWindow.h>
 
 #include <cctype>
 
 namespace {
 
+using K = HostKey::Kind;
+
 struct NamedKey {
     SDL_Keycode sdl;
     unsigned keysym;
     const char* name;
+    // The session's key, for the keys it acts on.
+    std::optional<K> kind = std::nullopt;
 };
 
 // The keys that type no character. The keypad's keysyms follow Num Lock (below).
-constexpr NamedKey namedKeys[] = {
-    {SDLK_RETURN, 0xff0d, "Return"},
-    {SDLK_KP_ENTER, 0xff8d, "KP_Enter"},
-    {SDLK_ESCAPE, 0xff1b, "Escape"},
-    {SDLK_TAB, 0xff09, "Tab"},
-    {SDLK_BACKSPACE, 0xff08, "BackSpace"},
+const NamedKey namedKeys[] = {
+    {SDLK_RETURN, 0xff0d, "Return", K::returnKey},
+    {SDLK_KP_ENTER, 0xff8d, "KP_Enter", K::returnKey},
+    {SDLK_ESCAPE, 0xff1b, "Escape", K::escape},
+    {SDLK_TAB, 0xff09, "Tab", K::tab},
+    {SDLK_BACKSPACE, 0xff08, "BackSpace", K::backSpace},
     {SDLK_DELETE, 0xffff, "Delete"},
     {SDLK_INSERT, 0xff63, "Insert"},
     {SDLK_HOME, 0xff50, "Home"},
     {SDLK_END, 0xff57, "End"},
     {SDLK_PAGEUP, 0xff55, "Prior"},
     {SDLK_PAGEDOWN, 0xff56, "Next"},
-    {SDLK_LEFT, 0xff51, "Left"},
-    {SDLK_UP, 0xff52, "Up"},
-    {SDLK_RIGHT, 0xff53, "Right"},
-    {SDLK_DOWN, 0xff54, "Down"},
+    {SDLK_LEFT, 0xff51, "Left", K::left},
+    {SDLK_UP, 0xff52, "Up", K::up},
+    {SDLK_RIGHT, 0xff53, "Right", K::right},
+    {SDLK_DOWN, 0xff54, "Down", K::down},
     {SDLK_SPACE, 0x20, "space"},
     {SDLK_LSHIFT, 0xffe1, "Shift_L"},
     {SDLK_RSHIFT, 0xffe2, "Shift_R"},
@@ -59,7 +63,7 @@ struct KeypadKey {
     SDL_Keycode sdl;
     NamedKey on, off;
 };
-constexpr KeypadKey keypadKeys[] = {
+const KeypadKey keypadKeys[] = {
     {SDLK_KP_0, {0, 0xffb0, "KP_0"}, {0, 0xff9e, "KP_Insert"}},
     {SDLK_KP_1, {0, 0xffb1, "KP_1"}, {0, 0xff9c, "KP_End"}},
     {SDLK_KP_2, {0, 0xffb2, "KP_2"}, {0, 0xff99, "KP_Down"}},
@@ -72,6 +76,15 @@ constexpr KeypadKey keypadKeys[] = {
     {SDLK_KP_9, {0, 0xffb9, "KP_9"}, {0, 0xff9a, "KP_Prior"}},
     {SDLK_KP_PERIOD, {0, 0xffae, "KP_Decimal"}, {0, 0xff9f, "KP_Delete"}},
 };
+
+const NamedKey* namedKeyOf(SDL_Keycode key) {
+    for (const NamedKey& named : namedKeys) {
+        if (named.sdl == key) {
+            return &named;
+        }
+    }
+    return nullptr;
+}
 
 unsigned modifierMask(Uint16 mod) {
     unsigned mask = 0;
@@ -88,11 +101,25 @@ unsigned modifierMask(Uint16 mod) {
 
 } // namespace
 
+std::optional<HostKey> HostKeyOf(const SDL_Keysym& keysym) {
+    SDL_Keycode code = keysym.sym;
+    std::optional<HostKey> key;
+    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9) ||
+        code == SDLK_SPACE) {
+        key = HostKey::of(static_cast<char>(code));
+    } else if (const NamedKey* named = namedKeyOf(code); named && named->kind) {
+        key = HostKey{*named->kind, 0};
+    }
+    if (key) {
+        key->modifiers = ((keysym.mod & KMOD_SHIFT) != 0 ? HostKey::shift : 0U) |
+                         ((keysym.mod & KMOD_CTRL) != 0 ? HostKey::control : 0U);
+    }
+    return key;
+}
+
 std::optional<unsigned> HostDesktopKeysym(SDL_Keycode key, Uint16 mod) {
-    for (const NamedKey& named : namedKeys) {
-        if (named.sdl == key) {
-            return named.keysym;
-        }
+    if (const NamedKey* named = namedKeyOf(key)) {
+        return named->keysym;
     }
     for (const KeypadKey& keypad : keypadKeys) {
         if (keypad.sdl == key) {
@@ -118,7 +145,8 @@ std::optional<SDL_Keycode> HostSDLKeyOf(unsigned keysym) {
     return std::nullopt;
 }
 
-HostAccessibleKeyEvent HostDesktopKeyOf(const SDL_KeyboardEvent& event, void* x11Display) {
+HostAccessibleKeyEvent HostDesktopKeyOf(const SDL_KeyboardEvent& event,
+                                        const HostNativeWindow& window) {
     HostAccessibleKeyEvent key;
     key.pressed = event.type == SDL_KEYDOWN;
     key.modifiers = modifierMask(event.keysym.mod);
@@ -128,16 +156,14 @@ HostAccessibleKeyEvent HostDesktopKeyOf(const SDL_KeyboardEvent& event, void* x1
     if (keysym && *keysym > 0x20 && *keysym < 0x7f) {
         key.text = std::string(1, static_cast<char>(*keysym));
     }
-    for (const NamedKey& named : namedKeys) {
-        if (named.sdl == event.keysym.sym) {
-            key.text = named.name;
-        }
+    if (const NamedKey* named = namedKeyOf(event.keysym.sym)) {
+        key.text = named->name;
     }
     for (const KeypadKey& keypad : keypadKeys) {
         if (keypad.sdl == event.keysym.sym) {
             key.text = ((event.keysym.mod & KMOD_NUM) != 0 ? keypad.on : keypad.off).name;
         }
     }
-    key.keycode = keysym ? HostX11KeycodeOf(x11Display, *keysym) : 0;
+    key.keycode = keysym ? window.keycodeOf(*keysym) : 0;
     return key;
 }

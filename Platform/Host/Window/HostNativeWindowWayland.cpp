@@ -1,9 +1,10 @@
 // What SDL does not do on Wayland, done with libwayland on SDL's own connection: the
 // commit that shows what libdecor drew, the connection's descriptor to wait on, and
 // bringing the window forward with an xdg-activation token.
-#include <Host/Window/HostWindowImpl.h>
+#include <Host/Window/HostNativeWindow.h>
 
-#include <SDL2/SDL_syswm.h>
+#include <Host/Desktop/HostDesktopX11Properties.h>
+
 #include <wayland-client.h>
 
 #include <cstring>
@@ -22,20 +23,6 @@ const wl_interface activationInterface = {"xdg_activation_v1", 1, 3,
                                           activationRequests,  0, nullptr};
 constexpr std::uint32_t activationDestroy = 0;
 constexpr std::uint32_t activationActivate = 2;
-
-struct WaylandWindow {
-    wl_display* display = nullptr;
-    wl_surface* surface = nullptr;
-};
-
-WaylandWindow waylandWindow(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_WAYLAND) {
-        return {};
-    }
-    return {info.info.wl.display, info.info.wl.surface};
-}
 
 // The compositor's xdg_activation_v1, bound on a queue of this file's own so that
 // SDL's dispatching never sees its registry.
@@ -59,46 +46,44 @@ const wl_registry_listener registryListener = {registryGlobal, registryGlobalRem
 
 } // namespace
 
-bool HostWindow::Impl::onWayland() const {
-    return waylandWindow(window.get()).display != nullptr;
+int HostNativeWindow::connectionFd() const {
+    if (waylandDisplay_) {
+        return wl_display_get_fd(static_cast<wl_display*>(waylandDisplay_));
+    }
+    return HostX11ConnectionFd(x11Display_);
 }
 
-void HostWindow::Impl::commitDecorations() const {
+void HostNativeWindow::commitDecorations() const {
     // libdecor draws the title bar and borders into subsurfaces that show only when
     // the window's own surface commits; a window whose pixels did not change would
     // otherwise keep its first (or no) decorations, and its last acknowledged
     // configure (and window geometry) unapplied until it closes.
-    WaylandWindow wayland = waylandWindow(window.get());
-    if (wayland.surface && shown) {
-        wl_surface_commit(wayland.surface);
-        wl_display_flush(wayland.display);
+    if (waylandSurface_ && shown_) {
+        wl_surface_commit(static_cast<wl_surface*>(waylandSurface_));
+        wl_display_flush(static_cast<wl_display*>(waylandDisplay_));
     }
 }
 
-int HostWindow::Impl::waylandDescriptor() const {
-    WaylandWindow wayland = waylandWindow(window.get());
-    return wayland.display ? wl_display_get_fd(wayland.display) : -1;
-}
-
-bool HostWindow::Impl::activateWayland(const std::string& token) const {
-    WaylandWindow wayland = waylandWindow(window.get());
-    if (!wayland.display || token.empty()) {
+bool HostNativeWindow::activateWayland(const std::string& token) const {
+    auto* display = static_cast<wl_display*>(waylandDisplay_);
+    if (!display || token.empty()) {
         return false;
     }
-    wl_event_queue* queue = wl_display_create_queue(wayland.display);
+    wl_event_queue* queue = wl_display_create_queue(display);
     ActivationLookup lookup;
-    auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(wayland.display));
+    auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapped), queue);
     lookup.registry = wl_display_get_registry(wrapped);
     wl_proxy_wrapper_destroy(wrapped);
     wl_registry_add_listener(lookup.registry, &registryListener, &lookup);
     // One round trip lists the globals; the compositor answers it at once.
-    bool listed = wl_display_roundtrip_queue(wayland.display, queue) >= 0;
+    bool listed = wl_display_roundtrip_queue(display, queue) >= 0;
     if (lookup.activation) {
-        wl_proxy_marshal(lookup.activation, activationActivate, token.c_str(), wayland.surface);
+        wl_proxy_marshal(lookup.activation, activationActivate, token.c_str(),
+                         static_cast<wl_surface*>(waylandSurface_));
         wl_proxy_marshal(lookup.activation, activationDestroy);
         wl_proxy_destroy(lookup.activation);
-        wl_display_flush(wayland.display);
+        wl_display_flush(display);
     }
     wl_registry_destroy(lookup.registry);
     wl_event_queue_destroy(queue);

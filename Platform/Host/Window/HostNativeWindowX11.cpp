@@ -1,16 +1,16 @@
 // What SDL does not tell of or do on the X server, with Xlib: the keys held down, the window
 // manager's placement, the first frame as the window's background, and the stacking order.
-#include <Host/Window/HostWindowImpl.h>
+#include <Host/Window/HostKeyTable.h>
+#include <Host/Window/HostNativeWindow.h>
 
+#include <SDL2/SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdlib>
-#include <string>
-
-void HostX11LetWindowManagerPlace(void* xDisplay, unsigned long xWindow) {
-    auto* display = static_cast<Display*>(xDisplay);
+void HostNativeWindow::letWindowManagerPlace() const {
+    auto* display = static_cast<Display*>(x11Display_);
+    Window xWindow = x11Window_;
     XSizeHints* hints = XAllocSizeHints();
     long supplied = 0;
     if (display && hints && XGetWMNormalHints(display, xWindow, hints, &supplied) != 0) {
@@ -22,8 +22,9 @@ void HostX11LetWindowManagerPlace(void* xDisplay, unsigned long xWindow) {
     XFree(hints);
 }
 
-void HostX11SetBackground(void* xDisplay, unsigned long xWindow, const SDL_Surface* surface) {
-    auto* display = static_cast<Display*>(xDisplay);
+void HostNativeWindow::setX11Background(const SDL_Surface* surface) const {
+    auto* display = static_cast<Display*>(x11Display_);
+    Window xWindow = x11Window_;
     if (!display) {
         return;
     }
@@ -76,9 +77,9 @@ Window topLevelOf(Display* display, Window window) {
 
 } // namespace
 
-bool HostX11IsOnTop(void* xDisplay, unsigned long xWindow) {
-    auto* display = static_cast<Display*>(xDisplay);
-    Window ours = display ? topLevelOf(display, xWindow) : 0;
+bool HostNativeWindow::x11IsOnTop() const {
+    auto* display = static_cast<Display*>(x11Display_);
+    Window ours = display ? topLevelOf(display, x11Window_) : 0;
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     if (ours == 0 ||
@@ -98,8 +99,8 @@ bool HostX11IsOnTop(void* xDisplay, unsigned long xWindow) {
     return top == ours;
 }
 
-std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay) {
-    auto* display = static_cast<Display*>(xDisplay);
+std::vector<SDL_Keycode> HostNativeWindow::heldKeys() const {
+    auto* display = static_cast<Display*>(x11Display_);
     std::vector<SDL_Keycode> held;
     if (!display) {
         return held;
@@ -118,7 +119,17 @@ std::vector<SDL_Keycode> HostX11HeldKeys(void* xDisplay) {
     return held;
 }
 
-unsigned HostX11KeycodeOf(void* xDisplay, unsigned keysym) {
-    auto* display = static_cast<Display*>(xDisplay);
+unsigned HostNativeWindow::keycodeOf(unsigned keysym) const {
+    auto* display = static_cast<Display*>(x11Display_);
     return display ? XKeysymToKeycode(display, keysym) : 0;
+}
+
+std::optional<SDL_Keycode> HostNativeWindow::liftedKey(const SDL_SysWMmsg& message) const {
+    auto* display = static_cast<Display*>(x11Display_);
+    if (!display || message.subsystem != SDL_SYSWM_X11 ||
+        message.msg.x11.event.type != KeyRelease) {
+        return std::nullopt;
+    }
+    auto code = static_cast<KeyCode>(message.msg.x11.event.xkey.keycode);
+    return HostSDLKeyOf(static_cast<unsigned>(XkbKeycodeToKeysym(display, code, 0, 0)));
 }

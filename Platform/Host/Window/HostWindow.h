@@ -1,99 +1,89 @@
-// The window backend: one SDL window showing the screen, the mouse as a finger,
-// the computer's keyboard as HostSession's keys (Ctrl+Q quits), animations in real
-// time. The window is named as the program's desktop entry (title, application id,
-// icon), can be resized (the screen keeps its aspect, centred, drawn at the window's
-// own pixel size) and draws at most one frame a display refresh, only when what it
-// shows changed; mouse motion that arrives between frames is coalesced. SDL is
-// reached only from this folder, behind HostWindowImpl.h.
+// The window backend: one window showing the screen, the mouse as a finger, the
+// computer's keyboard as the session's keys (Ctrl+Q quits), animations in real time,
+// the event script played on the window's clock. Made of the native window, the frame
+// presenter, the input and the raise; the loop (HostWindowLoop.cpp) turns them.
 #pragma once
 
 #include <CoreGraphics/CGImage.h>
 #include <Host/Accessibility/HostAccessibleKeyEvent.h>
 #include <Host/Session/HostScriptPlayer.h>
-#include <Host/Start/HostWindowModule.h>
+#include <Host/Window/HostFramePresenter.h>
+#include <Host/Window/HostNativeWindow.h>
+#include <Host/Window/HostWindowInput.h>
+#include <Host/Window/HostWindowRaise.h>
 
-#include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 class HostSession;
+
 class HostWindow {
   public:
-    // Opens the window at `scale` pixels per point (none: the desktop's), lowered
-    // until it fits the display's usable area; an explicit scale so lowered is said
-    // in `warning`. nullptr with `error` set when there is no display.
-    // The window is shown with its first frame (present): never black or empty. It sets
-    // no position of its own unless `position` asks for one (desktop pixels), and has
-    // a minimum size of half the screen at its scale.
-    static std::unique_ptr<HostWindow> open(const HostWindowIdentity& identity,
-                                            std::optional<int> scale, std::string& error,
-                                            std::string* warning = nullptr,
-                                            std::optional<HostWindowPosition> position = {});
-    static std::unique_ptr<HostWindow> open(const std::string& title, std::optional<int> scale,
-                                            std::string& error);
+    // The window, shown with its first frame (present): never black or empty. nullptr
+    // with `error` set when there is no usable display; an explicit scale lowered to
+    // fit is said in `warning`.
+    static std::unique_ptr<HostWindow> open(const HostWindowOptions& options, std::string& error,
+                                            std::string* warning = nullptr);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
 
     // The scale the window opened at (the screen's scale for images).
-    int scale() const;
-    // "x11" or "wayland".
-    std::string driver() const;
-    // Runs until the window is closed or the script says quit; the script runs in
-    // real time (`wait` waits; `screenshot` writes the window's pixels). Returns the
-    // exit status.
-    int run(HostScriptRunner& runner, const std::vector<ScriptCommand>& script,
-            const std::string& scriptName);
+    int scale() const { return native_->scale(); }
+    std::string title() const;
+    SDL_Window* sdl() const { return native_->sdl(); }
 
-    // One turn of the loop, for tests: handles the queued window events (waiting up
-    // to `timeoutMs` for the first, then collecting until the next frame is due),
-    // then draws a frame if what the window shows changed. False once the window
-    // was closed.
+    // Plays the script until the window is closed or the script ends the run
+    // (`screenshot` writes the window's pixels). Returns the exit status.
+    int run(HostScriptPlayer& player);
+    // One turn of the loop: handles the queued window events (waiting up to `timeoutMs`
+    // for the first, then collecting until the next frame is due), then draws a frame if
+    // what the window shows changed. False once the window was closed.
     bool processEvents(HostSession& session, int timeoutMs);
     // Draws the screen into the window now (unless the pixels would not change).
     void present(HostSession& session);
     // What the window shows: its pixels, as last presented, letterbox and all.
-    CGImageRef windowPixels() const;
-    std::string title() const;
-    // Frames that reached the window so far.
-    std::size_t framesPresented() const;
-    // Asks the window, from any thread, to come to the front at its next turn (with
-    // the desktop's activation token, if there is one) and waits up to `limitMs` for
-    // it to be seen in front; false when it was not (or the desktop cannot tell).
-    bool requestRaise(const std::string& activationToken, int limitMs);
-    // Resizes the window to `width` x `height` pixels (tests).
-    void resize(int width, int height);
+    CGImageRef windowPixels() const { return presenter_.windowPixels(); }
+    // From any thread: asks the window to come to the front (HostWindowRaise.h).
+    bool requestRaise(const std::string& activationToken, int limitMs) {
+        return raise_.request(activationToken, limitMs);
+    }
 
     // Work the loop does besides the window's own (the accessibility bridge), on its
     // thread: called on each turn, it returns how long the loop may wait before the
     // next turn (ms) and sets its argument when it changed the screen.
-    void setIdleHandler(std::function<int(bool& changedScreen)> handler);
-    // For assistive tools: every key before the window acts on it (a key the listener
-    // consumes is not acted on), and the window's gaining and losing the focus.
-    void setKeyListener(std::function<bool(const HostAccessibleKeyEvent&)> listener);
-    void setActivationListener(std::function<void(bool active)> listener);
-    // For assistive tools: the window's top-left on the desktop, in pixels, and a
-    // rectangle of screen points in the window's pixels.
-    CGPoint desktopOrigin() const;
-    CGRect windowRectOf(CGRect points) const;
-    // The window's X connection (an Xlib Display), or nullptr when it is not on X11.
-    void* x11Display() const;
-
-    struct Impl;
+    void setIdleHandler(std::function<int(bool& changedScreen)> handler) {
+        idle_ = std::move(handler);
+    }
+    void setKeyListener(std::function<bool(const HostAccessibleKeyEvent&)> listener) {
+        input_.setKeyListener(std::move(listener));
+    }
+    void setActivationListener(std::function<void(bool active)> listener) {
+        input_.setActivationListener(std::move(listener));
+    }
+    // For assistive tools: a rectangle of screen points in window coordinates and on
+    // the desktop, the window's X connection (nullptr off X11), and its connection to
+    // the display server (-1: none).
+    CGRect windowRectOf(CGRect points) const { return presenter_.windowRectOf(points); }
+    CGRect desktopRectOf(CGRect points) const;
+    void* x11Display() const { return native_->x11Display(); }
+    int connectionFd() const { return native_->connectionFd(); }
 
   private:
-    // Where the window's run is in its script: the next line, and when it is due.
-    struct ScriptPosition {
-        const std::vector<ScriptCommand>* script;
-        std::size_t next;
-        std::uint32_t due;
-    };
-    explicit HostWindow(std::unique_ptr<Impl> impl);
-    std::optional<int> runDueLines(HostScriptRunner& runner, ScriptPosition& position,
-                                   const std::string& scriptName);
-    std::unique_ptr<Impl> impl_;
+    explicit HostWindow(std::unique_ptr<HostNativeWindow> native);
+    void handle(const SDL_Event& event, HostSession& session);
+    bool nextEvent(SDL_Event& event, int timeoutMs);
+    bool waitOnDisplay(SDL_Event& event, int timeoutMs);
+    void collectUntilFrameDue(HostSession& session);
+    void refreshClock();
+
+    std::unique_ptr<HostNativeWindow> native_;
+    HostFramePresenter presenter_;
+    HostWindowInput input_;
+    HostWindowRaise raise_;
+    std::function<int(bool&)> idle_;
+    // Something may have changed on screen since the last frame.
+    bool dirty_ = true;
+    std::string clock_;
 };

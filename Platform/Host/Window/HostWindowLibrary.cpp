@@ -1,13 +1,15 @@
-// The window library's table for the host (HostWindowModule.h).
+// The window library's table for the start (Start/HostWindowModule.h): the one file
+// that puts the rooms of the window library together (the window, the desktop's
+// services, the accessibility bridge).
 #include <Host/Start/HostWindowModule.h>
-#include <Host/Window/HostWindow.h>
-#include <Host/Window/HostWindowImpl.h>
 
 #include <Host/Accessibility/Atk/HostAccessibilityBridge.h>
 #include <Host/Desktop/HostBusQuestion.h>
 #include <Host/Desktop/HostDesktopLinks.h>
 #include <Host/Desktop/HostDesktopX11Properties.h>
 #include <Host/Session/HostSession.h>
+#include <Host/Window/HostWindow.h>
+#include <Host/Window/HostWindowEnvironment.h>
 #include <UIKit/UIApplication.h>
 
 #include <chrono>
@@ -22,72 +24,72 @@ namespace {
 constexpr auto busAnswerLimit = std::chrono::seconds(5);
 constexpr int busPollMs = 20;
 
-// The desktop bridge where an accessibility bus runs: it works through the window's
-// loop, placing elements by the window and tapping through the session. It looks
-// for the bus only once the first frame is up, so that the look costs start-up
-// nothing, and on a thread of its own, so that a bus that never answers freezes
-// nothing; where there is none, the loop carries on as if it had never looked.
-void attachBridge(const std::string& name, HostWindow& window, HostSession& session) {
-    HostAccessibilityBridgeHooks hooks;
-    hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
-    hooks.desktopRect = [&window](CGRect points) {
-        CGRect rect = window.windowRectOf(points);
-        CGPoint origin = window.desktopOrigin();
-        rect.origin.x += origin.x;
-        rect.origin.y += origin.y;
-        return rect;
-    };
-    hooks.tap = [&session](CGPoint point) { session.tap(point); };
-    void* x11Display = window.x11Display();
-    hooks.windowFd = HostX11ConnectionFd(x11Display);
-    hooks.windowTitle = window.title();
-    struct Deferred {
-        int turns = 0;
-        bool active = false; // the window's focus, told to the bridge once it runs
-        std::shared_ptr<HostBusQuestion> question;
-        HostBusQuestion::Clock::time_point asked{};
-        std::unique_ptr<HostAccessibilityBridge> bridge;
-    };
-    auto deferred = std::make_shared<Deferred>();
-    window.setKeyListener([deferred](const HostAccessibleKeyEvent& key) {
-        return deferred->bridge && deferred->bridge->keyEvent(key);
-    });
-    window.setActivationListener([deferred](bool active) {
-        deferred->active = active;
-        if (deferred->bridge) {
-            deferred->bridge->setWindowActive(active);
+// The bridge to the accessibility bus, started once the bus is known to answer: asked
+// only once the first frame is up, so that the look costs start-up nothing, and off
+// the loop, so that a bus that never answers freezes nothing; where there is none,
+// the loop carries on as if it had never looked.
+class DeferredBridge {
+  public:
+    DeferredBridge(std::string name, HostAccessibilityBridgeHooks hooks, void* x11Display)
+        : name_(std::move(name)), hooks_(std::move(hooks)), x11Display_(x11Display) {}
+
+    // One turn of the window's loop: how long it may wait before the next (ms).
+    int service(bool& changedScreen) {
+        if (bridge_) {
+            return bridge_->service(changedScreen);
         }
-    });
-    window.setIdleHandler([deferred, name, hooks, x11Display](bool& changedScreen) mutable {
-        if (deferred->bridge) {
-            return deferred->bridge->service(changedScreen);
+        // The first turn draws the first frame; the second asks; later ones look.
+        if (++turns_ == 2) {
+            question_ = HostBusQuestion::accessibilityBus(HostX11RootAccessibilityBus(x11Display_));
+            asked_ = HostBusQuestion::Clock::now();
         }
-        // The first turn draws the first frame; the second asks, off the loop, whether
-        // a bus runs and answers; later turns look for the answer without waiting.
-        if (++deferred->turns == 2) {
-            deferred->question =
-                HostBusQuestion::accessibilityBus(HostX11RootAccessibilityBus(x11Display));
-            deferred->asked = HostBusQuestion::Clock::now();
+        if (!question_) {
+            return turns_ < 2 ? 0 : 1000;
         }
-        if (!deferred->question) {
-            return deferred->turns < 2 ? 0 : 1000;
-        }
-        std::optional<bool> answer = deferred->question->answer();
-        if (!answer && HostBusQuestion::Clock::now() - deferred->asked > busAnswerLimit) {
-            answer = deferred->question->answeredBy(deferred->asked); // called off
+        std::optional<bool> answer = question_->answer();
+        if (!answer && HostBusQuestion::Clock::now() - asked_ > busAnswerLimit) {
+            answer = question_->answeredBy(asked_); // called off
         }
         if (!answer) {
             return busPollMs;
         }
-        deferred->question.reset();
+        question_.reset();
         if (*answer) {
-            deferred->bridge = HostAccessibilityBridge::start(name, std::move(hooks));
+            bridge_ = HostAccessibilityBridge::start(name_, std::move(hooks_));
         }
-        if (deferred->bridge) {
-            deferred->bridge->setWindowActive(deferred->active);
+        if (bridge_) {
+            bridge_->setWindowActive(active_);
         }
         return 0;
-    });
+    }
+    bool keyEvent(const HostAccessibleKeyEvent& key) { return bridge_ && bridge_->keyEvent(key); }
+    // The window's focus, told to the bridge once it runs.
+    void setWindowActive(bool active) {
+        active_ = active;
+        if (bridge_) {
+            bridge_->setWindowActive(active);
+        }
+    }
+
+  private:
+    std::string name_;
+    HostAccessibilityBridgeHooks hooks_;
+    void* x11Display_;
+    int turns_ = 0;
+    bool active_ = false;
+    std::shared_ptr<HostBusQuestion> question_;
+    HostBusQuestion::Clock::time_point asked_{};
+    std::unique_ptr<HostAccessibilityBridge> bridge_;
+};
+
+HostAccessibilityBridgeHooks bridgeHooks(HostWindow& window, HostSession& session) {
+    HostAccessibilityBridgeHooks hooks;
+    hooks.windowTitle = window.title();
+    hooks.windowRect = [&window](CGRect points) { return window.windowRectOf(points); };
+    hooks.desktopRect = [&window](CGRect points) { return window.desktopRectOf(points); };
+    hooks.tap = [&session](CGPoint point) { session.tap(point); };
+    hooks.windowFd = window.connectionFd();
+    return hooks;
 }
 
 // Where links go while the window runs: the desktop's handler.
@@ -96,12 +98,16 @@ UIURLOpening openOnDesktop(const std::string& url) {
     return {opening.opened, opening.problem};
 }
 
-int runWithBridge(HostWindow* window, HostScriptRunner& runner,
-                  const std::vector<ScriptCommand>& script, const std::string& scriptName,
-                  const std::string& applicationName) {
-    attachBridge(applicationName, *window, runner.session());
+int run(HostWindow* window, HostScriptPlayer& player, const std::string& applicationName) {
+    auto bridge = std::make_shared<DeferredBridge>(
+        applicationName, bridgeHooks(*window, player.session()), window->x11Display());
+    window->setKeyListener(
+        [bridge](const HostAccessibleKeyEvent& key) { return bridge->keyEvent(key); });
+    window->setActivationListener([bridge](bool active) { bridge->setWindowActive(active); });
+    window->setIdleHandler(
+        [bridge](bool& changedScreen) { return bridge->service(changedScreen); });
     UIApplication::sharedApplication()->setURLOpener(openOnDesktop);
-    int status = window->run(runner, script, scriptName);
+    int status = window->run(player);
     UIApplication::sharedApplication()->setURLOpener({});
     window->setKeyListener({}); // the bridge goes before the session
     window->setActivationListener({});
@@ -109,15 +115,24 @@ int runWithBridge(HostWindow* window, HostScriptRunner& runner,
     return status;
 }
 
+HostWindow* open(const HostWindowIdentity& identity, std::optional<int> scale,
+                 std::optional<HostWindowPosition> position, std::string& error,
+                 std::string& warning) {
+    HostWindowOptions options{identity.title, identity.applicationId, identity.icon, scale, {}};
+    if (position) {
+        options.position = SDL_Point{position->x, position->y};
+    }
+    return HostWindow::open(options, error, &warning).release();
+}
+
 const HostWindowModule table = {
-    HostAskSessionBusEarly,
-    [](const HostWindowIdentity& identity, std::optional<int> scale,
-       std::optional<HostWindowPosition> position, std::string& error, std::string* warning) {
-        return HostWindow::open(identity, scale, error, warning, position).release();
+    [](const HostWindowIdentity& identity) {
+        HostPrepareWindowEnvironment(identity.applicationId);
     },
+    open,
     [](HostWindow* window) { delete window; },
     [](const HostWindow* window) { return window->scale(); },
-    runWithBridge,
+    run,
     [](HostWindow* window, const std::string& token, int limitMs) {
         return window->requestRaise(token, limitMs);
     },

@@ -1,153 +1,179 @@
 // The window's loop: events in, frames out at most one a display refresh, the event
-// script in real time, and the idle work (the accessibility bridge) between.
-#include <Host/Window/HostWindowImpl.h>
+// script's due lines, and the idle work (the accessibility bridge) between.
+#include <Host/Window/HostWindow.h>
 
 #include <Host/Session/HostSession.h>
+#include <UIKit/UIApplication.h>
+
+#include <poll.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <optional>
+#include <cmath>
+#include <ctime>
 
 namespace {
 
-// When the next frame is due: a frame interval after the one before was due, so that
-// the time a frame takes to draw does not push the next one back (frames keep the
-// display's rhythm); unless the loop has fallen a whole interval behind, when it starts
-// a new rhythm now instead of catching up with frames in a burst.
-Uint32 nextFrameDue(Uint32 lastDue, Uint32 interval, Uint32 now) {
-    Uint32 due = lastDue + interval;
-    return SDL_TICKS_PASSED(now, due + interval) ? now : due;
+// How often the loop looks whether a window asked to come forward is in front.
+constexpr int raiseCheckMs = 20;
+// How often a wait of our own wakes while a key is held: SDL makes Wayland's key
+// repeat itself, when its events are pumped.
+constexpr int keyRepeatCheckMs = 10;
+
+bool anyKeyHeld() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    return std::any_of(state, state + count, [](Uint8 held) { return held != 0; });
+}
+
+std::string clockText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", local.tm_hour, local.tm_min);
+    return text;
 }
 
 } // namespace
 
-bool HostWindow::Impl::frameDue() const {
-    return frames == 0 || SDL_TICKS_PASSED(SDL_GetTicks(), lastFrame + frameIntervalMs);
-}
-
-void HostWindow::Impl::collectUntilFrameDue(HostSession& session) {
-    // Sleeping until the frame is due, then taking what came meanwhile in one go,
-    // wakes the process once a frame instead of once an event.
-    if (!frameDue()) {
-        SDL_Delay(lastFrame + frameIntervalMs - SDL_GetTicks());
-    }
-    SDL_Event event;
-    while (!closed && SDL_PollEvent(&event) != 0) {
-        handle(event, session);
-    }
-}
-
-// Waits up to `timeoutMs` for an event, turning the idle work as often as it asks
-// meanwhile; stops early when that work changed the screen. True with an event.
-bool HostWindow::Impl::waitEvent(SDL_Event& event, int timeoutMs) {
-    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
+int HostWindow::run(HostScriptPlayer& player) {
+    HostSession& session = player.session();
+    session.setChangeHandler([this] { dirty_ = true; });
+    player.setScreenSource([this, &session] {
+        present(session); // the window's pixels as they are now
+        return windowPixels();
+    });
     while (true) {
-        int remaining = static_cast<int>(end - SDL_GetTicks());
-        bool changed = false;
-        int slice = idle ? std::min(std::max(remaining, 0), idle(changed)) : remaining;
-        if (changed) {
-            dirty = true;
-            return false;
+        if (std::optional<int> status = player.playDue()) {
+            return *status;
         }
-        if (waitForEvent(event, std::max(slice, 0))) {
-            return true;
+        int timeout = 1000; // the status bar clock moves on
+        if (dirty_ || session.isAnimating()) {
+            timeout = 0;
+        } else if (std::optional<double> wait = player.untilNextLine()) {
+            timeout = std::min(timeout, static_cast<int>(std::ceil(*wait * 1000)));
         }
-        if (!idle || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
-            return false;
+        if (!processEvents(session, timeout)) {
+            return 0;
         }
     }
 }
 
 bool HostWindow::processEvents(HostSession& session, int timeoutMs) {
     SDL_Event event;
-    if (impl_->waitEvent(event, timeoutMs)) {
-        impl_->handle(event, session);
+    if (nextEvent(event, timeoutMs)) {
+        handle(event, session);
         while (SDL_PollEvent(&event) != 0) {
-            impl_->handle(event, session);
+            handle(event, session);
         }
     }
-    impl_->refreshClock();
+    refreshClock();
     bool animating = session.isAnimating();
-    if (impl_->dirty || impl_->pendingMotion || animating) {
-        impl_->collectUntilFrameDue(session);
-        impl_->flushMotion(session);
+    if (dirty_ || input_.hasPendingMotion() || animating) {
+        collectUntilFrameDue(session);
+        dirty_ = input_.flushMotion(session) || dirty_;
         animating = animating || session.isAnimating();
     }
-    if (!impl_->closed && (impl_->dirty || animating)) {
-        // The frame counts from when it was due, not from when its drawing ended.
-        Uint32 due = impl_->frames == 0
-                         ? SDL_GetTicks()
-                         : nextFrameDue(impl_->lastFrame, impl_->frameIntervalMs, SDL_GetTicks());
-        Uint32 before = impl_->lastFrame;
-        present(session);
-        if (impl_->lastFrame != before) {
-            impl_->lastFrame = due;
-        }
+    if (!input_.closed() && (dirty_ || animating)) {
+        dirty_ = false;
+        presenter_.presentDue(session);
     }
-    return !impl_->closed;
+    return !input_.closed();
 }
 
-namespace {
-
-int reportScriptLine(const std::string& scriptName, std::size_t line, const char* what,
-                     int status) {
-    std::fprintf(stderr, "%s: %s, line %zu: %s\n", program_invocation_short_name,
-                 scriptName.c_str(), line, what);
-    return status;
-}
-
-} // namespace
-
-// Runs the script's lines that are due; a status when the run ends with one.
-std::optional<int> HostWindow::runDueLines(HostScriptRunner& runner, ScriptPosition& position,
-                                           const std::string& scriptName) {
-    HostSession& session = runner.session();
-    while (position.next < position.script->size() &&
-           SDL_TICKS_PASSED(SDL_GetTicks(), position.due)) {
-        const ScriptCommand& command = (*position.script)[position.next++];
-        if (command.name == "wait") {
-            position.due = SDL_GetTicks() + static_cast<Uint32>(command.numbers[0]);
-            continue;
-        }
-        try {
-            if (command.name == "screenshot") {
-                present(session); // the window's pixels as they are now
-            }
-            if (runner.run(command) == HostScriptRunner::Step::quit) {
-                return 0;
-            }
-        } catch (const ScriptError& error) {
-            return reportScriptLine(scriptName, error.line(), error.what(), 2);
-        } catch (const HostFailure& failure) {
-            return reportScriptLine(scriptName, failure.line(), failure.what(), 1);
-        }
-        present(session);
+void HostWindow::handle(const SDL_Event& event, HostSession& session) {
+    if (raise_.handle(event)) {
+        return;
     }
-    return std::nullopt;
+    if (event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                          event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
+        // The window's surface is new: the last frame must be drawn into it again.
+        presenter_.invalidate();
+        dirty_ = true;
+    }
+    dirty_ = input_.handle(event, session) || dirty_;
 }
 
-int HostWindow::run(HostScriptRunner& runner, const std::vector<ScriptCommand>& script,
-                    const std::string& scriptName) {
-    HostSession& session = runner.session();
-    session.setChangeHandler([this] { impl_->dirty = true; });
-    runner.setScreenshotSource([this] { return windowPixels(); });
-    ScriptPosition position{&script, 0, SDL_GetTicks()};
+// Sleeping until the frame is due, then taking what came meanwhile in one go, wakes the
+// process once a frame instead of once an event.
+void HostWindow::collectUntilFrameDue(HostSession& session) {
+    if (!presenter_.isDue()) {
+        SDL_Delay(presenter_.untilDue());
+    }
+    SDL_Event event;
+    while (!input_.closed() && SDL_PollEvent(&event) != 0) {
+        handle(event, session);
+    }
+}
+
+// Waits up to `timeoutMs` for an event, turning the idle work as often as it asks
+// meanwhile; stops early when that work changed the screen. True with an event.
+bool HostWindow::nextEvent(SDL_Event& event, int timeoutMs) {
+    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
     while (true) {
-        if (std::optional<int> status = runDueLines(runner, position, scriptName)) {
-            return *status;
+        int remaining = static_cast<int>(end - SDL_GetTicks());
+        bool changed = false;
+        int slice = idle_ ? std::min(std::max(remaining, 0), idle_(changed)) : remaining;
+        if (changed) {
+            dirty_ = true;
+            return false;
         }
-        Uint32 now = SDL_GetTicks();
-        int timeout = 1000; // the status bar clock moves on
-        if (impl_->dirty || session.isAnimating()) {
-            timeout = 0;
-        } else if (position.next < script.size()) {
-            timeout = SDL_TICKS_PASSED(now, position.due)
-                          ? 0
-                          : std::min(timeout, static_cast<int>(position.due - now));
+        if (waitOnDisplay(event, std::max(slice, 0))) {
+            return true;
         }
-        if (!processEvents(session, timeout)) {
-            return 0;
+        if (!idle_ || SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
+            return false;
         }
+    }
+}
+
+// Waits up to `timeoutMs` for the display's next event. On Wayland the wait is on SDL's
+// connection itself, so that the window also wakes for what SDL turns into no event of
+// its own (libdecor redrawing the decorations, a configure to apply) and commits it.
+bool HostWindow::waitOnDisplay(SDL_Event& event, int timeoutMs) {
+    Uint32 end = SDL_GetTicks() + static_cast<Uint32>(std::max(timeoutMs, 0));
+    bool ownWait = native_->shown() && native_->system() == HostNativeWindow::System::wayland;
+    while (true) {
+        raise_.check();
+        native_->redrawDecorationsAtScale();
+        int slice = std::max(static_cast<int>(end - SDL_GetTicks()), 0);
+        if (raise_.pending()) {
+            slice = std::min(slice, raiseCheckMs);
+        }
+        if (std::optional<Uint32> due = native_->decorationRedrawDue()) {
+            slice = std::min(slice, std::max(static_cast<int>(*due - SDL_GetTicks()), 0));
+        }
+        if (!ownWait) {
+            if (SDL_WaitEventTimeout(&event, slice) != 0) {
+                return true;
+            }
+        } else {
+            if (SDL_PollEvent(&event) != 0) {
+                return true;
+            }
+            native_->commitDecorations();
+            if (anyKeyHeld()) {
+                slice = std::min(slice, keyRepeatCheckMs);
+            }
+            pollfd ready[2] = {{native_->connectionFd(), POLLIN, 0}, {raise_.wakeFd(), POLLIN, 0}};
+            if (poll(ready, raise_.wakeFd() >= 0 ? 2 : 1, slice) > 0 && ready[1].revents != 0) {
+                raise_.drainWake();
+            }
+            if (SDL_PollEvent(&event) != 0) {
+                return true;
+            }
+        }
+        if (SDL_TICKS_PASSED(SDL_GetTicks(), end)) {
+            return false;
+        }
+    }
+}
+
+void HostWindow::refreshClock() {
+    std::string text = clockText();
+    if (text != clock_) {
+        clock_ = text;
+        UIApplication::sharedApplication()->setStatusBarClockText(text);
+        dirty_ = true;
     }
 }

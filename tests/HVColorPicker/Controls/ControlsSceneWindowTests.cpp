@@ -46,7 +46,7 @@ TEST(ControlsSceneWindow, MouseDragsTheWheelAndSliderAndClicksSwatchAndCompareVi
     }
 
     std::string error;
-    std::unique_ptr<HostWindow> window = HostWindow::open("controls-test-scene", 2, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("controls-test-scene", 2, error);
     ASSERT_NE(window, nullptr) << error;
     CAMediaTimeUseVirtualClock(0);
     UIScreen::mainScreen()->setScale(2);

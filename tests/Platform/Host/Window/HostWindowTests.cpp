@@ -52,7 +52,7 @@ class WindowBackend : public ::testing::Test {
 
 TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
     std::string error;
-    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 2, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 2, error);
     ASSERT_NE(window, nullptr) << error;
     EXPECT_EQ(window->title(), "platform-test-scene");
     auto delegate = launchScene(2);
@@ -115,7 +115,7 @@ TEST_F(WindowBackend, PushedMouseEventsPressAButtonAndDragAControl) {
 
 TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
     std::string error;
-    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
     auto delegate = launchScene(1);
     HostSession session(1);
@@ -150,7 +150,7 @@ TEST_F(WindowBackend, PushedKeysAnswerTheAlertAndCtrlQQuits) {
 // server repeats it into this window, where it must not quit until pressed anew.
 TEST_F(WindowBackend, KeysHeldBeforeFocusAreNotActedOnUntilLifted) {
     std::string error;
-    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
     auto delegate = launchScene(1);
     HostSession session(1);
@@ -182,7 +182,7 @@ std::size_t differingPixels(const CGImageRef& a, const CGImageRef& b) {
 // The ring that Tab shows reaches the window, as the headless frame has it.
 TEST_F(WindowBackend, TabShowsTheFocusRingInTheWindow) {
     std::string error;
-    std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+    std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
     ASSERT_NE(window, nullptr) << error;
     auto delegate = launchScene(1);
     HostSession session(1);
@@ -204,7 +204,7 @@ TEST_F(WindowBackend, ThePasteboardIsTheClipboardWhileTheWindowIsOpen) {
     const UIPasteboardRef& board = UIPasteboard::generalPasteboard();
     {
         std::string error;
-        std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+        std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
         ASSERT_NE(window, nullptr) << error;
         board->setString("#0000FF");
         char* text = SDL_GetClipboardText();
@@ -227,7 +227,7 @@ TEST_F(WindowBackend, ClosingTheWindowEndsTheRun) {
     }();
     for (auto [name, event] : closings) {
         std::string error;
-        std::unique_ptr<HostWindow> window = HostWindow::open("platform-test-scene", 1, error);
+        std::unique_ptr<HostWindow> window = openTestWindow("platform-test-scene", 1, error);
         ASSERT_NE(window, nullptr) << error;
         HostSession session(1);
         EXPECT_TRUE(window->processEvents(session, 0)) << name;

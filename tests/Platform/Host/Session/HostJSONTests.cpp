@@ -1,8 +1,10 @@
-// The `state` line's strings: JSON whatever the bytes of a label or a text.
-#include <Host/Session/HostStateLine.h>
+// JSON as the host prints it (the `state` line, keyboard-host's query): strings whatever
+// the bytes of a label or a text, numbers whatever the float.
+#include <Host/Session/HostJSON.h>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +37,23 @@ TEST(HostJSONString, EscapesWhatJSONForbidsAndReplacesWhatIsNotUTF8) {
     };
     for (const auto& [text, json] : rows) {
         EXPECT_EQ(HostJSONString(text), json) << json;
+    }
+}
+
+// JSON has no NaN or infinity: a frame or a colour that holds one prints null, never
+// a line that no reader takes.
+TEST(HostJSONNumber, WritesTheShortestRoundTripAndNullForWhatJSONCannotHold) {
+    const std::vector<std::pair<float, std::string>> rows = {
+        {0.2F, "0.2"},
+        {1.0F, "1"},
+        {-0.0F, "-0"},
+        {1e-7F, "1e-07"},
+        {std::numeric_limits<float>::quiet_NaN(), "null"},
+        {std::numeric_limits<float>::infinity(), "null"},
+        {-std::numeric_limits<float>::infinity(), "null"},
+    };
+    for (const auto& [value, json] : rows) {
+        EXPECT_EQ(HostJSONNumber(value), json) << json;
     }
 }
 
