@@ -7,6 +7,8 @@
 #   PREFIX/share/prismkey/Resources/          the application's images
 #   PREFIX/share/applications/                the desktop entries
 #   PREFIX/share/icons/hicolor/<N>x<N>/apps/  the programs' icons
+#   PREFIX/share/metainfo/                    PrismkeyFree's AppStream metainfo
+#   PREFIX/share/man/man1/                    the manual pages (PRISMKEY_MANPAGES=ON)
 #
 # Every RPATH is relative to the file's own folder, and the programs find their images
 # and plug-ins relative to their executable, so the tree runs wherever it is copied.
@@ -28,6 +30,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/PrismkeyFree/io.prismkey.PrismkeyFree.deskto
   ${PROJECT_SOURCE_DIR}/KeyboardHost/io.prismkey.KeyboardHost.desktop
   DESTINATION share/applications)
 install(DIRECTORY ${PRISMKEY_ICON_DIR}/hicolor DESTINATION share/icons)
+install(FILES ${PROJECT_SOURCE_DIR}/data/io.prismkey.PrismkeyFree.metainfo.xml
+  DESTINATION share/metainfo)
 
 set_target_properties(PrismkeyFree keyboard-host PROPERTIES
   INSTALL_RPATH "$ORIGIN/../${PRISMKEY_INSTALL_LIBDIR}")
