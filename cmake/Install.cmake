@@ -1,5 +1,5 @@
-# What `cmake --install BUILD --prefix PREFIX` lays out, and the Debian package of the
-# same tree under /usr (`cpack -G DEB` in the build folder):
+# What `cmake --install BUILD --prefix PREFIX` lays out; the Debian package (debian/,
+# scripts/package) holds the same tree under /usr:
 #
 #   PREFIX/bin/                               PrismkeyFree, keyboard-host
 #   PREFIX/lib/prismkey/                      the platform's shared libraries
@@ -7,6 +7,8 @@
 #   PREFIX/share/prismkey/Resources/          the application's images
 #   PREFIX/share/applications/                the desktop entries
 #   PREFIX/share/icons/hicolor/<N>x<N>/apps/  the programs' icons
+#   PREFIX/share/metainfo/                    PrismkeyFree's AppStream metainfo
+#   PREFIX/share/man/man1/                    the manual pages (PRISMKEY_MANPAGES=ON)
 #
 # Every RPATH is relative to the file's own folder, and the programs find their images
 # and plug-ins relative to their executable, so the tree runs wherever it is copied.
@@ -28,6 +30,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/PrismkeyFree/io.prismkey.PrismkeyFree.deskto
   ${PROJECT_SOURCE_DIR}/KeyboardHost/io.prismkey.KeyboardHost.desktop
   DESTINATION share/applications)
 install(DIRECTORY ${PRISMKEY_ICON_DIR}/hicolor DESTINATION share/icons)
+install(FILES ${PROJECT_SOURCE_DIR}/data/io.prismkey.PrismkeyFree.metainfo.xml
+  DESTINATION share/metainfo)
 
 set_target_properties(PrismkeyFree keyboard-host PROPERTIES
   INSTALL_RPATH "$ORIGIN/../${PRISMKEY_INSTALL_LIBDIR}")
@@ -40,25 +44,3 @@ set_target_properties(Prismkey PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 # the libraries out as the installed tree does, so the same relative paths serve.
 set_target_properties(PrismkeyFree keyboard-host ${PRISMKEY_PLATFORM_LIBRARIES} Prismkey
   PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME prismkey)
-set(CPACK_PACKAGE_VENDOR Prismkey)
-set(CPACK_PACKAGE_CONTACT "Prismkey developers <developers@prismkey.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "keyboard tint settings and a keyboard host that shows the tint")
-set(CPACK_PACKAGE_DESCRIPTION
-  "PrismkeyFree picks the colour that tints the keyboard; keyboard-host shows a keyboard with the Prismkey plug-in loaded.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# As Debian ships programs: without symbol tables or debug information.
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# Library dependencies are computed from the binaries (dpkg-shlibdeps follows the
-# relative RPATHs to the platform's own libraries, which the package itself holds).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Text is laid out in DejaVu Sans, which no library names; on Wayland, SDL draws the
-# windows' title bars and borders through libdecor's plug-in, which it loads by name;
-# links open through xdg-open where the desktop has no portal.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libdecor-0-plugin-1-cairo, xdg-utils")
-include(CPack)

@@ -61,7 +61,8 @@ TEST_F(InstalledTree, LaysOutTheTreeAndNothingPointsBackIntoTheBuild) {
           "share/applications/io.prismkey.PrismkeyFree.desktop",
           "share/applications/io.prismkey.KeyboardHost.desktop",
           "share/icons/hicolor/64x64/apps/io.prismkey.PrismkeyFree.png",
-          "share/icons/hicolor/256x256/apps/io.prismkey.KeyboardHost.png"}) {
+          "share/icons/hicolor/256x256/apps/io.prismkey.KeyboardHost.png",
+          "share/metainfo/io.prismkey.PrismkeyFree.metainfo.xml"}) {
         EXPECT_TRUE(fs::is_regular_file(tree() / file)) << file;
     }
     // A debug build's debug information names the folder it was compiled in; nothing
