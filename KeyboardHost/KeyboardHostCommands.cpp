@@ -82,7 +82,7 @@ std::string characterName(const std::string& text, std::size_t index) {
     if (code >= 0x20 && code < 0x7F) {
         return HostQuotedInput(sequence);
     }
-    char number[16];
+    char number[24]; // " (U+" and up to sixteen hex digits of a long, for any value
     if (code < 0) {
         std::snprintf(number, sizeof number, "byte 0x%02X",
                       static_cast<unsigned>(static_cast<unsigned char>(text[index])));
