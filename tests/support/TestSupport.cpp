@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +164,23 @@ VirtualDisplay::~VirtualDisplay() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
+    }
+}
+
+SilentBus::SilentBus(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ >= 0 && bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        listen(fd_, 64) == 0) {
+        address_ = "unix:path=" + path.string();
+    }
+}
+
+SilentBus::~SilentBus() {
+    if (fd_ >= 0) {
+        close(fd_);
     }
 }
 

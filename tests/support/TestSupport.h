@@ -60,6 +60,21 @@ class VirtualDisplay {
     std::string name_;
 };
 
+// A bus that accepts connections (its backlog does) and never answers a byte, at a
+// socket under `path`; `address()` as DBUS_SESSION_BUS_ADDRESS names it.
+class SilentBus {
+  public:
+    explicit SilentBus(const std::filesystem::path& path);
+    ~SilentBus();
+    SilentBus(const SilentBus&) = delete;
+    SilentBus& operator=(const SilentBus&) = delete;
+    const std::string& address() const { return address_; }
+
+  private:
+    int fd_ = -1;
+    std::string address_;
+};
+
 // The build tree and the source tree, from the environment that ctest sets.
 std::filesystem::path buildDirectory();
 std::filesystem::path sourceDirectory();

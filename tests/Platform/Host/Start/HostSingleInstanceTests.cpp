@@ -215,6 +215,48 @@ TEST(HostSingleInstance, ANameTakenByAnotherUserStillKeepsASecondWindowOut) {
     close(ready[1]);
 }
 
+// The socket's name is in a namespace every user shares: another user's request to
+// come to the front (which would take the focus from the user) is neither answered
+// nor acted on.
+TEST(HostSingleInstance, APeerOfAnotherUserGetsNoAnswerAndRaisesNothing) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "playing another user needs root";
+    }
+    TemporaryDirectory root;
+    Claim claim = Claim::unknown;
+    auto first = HostSingleInstance::claim(root.path(), program, claim);
+    ASSERT_EQ(claim, Claim::first);
+    std::atomic<int> raised = 0;
+    first->setRaiseHandler([&raised](const std::string&) {
+        ++raised;
+        return true;
+    });
+    int heard[2];
+    ASSERT_EQ(pipe(heard), 0);
+    pid_t other = fork();
+    if (other == 0) {
+        if (setgid(4243) != 0 || setuid(4242) != 0) {
+            _exit(1);
+        }
+        int fd = socketAt(root.path(), false);
+        (void)!send(fd, "raise\n", 6, MSG_NOSIGNAL);
+        timeval limit{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        char answer[16] = {};
+        ssize_t got = recv(fd, answer, sizeof answer, 0);
+        char byte = got > 0 ? 'a' : 'n';
+        (void)!write(heard[1], &byte, 1);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(heard[0], &byte, 1), 1);
+    waitpid(other, nullptr, 0);
+    EXPECT_EQ(byte, 'n') << "another user's request was answered";
+    EXPECT_EQ(raised, 0);
+    close(heard[0]);
+    close(heard[1]);
+}
+
 TEST(HostSingleInstance, ALinkAtTheLockFilesNameIsNotFollowed) {
     TemporaryDirectory root, elsewhere;
     std::filesystem::path target = elsewhere.path() / "created-by-the-start";

@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -20,38 +17,20 @@ std::string sceneProgram() {
     return (testsupport::buildDirectory() / "bin" / "platform-test-scene").string();
 }
 
-// A bus that accepts connections (the backlog does it) and never answers a byte.
-class SilentBus {
-  public:
-    explicit SilentBus(const std::filesystem::path& path) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.string().copy(address.sun_path, sizeof address.sun_path - 1);
-        fd_ = socket(AF_UNIX, SOCK_STREAM, 0);
-        EXPECT_EQ(bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(listen(fd_, 64), 0);
-        address_ = "unix:path=" + path.string();
-    }
-    ~SilentBus() { close(fd_); }
-    SilentBus(const SilentBus&) = delete;
-    SilentBus& operator=(const SilentBus&) = delete;
-    const std::string& address() const { return address_; }
-
-  private:
-    int fd_ = -1;
-    std::string address_;
-};
-
 class SceneWindow : public ::testing::Test {
   protected:
     // The scene in a window with `environment` (env's own words), its script
     // `script`, killed if it outlives a limit that no healthy run comes near.
-    ProcessResult run(const std::vector<std::string>& environment, const std::string& script) {
+    ProcessResult run(const std::vector<std::string>& environment, const std::string& script,
+                      bool headless = false) {
         testsupport::writeFile(folder.path() / "script.txt", script);
         std::vector<std::string> arguments{"/usr/bin/timeout", "-s", "KILL", "60", "/usr/bin/env"};
         arguments.insert(arguments.end(), environment.begin(), environment.end());
         arguments.insert(arguments.end(), {sceneProgram(), "--root", path("device"), "--events",
                                            path("script.txt")});
+        if (headless) {
+            arguments.emplace_back("--headless");
+        }
         return testsupport::runProcess(arguments);
     }
     std::string path(const std::string& name) const { return (folder.path() / name).string(); }
@@ -83,12 +62,52 @@ TEST_F(SceneWindow, ADisplayThatNobodyServesEndsTheStartInOneLine) {
     }
 }
 
+// One player runs the script headless and in a window: a line that cannot run, a
+// failure, a quit and the lines after it end each run the same way, in the same words.
+TEST_F(SceneWindow, AScriptEndsTheSameHeadlessAndInAWindow) {
+    testsupport::VirtualDisplay display;
+    if (!display.makeCurrent()) {
+        GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
+    }
+    testsupport::writeFile(folder.path() / "file", "not a folder");
+    struct Row {
+        std::string script;
+        int status;
+        std::string says; // the end of the one line on standard error
+    };
+    const Row rows[] = {
+        {"wait 300\ntap 85 106\nalert Nope\n", 2,
+         ", line 3: the alert \"Hello\" has no button \"Nope\" (its buttons: \"Cancel\", "
+         "\"OK\")\n"},
+        {"wait 100\nscreenshot " + path("file") + "/shot.png\n", 1,
+         ", line 2: cannot make the folder " + path("file") + ": Not a directory\n"},
+        {"wait 200\npress Ctrl+Q\nalert Nope\n", 0, ""},
+        {"tap 85 106\nalert OK\nquit\n", 0, ""},
+    };
+    for (const Row& row : rows) {
+        for (bool headless : {true, false}) {
+            ProcessResult result = run({}, row.script, headless);
+            const char* mode = headless ? "headless" : "in a window";
+            EXPECT_EQ(result.exitCode, row.status) << mode << ": " << row.script;
+            std::size_t said = result.standardError.rfind("platform-test-scene: ");
+            std::string last = said == std::string::npos ? "" : result.standardError.substr(said);
+            if (row.says.empty()) {
+                EXPECT_EQ(last.find(", line "), std::string::npos) << mode << ": " << last;
+            } else {
+                EXPECT_TRUE(last.starts_with("platform-test-scene: " + path("script.txt")) &&
+                            last.ends_with(row.says))
+                    << mode << ": " << result.standardError;
+            }
+        }
+    }
+}
+
 TEST_F(SceneWindow, BusesThatNeverAnswerFreezeNothing) {
     testsupport::VirtualDisplay display;
     if (!display.makeCurrent()) {
         GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
     }
-    SilentBus silent(folder.path() / "silent-bus");
+    testsupport::SilentBus silent(folder.path() / "silent-bus");
     // The script goes on only while the window's loop turns: a frozen loop would hold
     // it (and the run) until the limit.
     const std::string script =
