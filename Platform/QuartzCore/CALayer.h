@@ -24,11 +24,6 @@
 
 class CALayer;
 
-// A count that grows with every change to any layer that may alter what a render
-// draws (properties, sublayers, content, layout or display asked for). A host that
-// finds it unchanged since its last frame, with nothing animating, need not draw.
-std::uint64_t CALayerChangeCount();
-void CALayerNoteChange();
 class CGContext;
 class CGImage;
 using CALayerRef = std::shared_ptr<CALayer>;

@@ -69,6 +69,7 @@ struct KeptFrame {
     int width = 0, height = 0;
     CGFloat scale = 0;
     CGImageRef image;
+    std::uint64_t number = 0;    // of the frame `image` is
     CGImage::SurfacePtr scratch; // where damage is drawn (redrawDamage)
 };
 
@@ -102,8 +103,22 @@ void copyRect(cairo_surface_t* from, cairo_surface_t* to, CGRect rect) {
     cairo_surface_mark_dirty(to);
 }
 
-// The kept frame with `damage` drawn again: in place when nothing else holds it (the
-// host has let go of the last frame by now), else on a copy. None after a fault.
+// Copy on write: the kept frame is drawn on in place only while the renderer alone
+// holds it (a host that has shown a frame lets go of it); an image that anyone else
+// holds never changes, so it is copied and the copy drawn on.
+CGImageRef writable(CGImageRef& kept, CGFloat scale) {
+    if (kept.use_count() == 1) {
+        return std::move(kept);
+    }
+    CGImage::SurfacePtr copy =
+        createSurface(static_cast<int>(kept->width()), static_cast<int>(kept->height()));
+    copyRect(kept->cairoSurface(), copy.get(),
+             CGRectMake(0, 0, static_cast<CGFloat>(kept->width()),
+                        static_cast<CGFloat>(kept->height())));
+    return std::make_shared<const CGImage>(std::move(copy), scale);
+}
+
+// The kept frame with `damage` drawn again (CARenderer.h). None after a fault.
 //
 // The tree is drawn on a scratch frame of the same size, unclipped, passing by the
 // layers that do not reach the damage, and only the damaged pixels are copied over:
@@ -125,14 +140,7 @@ CGImageRef redrawDamage(CALayer& root, CGFloat scale, const CARenderDamage& dama
     if (drawTree(kept.scratch.get(), root, scale, {}, &damage)) {
         return nullptr;
     }
-    CGImageRef image = kept.image;
-    if (kept.image.use_count() > 2) { // someone else holds it: they keep their pixels
-        CGImage::SurfacePtr copy = createSurface(kept.width, kept.height);
-        copyRect(
-            kept.image->cairoSurface(), copy.get(),
-            CGRectMake(0, 0, static_cast<CGFloat>(kept.width), static_cast<CGFloat>(kept.height)));
-        image = std::make_shared<const CGImage>(std::move(copy), scale);
-    }
+    CGImageRef image = writable(kept.image, scale);
     for (CGRect rect : damage.rects) {
         copyRect(kept.scratch.get(), image->cairoSurface(), rect);
     }
@@ -168,30 +176,41 @@ void prepareTree(CALayer& root, CGFloat scale) {
 
 } // namespace
 
-CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+CARenderedFrame CARenderLayerTreeChanges(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+    static std::uint64_t frames = 0;
+    CARenderedFrame frame;
+    frame.damage.whole = true;
     int width = 0, height = 0;
     if (!framePixels(sizeInPoints, scale, width, height)) {
-        return nullptr;
+        return frame;
     }
+    frame.number = ++frames;
     if (!root) {
-        return std::make_shared<const CGImage>(createSurface(width, height), scale);
+        frame.image = std::make_shared<const CGImage>(createSurface(width, height), scale);
+        return frame;
     }
     CAMediaTimeFrameHold frameTime;
     prepareTree(*root, scale);
     CARenderDamage damage = CARenderCollectDamage(
         *root, scale, {static_cast<CGFloat>(width), static_cast<CGFloat>(height)});
     KeptFrame& kept = keptFrame();
-    CGImageRef image;
-    if (isKeptFrameOf(*root, width, height, scale) && !damage.whole) {
-        if (damage.empty()) {
-            return kept.image;
-        }
-        image = redrawDamage(*root, scale, damage);
+    bool continues = isKeptFrameOf(*root, width, height, scale);
+    if (continues && !damage.whole && damage.empty()) {
+        --frames; // the same frame again
+        return {kept.image, damage, kept.number, kept.number};
     }
-    if (!image) {
-        image = std::make_shared<const CGImage>(drawFrame(*root, width, height, scale), scale);
+    if (continues && !damage.whole) {
+        frame.base = kept.number;
+        frame.image = redrawDamage(*root, scale, damage);
+        frame.damage = damage;
     }
-    if (!isKeptFrameOf(*root, width, height, scale)) {
+    if (!frame.image) {
+        frame.base = 0;
+        frame.damage = {{}, true};
+        frame.image =
+            std::make_shared<const CGImage>(drawFrame(*root, width, height, scale), scale);
+    }
+    if (!continues) {
         kept = {};
     }
     if (static_cast<double>(width) * height <= largestKeptFrame) {
@@ -199,9 +218,14 @@ CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) 
         kept.width = width;
         kept.height = height;
         kept.scale = scale;
-        kept.image = image;
+        kept.image = frame.image;
+        kept.number = frame.number;
     }
-    return image;
+    return frame;
+}
+
+CGImageRef CARenderLayerTree(CALayer* root, CGSize sizeInPoints, CGFloat scale) {
+    return CARenderLayerTreeChanges(root, sizeInPoints, scale).image;
 }
 
 CGImageRef CARenderLayerTreeWhole(CALayer* root, CGSize sizeInPoints, CGFloat scale) {

@@ -1,14 +1,19 @@
 // What the window shows, read back as an image (the window's `screenshot`).
 #include <Host/Window/HostFramePresenter.h>
 
+#include <UIKit/UIScreen.h>
+
 #include <algorithm>
 #include <cstring>
 
-// What the renderer was last given, with its letterbox: its output cannot be read
-// back once presented.
+// The screen as it is now (as shown, once presented), with its letterbox: a renderer's
+// output cannot be read back once presented.
 CGImageRef HostFramePresenter::composedPixels() const {
     int width = 0, height = 0;
-    if (!shownFrame_ || !window_.pixelSize(width, height)) {
+    CGImageRef frame = shownFrame_ == 0 ? nullptr
+                                        : CARenderLayerTree(UIScreen::mainScreen()->layer(),
+                                                            screenPoints_, viewport_.scale);
+    if (!frame || !window_.pixelSize(width, height)) {
         return nullptr;
     }
     const CGPixel grey{hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255};
@@ -16,12 +21,12 @@ CGImageRef HostFramePresenter::composedPixels() const {
     std::vector<CGPixel> pixels(columnsOut * static_cast<std::size_t>(height), grey);
     // The frame shown, clipped to the window and to what was kept of it.
     int rows =
-        std::min({viewport_.height, height - viewport_.y, static_cast<int>(shownFrame_->height())});
+        std::min({viewport_.height, height - viewport_.y, static_cast<int>(frame->height())});
     int columns =
-        std::min({viewport_.width, width - viewport_.x, static_cast<int>(shownFrame_->width())});
+        std::min({viewport_.width, width - viewport_.x, static_cast<int>(frame->width())});
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* row =
-            shownFrame_->bytes() + static_cast<std::size_t>(y) * shownFrame_->bytesPerRow();
+            frame->bytes() + static_cast<std::size_t>(y) * frame->bytesPerRow();
         CGPixel* out = pixels.data() + static_cast<std::size_t>(viewport_.y + y) * columnsOut +
                        static_cast<std::size_t>(viewport_.x);
         for (int x = 0; x < columns; ++x) {

@@ -4,7 +4,6 @@
 #include <QuartzCore/CARenderer.h>
 #include <UIKit/UIScreen.h>
 
-#include <cstring>
 #include <malloc.h>
 
 namespace {
@@ -16,13 +15,6 @@ namespace {
 Uint32 nextFrameDue(Uint32 lastDue, Uint32 interval, Uint32 now) {
     Uint32 due = lastDue + interval;
     return SDL_TICKS_PASSED(now, due + interval) ? now : due;
-}
-
-bool sameBytes(const CGImageRef& shown, const CGImageRef& frame) {
-    std::size_t size = frame->bytesPerRow() * frame->height();
-    return shown && shown->bytesPerRow() == frame->bytesPerRow() &&
-           shown->height() == frame->height() &&
-           std::memcmp(shown->bytes(), frame->bytes(), size) == 0;
 }
 
 std::size_t bytesOf(const CGImageRef& frame) {
@@ -82,64 +74,79 @@ bool HostFramePresenter::draw(HostSession& session) {
         return false;
     }
     HostViewport viewport = HostViewport::fit(points, width, height);
-    bool animating = CARendererHasRunningAnimations(screen->layer());
-    // No layer changed since the last frame, which showed no animation's middle: the
-    // render would draw the same pixels.
-    if (shownFrame_ && viewport.scale == viewport_.scale &&
-        renderedChanges_ == CALayerChangeCount() && !animating && !renderedAnimation_) {
+    // What changed is the renderer's to say: the same image when nothing did.
+    CARenderedFrame frame = CARenderLayerTreeChanges(screen->layer(), points, viewport.scale);
+    if (!frame.image || (frame.number == shownFrame_ && viewport == viewport_)) {
         return false;
     }
+    bool onlyChanges = shownFrame_ != 0 && frame.base == shownFrame_ && viewport == viewport_;
     viewport_ = viewport;
-    CGImageRef frame = CARenderLayerTree(screen->layer(), points, viewport_.scale);
-    renderedChanges_ = CALayerChangeCount();
-    renderedAnimation_ = animating;
-    if (!frame || sameBytes(shownFrame_, frame)) {
-        return false; // nothing on screen changed
-    }
-    std::size_t before = bytesOf(shownFrame_);
-    if (!show(frame)) {
+    std::size_t before = shownBytes_;
+    if (!show(frame.image, onlyChanges ? &frame.damage : nullptr)) {
         return false;
     }
+    shownFrame_ = frame.number;
+    shownBytes_ = bytesOf(frame.image);
     if (!window_.shown()) {
         window_.reveal(SDL_GetWindowSurface(window_.sdl()));
     }
     // A window shrunk from a huge size: the allocator keeps what the big frame's
     // layers freed inside its heap unless asked to give it back.
-    if (bytesOf(frame) * 2 < before) {
+    if (shownBytes_ * 2 < before) {
         malloc_trim(0);
     }
-    return true;
+    return true; // the frame is let go of: the renderer draws the next one in place
 }
 
-bool HostFramePresenter::show(const CGImageRef& frame) {
+bool HostFramePresenter::show(const CGImageRef& frame, const CARenderDamage* changes) {
     bool shown = false;
     if (window_.renderer()) {
-        shown = showWithRenderer(frame);
+        shown = showWithRenderer(frame, changes);
     } else if (SDL_Surface* target = SDL_GetWindowSurface(window_.sdl())) {
-        shown = showOnSurface(frame, target);
-    }
-    if (shown) {
-        shownFrame_ = frame;
+        shown = showOnSurface(frame, changes, target);
     }
     return shown;
 }
 
-bool HostFramePresenter::showOnSurface(const CGImageRef& frame, SDL_Surface* target) {
+// The frame's rectangles that changed (all of it without `changes`), in its pixels.
+std::vector<SDL_Rect> HostFramePresenter::changedRects(const CARenderDamage* changes) const {
+    if (!changes) {
+        return {{0, 0, viewport_.width, viewport_.height}};
+    }
+    std::vector<SDL_Rect> rects;
+    for (const CGRect& rect : changes->rects) {
+        rects.push_back({static_cast<int>(rect.origin.x), static_cast<int>(rect.origin.y),
+                         static_cast<int>(rect.size.width), static_cast<int>(rect.size.height)});
+    }
+    return rects;
+}
+
+bool HostFramePresenter::showOnSurface(const CGImageRef& frame, const CARenderDamage* changes,
+                                       SDL_Surface* target) {
     HostSurfacePtr source = HostSurfaceOf(*frame);
     if (!source) {
         return false;
     }
-    SDL_FillRect(
-        target, nullptr,
-        SDL_MapRGB(target->format, hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey));
-    SDL_Rect from{0, 0, viewport_.width, viewport_.height};
-    SDL_Rect to{viewport_.x, viewport_.y, viewport_.width, viewport_.height};
-    SDL_BlitSurface(source.get(), &from, target, &to);
-    SDL_UpdateWindowSurface(window_.sdl());
+    if (!changes) {
+        SDL_FillRect(
+            target, nullptr,
+            SDL_MapRGB(target->format, hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey));
+    }
+    std::vector<SDL_Rect> shown;
+    for (SDL_Rect from : changedRects(changes)) {
+        SDL_Rect to{viewport_.x + from.x, viewport_.y + from.y, from.w, from.h};
+        SDL_BlitSurface(source.get(), &from, target, &to);
+        shown.push_back(to);
+    }
+    if (!changes) {
+        SDL_UpdateWindowSurface(window_.sdl());
+    } else {
+        SDL_UpdateWindowSurfaceRects(window_.sdl(), shown.data(), static_cast<int>(shown.size()));
+    }
     return true;
 }
 
-bool HostFramePresenter::showWithRenderer(const CGImageRef& frame) {
+bool HostFramePresenter::showWithRenderer(const CGImageRef& frame, const CARenderDamage* changes) {
     SDL_Renderer* renderer = window_.renderer();
     if (!texture_ || textureWidth_ != viewport_.width || textureHeight_ != viewport_.height) {
         if (texture_) {
@@ -150,15 +157,21 @@ bool HostFramePresenter::showWithRenderer(const CGImageRef& frame) {
                               viewport_.width, viewport_.height);
         textureWidth_ = viewport_.width;
         textureHeight_ = viewport_.height;
+        changes = nullptr; // a new texture holds nothing yet
     }
     if (!texture_) {
         return false;
     }
-    SDL_Rect from{0, 0, viewport_.width, viewport_.height};
-    SDL_UpdateTexture(texture_, &from, frame->bytes(), static_cast<int>(frame->bytesPerRow()));
+    for (const SDL_Rect& rect : changedRects(changes)) {
+        const std::uint8_t* pixels = frame->bytes() +
+                                     static_cast<std::size_t>(rect.y) * frame->bytesPerRow() +
+                                     static_cast<std::size_t>(rect.x) * 4;
+        SDL_UpdateTexture(texture_, &rect, pixels, static_cast<int>(frame->bytesPerRow()));
+    }
     // Every frame is drawn whole: the buffer presented before holds nothing defined.
     SDL_SetRenderDrawColor(renderer, hostLetterboxGrey, hostLetterboxGrey, hostLetterboxGrey, 255);
     SDL_RenderClear(renderer);
+    SDL_Rect from{0, 0, viewport_.width, viewport_.height};
     SDL_Rect to{viewport_.x, viewport_.y, viewport_.width, viewport_.height};
     SDL_RenderCopy(renderer, texture_, &from, &to);
     SDL_RenderPresent(renderer);

@@ -5,11 +5,13 @@
 
 #include <CoreGraphics/CGImage.h>
 #include <Host/Window/HostNativeWindow.h>
+#include <QuartzCore/CARenderer.h>
 
 #include <SDL2/SDL.h>
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class HostSession;
 
@@ -29,7 +31,7 @@ class HostFramePresenter {
     // A frame now, off the rhythm (a screenshot's, a test's), if the screen changed.
     void present(HostSession& session);
     // The window's pixels were lost (exposed, resized): the next frame is drawn whole.
-    void invalidate() { shownFrame_.reset(); }
+    void invalidate() { shownFrame_ = 0; }
 
     // What the window shows: its pixels, as last presented, letterbox and all.
     CGImageRef windowPixels() const;
@@ -41,11 +43,12 @@ class HostFramePresenter {
     CGRect windowRectOf(CGRect points) const;
 
   private:
-    // Shows `frame` through the renderer or on the window surface; false when neither
-    // took it.
-    bool show(const CGImageRef& frame);
-    bool showOnSurface(const CGImageRef& frame, SDL_Surface* target);
-    bool showWithRenderer(const CGImageRef& frame);
+    // Shows `frame` through the renderer or on the window surface, only `changes` of it
+    // over the frame shown (none: all of it); false when neither took it.
+    bool show(const CGImageRef& frame, const CARenderDamage* changes);
+    bool showOnSurface(const CGImageRef& frame, const CARenderDamage* changes, SDL_Surface* target);
+    bool showWithRenderer(const CGImageRef& frame, const CARenderDamage* changes);
+    std::vector<SDL_Rect> changedRects(const CARenderDamage* changes) const;
     CGImageRef composedPixels() const;
     void followScreenTurn(CGSize points);
     bool draw(HostSession& session);
@@ -53,13 +56,11 @@ class HostFramePresenter {
     HostNativeWindow& window_;
     HostViewport viewport_;
     CGSize screenPoints_{0, 0};
-    // The last frame shown (to skip repeats and to draw again after an expose), held
-    // rather than copied: a frame of a huge window is hundreds of megabytes.
-    CGImageRef shownFrame_;
-    // The layers' change count after the last render, and whether it showed an
-    // animation's middle.
-    std::uint64_t renderedChanges_ = 0;
-    bool renderedAnimation_ = false;
+    // The number of the renderer's frame shown (what its changes are told against; 0:
+    // none) and its size. The frame itself is not held: the renderer draws the next one
+    // in place, and a frame of a huge window is hundreds of megabytes.
+    std::uint64_t shownFrame_ = 0;
+    std::size_t shownBytes_ = 0;
     // When the last frame was due (its rhythm), and whether one was ever drawn.
     Uint32 lastDue_ = 0;
     bool anyFrame_ = false;

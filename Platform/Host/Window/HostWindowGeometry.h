@@ -44,6 +44,7 @@ struct HostViewport {
     int x = 0, y = 0, width = 0, height = 0;
 
     static HostViewport fit(CGSize screenPoints, int windowWidth, int windowHeight);
+    bool operator==(const HostViewport&) const = default;
     // A window pixel as a screen point (outside the screen it lies past its edges).
     CGPoint toPoints(double pixelX, double pixelY) const;
 };
