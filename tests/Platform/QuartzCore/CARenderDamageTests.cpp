@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <random>
@@ -157,7 +158,9 @@ TEST_F(RenderDamage, FramesThatRedrawTheirChangesEqualTheWholeTreeDrawnAfresh) {
         for (CGFloat scale : {1.0f, 2.0f, 1.5f}) {
             random.seed(seed);
             build();
-            CGImageRef held; // now and then the last frame is still held: drawn on a copy
+            // Now and then the last frame is still held: it never changes after.
+            CGImageRef held;
+            std::vector<std::uint8_t> heldBytes;
             for (int step = 0; step < 250; ++step) {
                 change();
                 if (step % 3 == 0) {
@@ -167,7 +170,15 @@ TEST_F(RenderDamage, FramesThatRedrawTheirChangesEqualTheWholeTreeDrawnAfresh) {
                 CGImageRef whole = CARenderLayerTreeWhole(root.get(), screen, scale);
                 ASSERT_TRUE(sameImages(frame, whole))
                     << "seed " << seed << ", scale " << scale << ", step " << step;
+                if (held) {
+                    ASSERT_TRUE(std::equal(heldBytes.begin(), heldBytes.end(), held->bytes()))
+                        << "a held frame changed: seed " << seed << ", step " << step;
+                }
                 held = step % 7 == 0 ? frame : nullptr;
+                if (held) {
+                    heldBytes.assign(held->bytes(),
+                                     held->bytes() + held->bytesPerRow() * held->height());
+                }
             }
         }
     }
