@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <signal.h>
 #include <sys/socket.h>
@@ -185,34 +186,54 @@ TEST(HostSingleInstance, AStoppedFirstWindowIsReportedNotWaitedOn) {
     waitpid(child, nullptr, 0);
 }
 
+// A process of another user (root plays one) that runs `work` and reports the byte it
+// returns, then stays until this goes.
+class AnotherUser {
+  public:
+    explicit AnotherUser(const std::function<char()>& work) {
+        EXPECT_EQ(pipe(report_), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            char byte = setgid(4243) == 0 && setuid(4242) == 0 ? work() : '!';
+            (void)!write(report_[1], &byte, 1);
+            while (true) {
+                pause();
+            }
+        }
+    }
+    ~AnotherUser() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        close(report_[0]);
+        close(report_[1]);
+    }
+    AnotherUser(const AnotherUser&) = delete;
+    AnotherUser& operator=(const AnotherUser&) = delete;
+    char reported() const {
+        char byte = 0;
+        EXPECT_EQ(read(report_[0], &byte, 1), 1);
+        return byte;
+    }
+
+  private:
+    int report_[2] = {-1, -1};
+    pid_t pid_ = -1;
+};
+
 TEST(HostSingleInstance, ANameTakenByAnotherUserStillKeepsASecondWindowOut) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "playing another user needs root";
     }
     TemporaryDirectory root;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t other = fork();
-    if (other == 0) {
-        if (setgid(4243) != 0 || setuid(4242) != 0) {
-            _exit(1);
-        }
-        int taken = socketAt(root.path(), true);
-        (void)!write(ready[1], &taken, 1);
-        while (true) {
-            pause();
-        }
-    }
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    AnotherUser other([&root] {
+        socketAt(root.path(), true);
+        return 'y';
+    });
+    ASSERT_EQ(other.reported(), 'y');
     Claim claim = Claim::unknown;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     EXPECT_EQ(claim, Claim::first) << "the lock is the root's, the name is not";
     EXPECT_EQ(claimOnce(root.path()), Claim::silent) << "another user's socket is not asked";
-    kill(other, SIGKILL);
-    waitpid(other, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 // The socket's name is in a namespace every user shares: another user's request to
@@ -231,30 +252,16 @@ TEST(HostSingleInstance, APeerOfAnotherUserGetsNoAnswerAndRaisesNothing) {
         ++raised;
         return true;
     });
-    int heard[2];
-    ASSERT_EQ(pipe(heard), 0);
-    pid_t other = fork();
-    if (other == 0) {
-        if (setgid(4243) != 0 || setuid(4242) != 0) {
-            _exit(1);
-        }
+    AnotherUser other([&root] {
         int fd = socketAt(root.path(), false);
         (void)!send(fd, "raise\n", 6, MSG_NOSIGNAL);
         timeval limit{5, 0};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         char answer[16] = {};
-        ssize_t got = recv(fd, answer, sizeof answer, 0);
-        char byte = got > 0 ? 'a' : 'n';
-        (void)!write(heard[1], &byte, 1);
-        _exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(read(heard[0], &byte, 1), 1);
-    waitpid(other, nullptr, 0);
-    EXPECT_EQ(byte, 'n') << "another user's request was answered";
+        return recv(fd, answer, sizeof answer, 0) > 0 ? 'a' : 'n';
+    });
+    EXPECT_EQ(other.reported(), 'n') << "another user's request was answered";
     EXPECT_EQ(raised, 0);
-    close(heard[0]);
-    close(heard[1]);
 }
 
 TEST(HostSingleInstance, ALinkAtTheLockFilesNameIsNotFollowed) {
