@@ -139,7 +139,7 @@ TEST_F(KeyboardHostProcess, CommandLineAnswers) {
         std::string output; // a part of standard output, or of standard error for status 2
     };
     const std::vector<Case> cases = {
-        {{"--help"}, 0, "usage: keyboard-host"},
+        {{"--help"}, 0, "Usage: keyboard-host"},
         {{"--help"}, 0, "--query"},
         {{"--help"}, 0, "key TEXT"},
         {{"--query", "--plugins", "/no/such/folder"},

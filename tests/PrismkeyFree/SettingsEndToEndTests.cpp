@@ -88,7 +88,7 @@ class SettingsSession : public PreferencesFile {
 TEST_F(SettingsSession, HelpSaysWhatTheAppIsAndListsOnlyItsCommands) {
     const std::string help = app("", {}, {"--help"}).standardOutput;
     const std::vector<std::pair<std::string, bool>> rows = {
-        {"usage: PrismkeyFree [options]\nthe settings application: ", true},
+        {"Usage: PrismkeyFree [options]\nthe settings application: ", true},
         {"\n  alert TITLE ", true},
         {"\n  rotate portrait|landscape ", true},
         {"\n  key TEXT ", false},

@@ -216,11 +216,13 @@ void HostCommandLine::applyProgramOption(HostArgumentReader& reader) const {
 
 std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages,
                                    const std::vector<std::string>& keyUsages) const {
-    std::string text = "usage: " + programName_ + " [options]\n";
+    // "Usage:" and "Options:" as the desktop's tools (help2man, which makes the manual
+    // page from this text) read them.
+    std::string text = "Usage: " + programName_ + " [options]\n";
     if (!summary_.empty()) {
         text += summary_ + "\n";
     }
-    text += "\noptions:\n";
+    text += "\nOptions:\n";
     for (const SharedOption& option : sharedOptions) {
         text += optionColumn(option.name, option.valueName) + option.help + "\n";
     }
@@ -243,10 +245,9 @@ std::string HostCommandLine::usage(const std::vector<std::string>& scriptUsages,
     for (const std::string& line : scriptUsages) {
         text += "  " + line + "\n";
     }
-    text += "\nexit status: 0 when all went well; 2 for a bad option, an unreadable script or a\n"
+    text += "\nExit status: 0 when all went well; 2 for a bad option, an unreadable script or a\n"
             "bad script line (named by its number); 1 when something failed while running\n"
             "(a device root that cannot be prepared, a screenshot that cannot be written).\n";
-    text += "\n" + versionLine() + "\n";
     return text;
 }
 

@@ -93,8 +93,8 @@ TEST(HostCommandLine, ProgramOptionsAreAppliedAndListed) {
     EXPECT_TRUE(s.headless);
     EXPECT_THROW(line.parse(Arguments{"--query=1"}), HostUsageError);
     std::string usage = line.usage({"key TEXT"});
-    for (const char* part : {"usage: keyboard-host", "--plugins DIR", "--query", "--root DIR",
-                             "key TEXT", "exit status"}) {
+    for (const char* part : {"Usage: keyboard-host", "--plugins DIR", "--query", "--root DIR",
+                             "key TEXT", "Exit status"}) {
         EXPECT_NE(usage.find(part), std::string::npos) << part;
     }
 }
