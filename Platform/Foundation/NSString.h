@@ -124,3 +124,13 @@ std::size_t ns_utf8CharacterLength(std::string_view text);
 std::string ns_quotedText(std::string_view text);
 // The same without the quotes around it.
 std::string ns_escapedText(std::string_view text);
+
+// At most this many characters of an input are quoted in a message (an escaped byte
+// counts as wide as its escape): a 10 MB value echoed back would bury the error it
+// explains.
+constexpr std::size_t ns_excerptLimit = 80;
+// The first `ns_excerptLimit` characters of `text`, escaped as ns_escapedText escapes
+// them and never splitting a character, followed by "..." when it was cut.
+std::string ns_escapedExcerpt(std::string_view text);
+// The excerpt in double quotes: "tapp".
+std::string ns_quotedExcerpt(std::string_view text);
