@@ -32,6 +32,18 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
+bool isAbsolute(const char* path) {
+    return path != nullptr && path[0] == '/';
+}
+
+// `folder` (absolute) and `rest` (starting with "/") as one path.
+std::string joined(std::string folder, const char* rest) {
+    while (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return folder + rest;
+}
+
 // `root` followed by the device path, or a relative path as given.
 void appendHostPath(std::string& out, const std::string& root, std::string_view devicePath) {
     if (devicePath.empty() || devicePath.front() != '/') {
@@ -148,20 +160,20 @@ NSFileManagerRef NSFileManager::defaultManager() {
     return manager;
 }
 
-std::string NSFileManager::defaultDeviceRoot() {
+std::optional<std::string> NSFileManager::defaultDeviceRoot() {
     const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (data != nullptr && data[0] == '/') {
-        base = data;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || home[0] == '\0') {
-            const passwd* entry = ::getpwuid(::getuid());
-            home = entry != nullptr ? entry->pw_dir : "/tmp";
-        }
-        base = std::string(home) + "/.local/share";
+    if (isAbsolute(data)) {
+        return joined(data, "/prismkey/device");
     }
-    return withoutTrailingSlashes(base) + "/prismkey/device";
+    const char* home = std::getenv("HOME");
+    if (!isAbsolute(home)) {
+        const passwd* entry = ::getpwuid(::getuid());
+        home = entry != nullptr ? entry->pw_dir : nullptr;
+    }
+    if (!isAbsolute(home)) {
+        return std::nullopt;
+    }
+    return joined(home, "/.local/share/prismkey/device");
 }
 
 void NSFileManager::setDeviceRoot(const std::string& root) {
@@ -178,7 +190,7 @@ std::string NSFileManager::deviceRoot() {
     DeviceRoot& state = deviceRootState();
     std::lock_guard lock(state.mutex);
     if (state.path.empty()) {
-        state.path = defaultDeviceRoot();
+        state.path = defaultDeviceRoot().value_or(unresolvedDeviceRoot);
     }
     return state.path;
 }

@@ -39,11 +39,22 @@ class NSFileManager : public NSObject {
 
     static NSFileManagerRef defaultManager();
 
-    // `${XDG_DATA_HOME:-$HOME/.local/share}/prismkey/device`.
-    static std::string defaultDeviceRoot();
+    // `$XDG_DATA_HOME/prismkey/device`, else `$HOME/.local/share/prismkey/device`, else
+    // the same under the home the password database gives the user; a variable counts
+    // only when it holds an absolute path (a relative one would be resolved against
+    // whatever folder the program starts in). None when there is no such home: never a
+    // folder every user shares, such as /tmp, where another could have made the way
+    // to the root first.
+    static std::optional<std::string> defaultDeviceRoot();
     // The root of every process-wide device path; programs set it from `--root`.
     static void setDeviceRoot(const std::string& root);
+    // The root set, else the default; with neither, `unresolvedDeviceRoot`.
     static std::string deviceRoot();
+    // Where device paths lead when no root was set and there is no default: Debian's
+    // name for a home that must not exist, so that nothing is read there and nothing
+    // written (writes need their folder to exist, and only a program's start, which
+    // refuses to go on without a root, creates folders).
+    static constexpr const char* unresolvedDeviceRoot = "/nonexistent/prismkey/device";
     // The host path for a device path.
     static std::string hostPath(std::string_view devicePath);
 

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -172,8 +173,15 @@ std::optional<int> readStartRequest(int argc, char** argv, const HostProgram& pr
 
 // The device root and the application's images; false when the root cannot be used.
 bool prepareFiles(StartRequest& request) {
-    NSFileManager::setDeviceRoot(request.settings.root ? *request.settings.root
-                                                       : NSFileManager::defaultDeviceRoot());
+    std::optional<std::string> chosen =
+        request.settings.root ? request.settings.root : NSFileManager::defaultDeviceRoot();
+    if (!chosen) {
+        report(request.name, "no device root: neither XDG_DATA_HOME nor HOME names an absolute "
+                             "folder, and the password database has no home for user " +
+                                 std::to_string(::getuid()) + "; give one with --root DIR");
+        return false;
+    }
+    NSFileManager::setDeviceRoot(*chosen);
     HostInstallation installation = HostInstallation::current();
     HostDeviceRootPreparation root = HostPrepareDeviceRoot(installation.plugins);
     if (root.error) {

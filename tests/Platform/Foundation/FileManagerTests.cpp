@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -67,6 +70,82 @@ TEST(FileManagerRoot, DefaultRootFollowsXdgDataHomeThenHome) {
     EXPECT_EQ(NSFileManager::defaultDeviceRoot(), "/home/someone/.local/share/prismkey/device");
     savedXdg ? setenv("XDG_DATA_HOME", xdg.c_str(), 1) : unsetenv("XDG_DATA_HOME");
     savedHome ? setenv("HOME", home.c_str(), 1) : unsetenv("HOME");
+}
+
+void setOrUnset(const char* name, const char* value) {
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+}
+
+// The default root as a user's process with no password-database entry finds it: in a
+// child that takes such a user's id (root only). "none" when there is no default.
+std::optional<std::string> defaultRootOfAUserWithoutAnEntry(uid_t user) {
+    int answer[2];
+    EXPECT_EQ(pipe(answer), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(user) != 0 || setuid(user) != 0) {
+            _exit(1);
+        }
+        std::string root = NSFileManager::defaultDeviceRoot().value_or("none");
+        _exit(write(answer[1], root.data(), root.size()) == static_cast<ssize_t>(root.size()) ? 0
+                                                                                              : 1);
+    }
+    close(answer[1]);
+    std::string root;
+    char chunk[256];
+    for (ssize_t n; (n = read(answer[0], chunk, sizeof chunk)) > 0;) {
+        root.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(answer[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return root;
+}
+
+// Only a home of the user's own: a relative variable would be resolved against the
+// working folder, and with no home at all there is no default (not /tmp, which every
+// user shares).
+TEST(FileManagerRoot, DefaultRootIsAnAbsoluteHomeOrNone) {
+    const passwd* entry = getpwuid(getuid());
+    ASSERT_NE(entry, nullptr);
+    const std::string passwordHome =
+        std::string(entry->pw_dir) + (std::string(entry->pw_dir) == "/" ? "" : "/");
+    const uid_t unlisted = 4242;
+    const struct {
+        const char* name;
+        const char* xdgDataHome; // null: unset
+        const char* home;
+        bool unlistedUser; // the process's user has no password-database entry
+        std::string expected;
+    } rows[] = {
+        {"XDG_DATA_HOME", "/data/home/", "/home/someone", false, "/data/home/prismkey/device"},
+        {"relative XDG_DATA_HOME", "data", "/home/someone", false,
+         "/home/someone/.local/share/prismkey/device"},
+        {"HOME at the top", nullptr, "/", false, "/.local/share/prismkey/device"},
+        {"relative HOME", nullptr, "home/someone", false,
+         passwordHome + ".local/share/prismkey/device"},
+        {"empty HOME", "", "", false, passwordHome + ".local/share/prismkey/device"},
+        {"no home anywhere", nullptr, nullptr, true, "none"},
+        {"relative ones and no entry", "data", ".", true, "none"},
+        {"HOME without an entry", nullptr, "/home/someone", true,
+         "/home/someone/.local/share/prismkey/device"},
+    };
+    const char* savedXdg = std::getenv("XDG_DATA_HOME");
+    const char* savedHome = std::getenv("HOME");
+    const std::string xdg = savedXdg ? savedXdg : "", home = savedHome ? savedHome : "";
+    for (const auto& row : rows) {
+        setOrUnset("XDG_DATA_HOME", row.xdgDataHome);
+        setOrUnset("HOME", row.home);
+        if (!row.unlistedUser) {
+            EXPECT_EQ(NSFileManager::defaultDeviceRoot().value_or("none"), row.expected)
+                << row.name;
+        } else if (geteuid() == 0 && getpwuid(unlisted) == nullptr) {
+            EXPECT_EQ(defaultRootOfAUserWithoutAnEntry(unlisted), row.expected) << row.name;
+        }
+    }
+    setOrUnset("XDG_DATA_HOME", savedXdg ? xdg.c_str() : nullptr);
+    setOrUnset("HOME", savedHome ? home.c_str() : nullptr);
 }
 
 TEST_F(FileManager, AtomicWriteLeavesTheContentsWithMode0644AndNoTemporary) {

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -129,6 +131,37 @@ TEST_F(DeviceRoot, AProgramWhoseRootCannotBePreparedStopsWithStatusOneBeforeItsS
               std::string::npos)
         << result.standardError;
     EXPECT_FALSE(fs::exists(shot));
+}
+
+// With no home of the user's own (no HOME or XDG_DATA_HOME that is an absolute path,
+// no password-database entry, as in many containers) there is no default root: the
+// program asks for --root and stops, making nothing anywhere (never in /tmp).
+TEST_F(DeviceRoot, WithoutAHomeAProgramAsksForARootAndMakesNothing) {
+    const uid_t unlisted = 4242;
+    if (geteuid() != 0 || getpwuid(unlisted) != nullptr) {
+        GTEST_SKIP() << "playing a user without a password-database entry needs root";
+    }
+    fs::path shot = folder.path() / "never.png";
+    fs::permissions(folder.path(), fs::perms::all | fs::perms::sticky_bit);
+    const std::string program =
+        (testsupport::buildDirectory() / "bin" / "platform-test-scene").string();
+    const std::vector<std::vector<std::string>> environments = {
+        {}, {"HOME=home", "XDG_DATA_HOME=data"}, {"HOME="}};
+    for (const std::vector<std::string>& environment : environments) {
+        std::vector<std::string> arguments = {"/usr/bin/env", "-i"};
+        arguments.insert(arguments.end(), environment.begin(), environment.end());
+        arguments.insert(arguments.end(),
+                         {"/usr/bin/setpriv", "--reuid=4242", "--regid=4242", "--clear-groups",
+                          program, "--headless", "--events", "-"});
+        testsupport::ProcessResult result =
+            testsupport::runProcess(arguments, "screenshot " + shot.string() + "\n");
+        EXPECT_EQ(result.exitCode, 1) << result.standardError;
+        EXPECT_EQ(result.standardError,
+                  "platform-test-scene: no device root: neither XDG_DATA_HOME nor HOME names an "
+                  "absolute folder, and the password database has no home for user 4242; give "
+                  "one with --root DIR\n");
+        EXPECT_FALSE(fs::exists(shot));
+    }
 }
 
 TEST(HostInstallation, FilesAreFoundBesideTheExecutableInEitherLayout) {
