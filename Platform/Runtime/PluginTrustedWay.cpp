@@ -58,7 +58,8 @@ std::string PluginWritersProblem(const struct stat& status) {
     return {};
 }
 
-PluginTrustedWay::PluginTrustedWay(std::string path) : path_(std::move(path)) {}
+PluginTrustedWay::PluginTrustedWay(std::string path, Missing missing)
+    : path_(std::move(path)), missing_(missing) {}
 
 PluginTrustedWay::~PluginTrustedWay() {
     closeFolders(0);
@@ -74,14 +75,28 @@ void PluginTrustedWay::closeFolders(std::size_t keep) {
     }
 }
 
-std::string PluginTrustedWay::problemAt(const std::string& where, const std::string& reason) const {
+std::string PluginTrustedWay::problemAt(const std::string& where, const std::string& reason,
+                                        bool othersMayChange) const {
+    refusal_ = {where, reason, othersMayChange};
     if (where == path_) {
         return ns_quotedText(path_) + reason;
     }
     return ns_quotedText(path_) + " leads through " + ns_quotedText(where) + ", which" + reason;
 }
 
-std::string PluginTrustedWay::systemProblem(int code) const {
+std::string PluginTrustedWay::problemOfEnd(const std::string& reason) const {
+    return problemAt(end_.path, reason, true);
+}
+
+// Said of the whole path, whatever entry the walk stood at.
+std::string PluginTrustedWay::problemOfPath(const std::string& reason) const {
+    refusal_ = {path_, reason, false};
+    return ns_quotedText(path_) + reason;
+}
+
+std::string PluginTrustedWay::systemProblem(const std::string& where, int code,
+                                            const char* failed) const {
+    refusal_ = {where, failed + std::string(std::strerror(code)), false};
     return "cannot open " + ns_quotedText(path_) + ": " + std::strerror(code);
 }
 
@@ -100,19 +115,19 @@ void PluginTrustedWay::restartAtRoot() {
 bool PluginTrustedWay::walk(std::string& problem, bool& missing) {
     missing = false;
     if (path_.empty() || path_.front() != '/') {
-        problem = ns_quotedText(path_) + " is not an absolute path";
+        problem = problemOfPath(" is not an absolute path");
         return false;
     }
     pushNames(pending_, path_);
     restartAtRoot();
     if (folders_.empty()) {
-        problem = systemProblem(errno);
+        problem = systemProblem("/", errno);
         return false;
     }
     const std::string rootReason =
         PluginOwnerProblem(folders_[0].status) + PluginWritersProblem(folders_[0].status);
     if (!rootReason.empty()) {
-        problem = problemAt("/", rootReason);
+        problem = problemAt("/", rootReason, true);
         return false;
     }
     while (!pending_.empty()) {
@@ -138,14 +153,13 @@ bool PluginTrustedWay::enter(const std::string& name, std::string& problem, bool
     const Entry& here = folders_.back();
     Entry entry;
     entry.path = joined(here.path, name);
-    entry.fd = ::openat(here.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (entry.fd < 0 || ::fstat(entry.fd, &entry.status) != 0) {
-        int code = errno;
-        missing = code == ENOENT;
-        problem = systemProblem(code);
-        if (entry.fd >= 0) {
-            ::close(entry.fd);
-        }
+    entry.fd = openOrMake(name, problem, missing);
+    if (entry.fd < 0) {
+        return false;
+    }
+    if (::fstat(entry.fd, &entry.status) != 0) {
+        problem = systemProblem(entry.path, errno);
+        ::close(entry.fd);
         return false;
     }
     // Others may write this folder, and only its sticky bit keeps them from renaming
@@ -153,7 +167,7 @@ bool PluginTrustedWay::enter(const std::string& name, std::string& problem, bool
     std::string owner = PluginOwnerProblem(entry.status);
     if (othersMayWrite(here.status) && !owner.empty()) {
         ::close(entry.fd);
-        problem = problemAt(entry.path, owner);
+        problem = problemAt(entry.path, owner, true);
         return false;
     }
     if (S_ISLNK(entry.status.st_mode)) {
@@ -169,12 +183,35 @@ bool PluginTrustedWay::enter(const std::string& name, std::string& problem, bool
     }
     if (!S_ISDIR(entry.status.st_mode) || !reason.empty()) {
         ::close(entry.fd);
-        problem =
-            S_ISDIR(entry.status.st_mode) ? problemAt(entry.path, reason) : systemProblem(ENOTDIR);
+        if (S_ISDIR(entry.status.st_mode)) {
+            problem = problemAt(entry.path, reason, true);
+        } else {
+            problem = systemProblem(entry.path, ENOTDIR);
+            refusal_.reason = " is not a folder";
+        }
         return false;
     }
     folders_.push_back(std::move(entry));
     return true;
+}
+
+// `name` in the folder the walk stands in, opened without following it; when it is
+// missing and the walk makes folders, made there first. -1 with the problem otherwise.
+int PluginTrustedWay::openOrMake(const std::string& name, std::string& problem, bool& missing) {
+    const Entry& here = folders_.back();
+    int fd = ::openat(here.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && missing_ == Missing::MakeFolder) {
+        if (::mkdirat(here.fd, name.c_str(), 0755) != 0 && errno != EEXIST) {
+            problem = systemProblem(joined(here.path, name), errno, " cannot be made: ");
+            return -1;
+        }
+        fd = ::openat(here.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        missing = errno == ENOENT;
+        problem = systemProblem(joined(here.path, name), errno);
+    }
+    return fd;
 }
 
 // The link's target is walked from the link's folder, or from "/" when absolute.
@@ -184,19 +221,19 @@ bool PluginTrustedWay::followLink(Entry& link, std::string& problem) {
     int code = errno;
     ::close(link.fd);
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof target) {
-        problem = systemProblem(length < 0 ? code : ENAMETOOLONG);
+        problem = systemProblem(link.path, length < 0 ? code : ENAMETOOLONG);
         return false;
     }
     if (++links_ > maximumLinks) {
-        problem = ns_quotedText(path_) + " passes through more than " +
-                  std::to_string(maximumLinks) + " links";
+        problem =
+            problemOfPath(" passes through more than " + std::to_string(maximumLinks) + " links");
         return false;
     }
     std::string next(target, static_cast<std::size_t>(length));
     if (!next.empty() && next.front() == '/') {
         restartAtRoot();
         if (folders_.empty()) {
-            problem = systemProblem(errno);
+            problem = systemProblem("/", errno);
             return false;
         }
     }
