@@ -1,14 +1,107 @@
 #include <Host/Start/HostDeviceRoot.h>
 
 #include <Foundation/NSFileManager.h>
+#include <Host/Session/HostQuotedInput.h>
+#include <PluginTrustedWay.h>
 
 #include <algorithm>
+#include <climits>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace {
 
+constexpr const char* kPreferencesFolder = "/var/mobile/Library/Preferences";
 constexpr const char* kPluginFolder = "/Library/MobileSubstrate/DynamicLibraries";
+
+// A folder of the root, reached by a way that is checked; the preferences folder is
+// judged itself (whoever may write it may replace the preferences), the plug-in
+// folder is the loader's to judge when it loads.
+struct RootFolder {
+    const char* devicePath;
+    bool judgedItself;
+};
+constexpr RootFolder kRootFolders[] = {{kPreferencesFolder, true}, {kPluginFolder, false}};
+
+using Refusal = PluginTrustedWay::Refusal;
+
+// Why `folder` cannot be used, or none. With `missing` MakeFolder, what is missing on
+// the way is made first; with Stop, `absent` tells a way that ends at a missing name.
+std::optional<Refusal> refusalOf(const RootFolder& folder, PluginTrustedWay::Missing missing,
+                                 bool& absent) {
+    const std::string path = NSFileManager::hostPath(folder.devicePath);
+    PluginTrustedWay way(path, missing);
+    std::string loaderWords; // the loader's own line; this refusal is worded below
+    if (!way.walk(loaderWords, absent)) {
+        return way.refusal();
+    }
+    const struct stat& status = way.status();
+    if (!S_ISDIR(status.st_mode)) {
+        return Refusal{path, " is not a folder"};
+    }
+    std::string reason = folder.judgedItself ? PluginOwnerProblem(status) : std::string();
+    if (folder.judgedItself && reason.empty()) {
+        reason = PluginWritersProblem(status);
+    }
+    return reason.empty() ? std::nullopt : std::optional<Refusal>(Refusal{path, reason, true});
+}
+
+// The root named as the user gave it, and a folder relative to it when inside.
+std::string placeOf(const std::string& where, const std::string& root) {
+    const std::string inside = root == "/" ? root : root + "/";
+    if (where == root) {
+        return "it";
+    }
+    if (where.starts_with(inside)) {
+        return "its folder " + HostQuotedInput(where.substr(inside.size()));
+    }
+    return HostQuotedInput(where) + ", on the way to it,";
+}
+
+std::string refusalLine(const Refusal& refusal) {
+    const std::string root = NSFileManager::deviceRoot();
+    return "cannot use the device root " + HostQuotedInput(root) + ": " +
+           placeOf(refusal.where, root) + refusal.reason +
+           (refusal.othersMayChange ? ", so others could read and change what is kept there" : "");
+}
+
+// Every path under the root, with the longest name a program puts in its folders,
+// must stay within the system's limit: a longer root would be half made.
+std::optional<std::string> lengthProblem() {
+    const std::string deepest = NSFileManager::hostPath(kPreferencesFolder);
+    if (deepest.size() + 1 + NAME_MAX < PATH_MAX) {
+        return std::nullopt;
+    }
+    return "cannot use the device root " + HostQuotedInput(NSFileManager::deviceRoot()) +
+           ": it is " + std::to_string(NSFileManager::deviceRoot().size()) +
+           " bytes long, and paths under it would pass the system's limit of " +
+           std::to_string(PATH_MAX) + " bytes";
+}
+
+// Checks the whole root before anything is made, then makes what is missing and
+// checks again. Why it cannot be used, or none; `pluginFolderExisted` says whether
+// the plug-in folder was there before.
+std::optional<std::string> prepareFolders(bool& pluginFolderExisted) {
+    if (std::optional<std::string> problem = lengthProblem()) {
+        return problem;
+    }
+    for (PluginTrustedWay::Missing missing :
+         {PluginTrustedWay::Missing::Stop, PluginTrustedWay::Missing::MakeFolder}) {
+        for (const RootFolder& folder : kRootFolders) {
+            bool absent = false;
+            std::optional<Refusal> refusal = refusalOf(folder, missing, absent);
+            // A way that ends early is made in the second pass; anything else stops.
+            if (refusal && !(absent && missing == PluginTrustedWay::Missing::Stop)) {
+                return refusalLine(*refusal);
+            }
+            if (missing == PluginTrustedWay::Missing::Stop && folder.devicePath == kPluginFolder) {
+                pluginFolderExisted = !refusal;
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 // The shipped plug-ins by name, in order; none when the folder is missing.
 std::vector<std::string> shippedPluginNames(const std::filesystem::path& folder) {
@@ -65,27 +158,20 @@ void installPlugin(const std::filesystem::path& shipped, const std::string& name
 } // namespace
 
 HostDeviceRootPreparation HostPrepareDeviceRoot(const std::filesystem::path& shippedPlugins) {
-    NSFileManagerRef files = NSFileManager::defaultManager();
     HostDeviceRootPreparation result;
     result.pluginFolder = NSFileManager::hostPath(kPluginFolder);
-    bool pluginFolderExisted = files->fileExistsAtPath(kPluginFolder);
-    NSFileError error;
-    if (!files->createStandardDeviceFolders(&error)) {
-        result.error = "cannot prepare the device root " + NSFileManager::deviceRoot() + ": " +
-                       error.description;
+    bool pluginFolderExisted = false;
+    result.error = prepareFolders(pluginFolderExisted);
+    if (result.error || pluginFolderExisted) {
         return result;
     }
-    if (pluginFolderExisted) {
-        return result;
-    }
-    removeOthersWrite(result.pluginFolder);
     for (const std::string& name : shippedPluginNames(shippedPlugins)) {
         try {
             installPlugin(shippedPlugins, name, result.pluginFolder);
             result.installedPlugins.push_back(name);
         } catch (const std::filesystem::filesystem_error& failure) {
             result.problems.push_back("cannot install the plug-in " + name + " into " +
-                                      result.pluginFolder.string() + ": " +
+                                      HostQuotedInput(result.pluginFolder.string()) + ": " +
                                       failure.code().message());
         }
     }

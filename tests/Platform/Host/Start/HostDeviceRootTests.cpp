@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <string>
 #include <pwd.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -106,14 +106,130 @@ TEST_F(DeviceRoot, ARootThatCannotBeMadeNamesTheFolderAndWhy) {
     testsupport::writeFile(root(), "a file where the root should be");
     HostDeviceRootPreparation prepared = HostPrepareDeviceRoot(shipped());
     ASSERT_TRUE(prepared.error);
-    EXPECT_NE(prepared.error->find("cannot prepare the device root " + root().string()),
-              std::string::npos)
-        << *prepared.error;
-    EXPECT_NE(prepared.error->find(root().string() + "/var/mobile/Library/Preferences: "),
-              std::string::npos)
-        << *prepared.error;
-    EXPECT_EQ(prepared.error->find('\n'), std::string::npos);
+    EXPECT_EQ(*prepared.error,
+              "cannot use the device root \"" + root().string() + "\": it is not a folder");
     EXPECT_TRUE(prepared.installedPlugins.empty());
+}
+
+// Everything under `folder`, to tell that a refused root made nothing.
+std::vector<std::string> everythingIn(const fs::path& folder) {
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+fs::path folderWithMode(const fs::path& path, fs::perms mode) {
+    fs::create_directories(path);
+    fs::permissions(path, mode);
+    return path;
+}
+
+constexpr fs::perms everyone = fs::perms::all;
+constexpr fs::perms sticky = fs::perms::all | fs::perms::sticky_bit;
+
+// A root is used only where nobody but the user (or root) could change the way to its
+// preferences and its plug-ins: anywhere else it is refused in one line naming the
+// folder and why, before anything is made in it. Each row makes its setup under `top`
+// and gives the root.
+TEST_F(DeviceRoot, ARootOthersCouldChangeIsRefusedBeforeAnythingIsMade) {
+    const struct {
+        const char* name;
+        fs::path (*make)(const fs::path& top);
+        std::string said; // after "cannot use the device root \"<root>\": "; "": used
+        bool needsRoot = false;
+    } rows[] = {
+        {"InAFolderEveryoneMayWrite",
+         [](const fs::path& top) { return folderWithMode(top / "open", everyone) / "device"; },
+         "\"TOP/open\", on the way to it, is writable by everyone, so others could read and "
+         "change what is kept there"},
+        {"InAFolderItsGroupMayWrite",
+         [](const fs::path& top) {
+             return folderWithMode(top / "group", fs::perms::owner_all | fs::perms::group_all) /
+                    "device";
+         },
+         "\"TOP/group\", on the way to it, is writable by its group, so others"},
+        {"InAStickyFolderAsTmpIs",
+         [](const fs::path& top) { return folderWithMode(top / "sticky", sticky) / "device"; }, ""},
+        {"ThroughALinkIntoAFolderEveryoneMayWrite",
+         [](const fs::path& top) {
+             folderWithMode(top / "open", everyone);
+             fs::create_symlink(top / "open", top / "link");
+             return top / "link" / "device";
+         },
+         "\"TOP/open\", on the way to it, is writable by everyone"},
+        {"PreferencesFolderItsGroupMayWrite",
+         [](const fs::path& top) {
+             folderWithMode(top / "device/var/mobile/Library/Preferences",
+                            fs::perms::owner_all | fs::perms::group_all);
+             return top / "device";
+         },
+         "its folder \"var/mobile/Library/Preferences\" is writable by its group"},
+        {"SubstrateFolderEveryoneMayWrite",
+         [](const fs::path& top) {
+             folderWithMode(top / "device/Library/MobileSubstrate", everyone);
+             return top / "device";
+         },
+         "its folder \"Library/MobileSubstrate\" is writable by everyone"},
+        // The loader judges it, and says so, when it loads.
+        {"PluginFolderEveryoneMayWrite",
+         [](const fs::path& top) {
+             folderWithMode(top / "device/Library/MobileSubstrate/DynamicLibraries", everyone);
+             return top / "device";
+         },
+         ""},
+        {"HomeIsAFile",
+         [](const fs::path& top) {
+             testsupport::writeFile(top / "home", "a file");
+             return top / "home/.local/share/prismkey/device";
+         },
+         "\"TOP/home\", on the way to it, is not a folder"},
+        {"AnotherUsersFolderInAStickyFolder",
+         [](const fs::path& top) {
+             fs::path device = folderWithMode(top / "sticky", sticky) / "device";
+             fs::create_directory(device);
+             EXPECT_EQ(chown(device.c_str(), 4242, 4242), 0);
+             return device;
+         },
+         "it is owned by user 4242, not by root or by user 0, so others could read", true},
+        {"AnotherUsersLinkInAStickyFolder",
+         [](const fs::path& top) {
+             fs::path device = folderWithMode(top / "sticky", sticky) / "device";
+             fs::create_directory(top / "mine");
+             fs::create_symlink(top / "mine", device);
+             EXPECT_EQ(lchown(device.c_str(), 4242, 4242), 0);
+             return device;
+         },
+         "it is owned by user 4242", true},
+    };
+    for (const auto& row : rows) {
+        if (row.needsRoot && geteuid() != 0) {
+            continue; // giving a file to another user needs root
+        }
+        testsupport::TemporaryDirectory top;
+        const fs::path device = row.make(top.path());
+        const std::vector<std::string> before = everythingIn(top.path());
+        NSFileManager::setDeviceRoot(device.string());
+        HostDeviceRootPreparation prepared = HostPrepareDeviceRoot(shipped());
+        if (row.said.empty()) {
+            EXPECT_FALSE(prepared.error) << row.name << ": " << *prepared.error;
+            EXPECT_TRUE(fs::is_directory(device / "var/mobile/Library/Preferences")) << row.name;
+            continue;
+        }
+        std::string said = row.said;
+        if (std::size_t at = said.find("TOP"); at != std::string::npos) {
+            said.replace(at, 3, top.path().string());
+        }
+        ASSERT_TRUE(prepared.error) << row.name;
+        EXPECT_EQ(
+            prepared.error->find("cannot use the device root \"" + device.string() + "\": " + said),
+            0u)
+            << row.name << ": " << *prepared.error;
+        EXPECT_EQ(prepared.error->find('\n'), std::string::npos) << row.name;
+        EXPECT_EQ(everythingIn(top.path()), before) << row.name << ": something was made";
+    }
 }
 
 TEST_F(DeviceRoot, AProgramWhoseRootCannotBePreparedStopsWithStatusOneBeforeItsScript) {
@@ -126,8 +242,8 @@ TEST_F(DeviceRoot, AProgramWhoseRootCannotBePreparedStopsWithStatusOneBeforeItsS
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
         << result.standardError;
-    EXPECT_NE(result.standardError.find("platform-test-scene: cannot prepare the device root " +
-                                        root().string()),
+    EXPECT_NE(result.standardError.find("platform-test-scene: cannot use the device root \"" +
+                                        root().string() + "\""),
               std::string::npos)
         << result.standardError;
     EXPECT_FALSE(fs::exists(shot));
