@@ -218,15 +218,21 @@ std::string desktopActivationToken() {
 }
 
 // A second window of a single-window program in the same device root: the first is
-// asked to come to the front and this run ends (status 0).
+// asked to come to the front and this run ends (status 0). A lock that cannot be held
+// ends it too (status 1): without it a second window could open on the same files.
 std::optional<int> claimDeviceRoot(const StartRequest& request, const HostProgram& program,
                                    std::unique_ptr<HostSingleInstance>& instance) {
     if (!program.singleWindow || request.settings.headless) {
         return std::nullopt;
     }
-    HostSingleInstance::Claim claim = HostSingleInstance::Claim::unknown;
+    HostSingleInstance::Claim claim = HostSingleInstance::Claim::refused;
+    std::string refusal;
     instance = HostSingleInstance::claim(NSFileManager::hostPath("/"), request.name, claim,
-                                         desktopActivationToken());
+                                         desktopActivationToken(), &refusal);
+    if (claim == HostSingleInstance::Claim::refused) {
+        report(request.name, refusal);
+        return 1;
+    }
     if (claim == HostSingleInstance::Claim::another) {
         report(request.name, "already open for this device root; brought its window to the front");
         return 0;

@@ -1,6 +1,8 @@
 #include <Host/Start/HostSingleInstance.h>
 
+#include <Foundation/NSFileManager.h>
 #include <Host/HostPendingAnswer.h>
+#include <Host/Session/HostQuotedInput.h>
 
 #include <fcntl.h>
 #include <mutex>
@@ -63,12 +65,40 @@ bool readableBy(int fd, Clock::time_point deadline, int wake = -1) {
     return got > 0 && ready[0].revents != 0 && (wake < 0 || ready[1].revents == 0);
 }
 
-// The lock file, never through a link (a link at its name could make the open create
-// a file anywhere) and only a regular file.
-int openLock(const std::filesystem::path& path) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+// Why the lock opened as `fd` is not one to hold: anything but a regular file of this
+// user's (a pipe another put there, or a file of another's that they could hold or
+// remove to let a second window in). Empty when it is.
+std::string lockProblem(int fd) {
     struct stat status {};
-    if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+    if (fstat(fd, &status) != 0) {
+        return std::strerror(errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return NSFileManager::notRegularFileReason("it", status.st_mode) + " (remove it to start)";
+    }
+    if (status.st_uid != geteuid()) {
+        return "it is owned by user " + std::to_string(status.st_uid) + ", not by user " +
+               std::to_string(geteuid()) + " (remove it to start)";
+    }
+    return {};
+}
+
+// The lock file, never through a link (a link at its name could make the open create
+// a file anywhere); -1 with the reason in `problem` when it is not one to hold.
+int openLock(const std::filesystem::path& path, std::string& problem) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0 && (errno == ELOOP || errno == EISDIR)) {
+        problem = std::string(errno == ELOOP ? "it is a symbolic link, not a regular file"
+                                             : "it is a folder, not a regular file") +
+                  " (remove it to start)";
+        return -1;
+    }
+    if (fd < 0) {
+        problem = std::strerror(errno);
+        return -1;
+    }
+    problem = lockProblem(fd);
+    if (!problem.empty()) {
         close(fd);
         return -1;
     }
@@ -226,23 +256,32 @@ std::string HostSingleInstance::socketName(const std::filesystem::path& root,
     return "prismkey-" + program + "-" + std::to_string(hash);
 }
 
-std::unique_ptr<HostSingleInstance> HostSingleInstance::claim(const std::filesystem::path& root,
-                                                              const std::string& program,
-                                                              Claim& claim,
-                                                              const std::string& activationToken) {
-    claim = Claim::unknown;
-    int lock = openLock(root / ("." + program + ".lock"));
-    if (lock < 0) {
+std::unique_ptr<HostSingleInstance>
+HostSingleInstance::claim(const std::filesystem::path& root, const std::string& program,
+                          Claim& claim, const std::string& activationToken, std::string* refusal) {
+    claim = Claim::refused;
+    const std::filesystem::path lockPath = root / ("." + program + ".lock");
+    std::string problem;
+    int lock = openLock(lockPath, problem);
+    bool taken = lock >= 0 && flock(lock, LOCK_EX | LOCK_NB) == 0;
+    if (lock >= 0 && !taken && errno != EWOULDBLOCK) {
+        problem = std::strerror(errno);
+    }
+    if (!problem.empty()) {
+        if (lock >= 0) {
+            close(lock);
+        }
+        if (refusal != nullptr) {
+            *refusal = "cannot hold this device root's lock " + HostQuotedInput(lockPath.string()) +
+                       ": " + problem;
+        }
         return nullptr;
     }
     socklen_t length = 0;
     sockaddr_un address = socketAddress(socketName(root, program), length);
-    if (flock(lock, LOCK_EX | LOCK_NB) != 0) {
-        bool held = errno == EWOULDBLOCK;
+    if (!taken) {
         close(lock);
-        if (held) {
-            claim = askToRaise(address, length, sendableToken(activationToken));
-        }
+        claim = askToRaise(address, length, sendableToken(activationToken));
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();

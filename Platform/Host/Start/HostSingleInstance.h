@@ -20,7 +20,8 @@ class HostSingleInstance {
         another, // another process holds it, and answered that it came to the front
         behind,  // another process holds it, and answered that it could not come forward
         silent,  // another process holds it but could not be asked or did not answer
-        unknown, // the lock could not be opened or taken (the run goes on)
+        refused, // the lock is not a regular file of this user's, or cannot be opened or
+                 // taken: without it a second window could open, so the run ends
     };
 
     // How long a later start waits for the first to answer (it may be starting too),
@@ -34,10 +35,14 @@ class HostSingleInstance {
     // desktop's, from its environment; may be empty) to the first. While the returned
     // object lives, each request of a later start calls the raise handler (on a thread
     // of its own) with that token; it returns, within raiseLimit, whether the window
-    // came to the front.
+    // came to the front. The lock is `root`/.`program`.lock, opened without following a
+    // link and used only when it is a regular file of the process's user: a pipe, a
+    // link, another user's file or one that cannot be opened is Claim::refused, with
+    // one line saying why (the path cut as every echo of input is) in `refusal`.
     static std::unique_ptr<HostSingleInstance> claim(const std::filesystem::path& root,
                                                      const std::string& program, Claim& claim,
-                                                     const std::string& activationToken = {});
+                                                     const std::string& activationToken = {},
+                                                     std::string* refusal = nullptr);
     ~HostSingleInstance();
     HostSingleInstance(const HostSingleInstance&) = delete;
     HostSingleInstance& operator=(const HostSingleInstance&) = delete;

@@ -16,6 +16,7 @@
 #include <future>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -30,7 +31,7 @@ using testsupport::TemporaryDirectory;
 const char* const program = "prismkey-test";
 
 Claim claimOnce(const std::filesystem::path& root) {
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     HostSingleInstance::claim(root, program, claim);
     return claim;
 }
@@ -70,7 +71,7 @@ pid_t firstWindowProcess(const std::filesystem::path& root) {
     EXPECT_EQ(pipe(ready), 0);
     pid_t child = fork();
     if (child == 0) {
-        Claim claim = Claim::unknown;
+        Claim claim = Claim::refused;
         auto held = HostSingleInstance::claim(root, program, claim);
         char byte = claim == Claim::first ? 'y' : 'n';
         (void)!write(ready[1], &byte, 1);
@@ -88,7 +89,7 @@ pid_t firstWindowProcess(const std::filesystem::path& root) {
 
 TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
     TemporaryDirectory root;
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     std::atomic<int> raised = 0;
@@ -118,7 +119,7 @@ TEST(HostSingleInstance, TheFirstAnswersWhetherItCameToTheFrontWithTheTokenItWas
         {longToken.c_str(), true, Claim::another, ""},
     };
     TemporaryDirectory root;
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     for (const Row& row : rows) {
@@ -127,7 +128,7 @@ TEST(HostSingleInstance, TheFirstAnswersWhetherItCameToTheFrontWithTheTokenItWas
             heard = token;
             return row.raised;
         });
-        Claim later = Claim::unknown;
+        Claim later = Claim::refused;
         HostSingleInstance::claim(root.path(), program, later, row.token);
         EXPECT_EQ(later, row.claim) << row.token;
         EXPECT_EQ(heard, row.heard) << row.token;
@@ -137,7 +138,7 @@ TEST(HostSingleInstance, TheFirstAnswersWhetherItCameToTheFrontWithTheTokenItWas
 // A first window whose raise takes its whole time is answered for within the limit.
 TEST(HostSingleInstance, ARaiseThatNeverEndsIsAnsweredWithinTheLimit) {
     TemporaryDirectory root;
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     first->setRaiseHandler([](const std::string&) {
         std::this_thread::sleep_for(HostSingleInstance::answerLimit + std::chrono::seconds(1));
@@ -152,7 +153,7 @@ TEST(HostSingleInstance, ARaiseThatNeverEndsIsAnsweredWithinTheLimit) {
 
 TEST(HostSingleInstance, AClientThatSaysNothingHoldsNeitherAStartNorTheExit) {
     TemporaryDirectory root;
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     int silent = socketAt(root.path(), false);
@@ -230,7 +231,7 @@ TEST(HostSingleInstance, ANameTakenByAnotherUserStillKeepsASecondWindowOut) {
         return 'y';
     });
     ASSERT_EQ(other.reported(), 'y');
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     EXPECT_EQ(claim, Claim::first) << "the lock is the root's, the name is not";
     EXPECT_EQ(claimOnce(root.path()), Claim::silent) << "another user's socket is not asked";
@@ -244,7 +245,7 @@ TEST(HostSingleInstance, APeerOfAnotherUserGetsNoAnswerAndRaisesNothing) {
         GTEST_SKIP() << "playing another user needs root";
     }
     TemporaryDirectory root;
-    Claim claim = Claim::unknown;
+    Claim claim = Claim::refused;
     auto first = HostSingleInstance::claim(root.path(), program, claim);
     ASSERT_EQ(claim, Claim::first);
     std::atomic<int> raised = 0;
@@ -268,8 +269,103 @@ TEST(HostSingleInstance, ALinkAtTheLockFilesNameIsNotFollowed) {
     TemporaryDirectory root, elsewhere;
     std::filesystem::path target = elsewhere.path() / "created-by-the-start";
     std::filesystem::create_symlink(target, root.path() / (std::string(".") + program + ".lock"));
-    EXPECT_EQ(claimOnce(root.path()), Claim::unknown);
+    EXPECT_EQ(claimOnce(root.path()), Claim::refused);
     EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// Only a regular file of the user's own is held as the lock: whatever else is at its
+// name (put there by another, or left by a mistake) would let a second window open on
+// the same preferences, so the start is refused in one line saying why, the path cut
+// as every echo of input is.
+TEST(HostSingleInstance, ALockThatIsNotARegularFileOfOursIsRefusedInOneLine) {
+    const struct {
+        const char* name;
+        void (*make)(const std::filesystem::path& lock, const std::filesystem::path& elsewhere);
+        std::string said; // after the quoted path; "": held
+        bool needsRoot = false;
+    } rows[] = {
+        {"NoneYet", [](const std::filesystem::path&, const std::filesystem::path&) {}, ""},
+        {"RegularFileOfOurs",
+         [](const std::filesystem::path& lock, const std::filesystem::path&) {
+             testsupport::writeFile(lock, "");
+         },
+         ""},
+        {"Pipe",
+         [](const std::filesystem::path& lock, const std::filesystem::path&) {
+             ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+         },
+         "it is a pipe, not a regular file (remove it to start)"},
+        {"LinkToAFileOfOurs",
+         [](const std::filesystem::path& lock, const std::filesystem::path& elsewhere) {
+             testsupport::writeFile(elsewhere / "file", "");
+             std::filesystem::create_symlink(elsewhere / "file", lock);
+         },
+         "it is a symbolic link, not a regular file (remove it to start)"},
+        {"Folder",
+         [](const std::filesystem::path& lock, const std::filesystem::path&) {
+             std::filesystem::create_directory(lock);
+         },
+         "it is a folder, not a regular file (remove it to start)"},
+        {"AnotherUsersFile",
+         [](const std::filesystem::path& lock, const std::filesystem::path&) {
+             testsupport::writeFile(lock, "");
+             std::filesystem::permissions(lock, std::filesystem::perms::all);
+             ASSERT_EQ(chown(lock.c_str(), 4242, 4242), 0);
+         },
+         "it is owned by user 4242, not by user 0 (remove it to start)", true},
+    };
+    for (const auto& row : rows) {
+        if (row.needsRoot && geteuid() != 0) {
+            continue; // giving a file to another user needs root
+        }
+        for (const std::string& subfolder : {std::string(), std::string(100, 'r')}) {
+            TemporaryDirectory top, elsewhere;
+            const std::filesystem::path root = top.path() / subfolder;
+            std::filesystem::create_directories(root);
+            const std::filesystem::path lock = root / (std::string(".") + program + ".lock");
+            row.make(lock, elsewhere.path());
+            Claim claim = Claim::refused;
+            std::string refusal;
+            auto held = HostSingleInstance::claim(root, program, claim, {}, &refusal);
+            if (row.said.empty()) {
+                EXPECT_EQ(claim, Claim::first) << row.name << ": " << refusal;
+                EXPECT_TRUE(held && std::filesystem::is_regular_file(lock)) << row.name;
+                continue;
+            }
+            EXPECT_EQ(claim, Claim::refused) << row.name;
+            EXPECT_EQ(held, nullptr) << row.name;
+            const std::string quoted =
+                lock.string().size() <= 80 ? lock.string() : lock.string().substr(0, 80) + "...";
+            EXPECT_EQ(refusal,
+                      "cannot hold this device root's lock \"" + quoted + "\": " + row.said)
+                << row.name;
+            EXPECT_TRUE(testsupport::readFile(elsewhere.path() / "file").empty()) << row.name;
+        }
+    }
+}
+
+// The refusal ends the start with status 1, before a second window could open on the
+// same preferences (a display is there, so nothing else stops it).
+TEST(HostSingleInstance, AProgramWhoseLockIsAPipeStopsWithStatusOne) {
+    testsupport::VirtualDisplay display;
+    if (!display.makeCurrent()) {
+        GTEST_SKIP() << testsupport::VirtualDisplay::unavailable;
+    }
+    TemporaryDirectory root;
+    const std::filesystem::path lock = root.path() / ".PrismkeyFree.lock";
+    ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+    // A window that did open would end at once, its script saying so.
+    testsupport::ProcessResult result =
+        testsupport::runProcess({(testsupport::buildDirectory() / "bin" / "PrismkeyFree").string(),
+                                 "--root", root.path().string(), "--events", "-"},
+                                "quit\n");
+    EXPECT_EQ(result.exitCode, 1) << result.standardError;
+    EXPECT_NE(result.standardError.find("PrismkeyFree: cannot hold this device root's lock \"" +
+                                        lock.string() +
+                                        "\": it is a pipe, not a regular file (remove it to "
+                                        "start)\n"),
+              std::string::npos)
+        << result.standardError;
 }
 
 } // namespace
