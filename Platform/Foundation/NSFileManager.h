@@ -108,7 +108,9 @@ class NSFileManager : public NSObject {
     // its owner and group where the process may set them. A
     // symbolic link stays: the file it names is replaced, in that file's folder.
     // Writers of one folder take turns; temporaries that a killed writer left behind
-    // are removed by the next write, and a failed write leaves none. Once the rename
+    // are removed by the next write, and a failed write leaves none; a program asked to
+    // end (SIGTERM, SIGINT, SIGHUP) while the temporary exists ends once it is renamed
+    // or removed, as the signal means (see NSFileManagerSignalDeferral). Once the rename
     // is done every reader sees the new file, so a failed folder flush after it is
     // logged and the write reported as done.
     bool writeAtomically(std::string_view path, std::string_view contents,

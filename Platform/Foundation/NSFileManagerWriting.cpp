@@ -1,5 +1,6 @@
 // The file manager's writes: atomic replacement and the plain in-place write.
 #include "NSFileManagerPrivate.h"
+#include "NSFileManagerSignalDeferral.h"
 
 #include <Foundation/NSLog.h>
 
@@ -186,6 +187,8 @@ class WriterTurn {
 
 bool WriterTurn::replace(std::string_view contents, const NSFileDurabilityCalls& durability,
                          NSFileError* error) const {
+    // A signal to end the program waits until the temporary is renamed or removed.
+    NSFileManagerSignalDeferral deferral;
     std::string temporaryName;
     FileDescriptor file(createTemporary(folder_, fileName_, temporaryName));
     if (file.get() < 0) {
