@@ -138,4 +138,100 @@ INSTANTIATE_TEST_SUITE_P(
                           StandardInput::None, "no plug-in folder "}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A device root or an environment built to make the start's refusal huge, or to put
+// the user's settings where another user could change them: keyboard-host --query
+// (which prepares the root like every start) stops with status 1 and one short line
+// that quotes at most 80 characters of the path, having made nothing.
+struct HostileRootRow {
+    const char* name;
+    // The environment and arguments that go before and after the program; may put
+    // things in place under `folder`.
+    std::vector<std::string> (*environment)(const fs::path& folder);
+    std::vector<std::string> (*arguments)(const fs::path& folder);
+    std::string standardError; // a part of the one line
+};
+
+void PrintTo(const HostileRootRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class HostileRoot : public ::testing::TestWithParam<HostileRootRow> {};
+
+// An absolute path of about `size` bytes under `folder`, in names the system takes.
+std::string deepPath(const fs::path& folder, std::size_t size) {
+    std::string path = folder.string();
+    while (path.size() < size) {
+        path += "/" + std::string(200, 'd');
+    }
+    return path;
+}
+
+TEST_P(HostileRoot, RefusedInOneShortLineMakingNothing) {
+    const HostileRootRow& row = GetParam();
+    testsupport::TemporaryDirectory folder, output;
+    std::vector<std::string> arguments = {"/usr/bin/env"};
+    for (std::string& setting : row.environment(folder.path())) {
+        arguments.push_back(std::move(setting));
+    }
+    arguments.push_back((testsupport::buildDirectory() / "bin" / "keyboard-host").string());
+    arguments.push_back("--query");
+    for (std::string& argument : row.arguments(folder.path())) {
+        arguments.push_back(std::move(argument));
+    }
+    std::vector<fs::path> before;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        before.push_back(entry.path());
+    }
+    LimitedRun result = runLimited(arguments, output.path());
+    printFigures(row.name, result);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 1) << result.standardError;
+    const std::string& said = result.standardError;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_LT(said.size(), 300u) << said;
+    EXPECT_NE(said.find(row.standardError), std::string::npos) << said;
+    EXPECT_TRUE(result.standardOutput.empty());
+    std::vector<fs::path> after;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        after.push_back(entry.path());
+    }
+    EXPECT_EQ(after.size(), before.size()) << "something was made";
+}
+
+std::vector<std::string> none(const fs::path&) {
+    return {};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostileRoot,
+    ::testing::Values(
+        HostileRootRow{"RootOf120KiB", none,
+                       [](const fs::path& folder) {
+                           return std::vector<std::string>{"--root", deepPath(folder, 120 * 1024)};
+                       },
+                       "dddd...\": it is 12"},
+        HostileRootRow{"XdgDataHomeOf64KiB",
+                       [](const fs::path& folder) {
+                           return std::vector<std::string>{"XDG_DATA_HOME=" +
+                                                           deepPath(folder, 64 * 1024)};
+                       },
+                       none, "dddd...\": it is 6"},
+        HostileRootRow{
+            "RootInAFolderEveryoneMayWrite", none,
+            [](const fs::path& folder) {
+                fs::create_directory(folder / "open");
+                fs::permissions(folder / "open", fs::perms::all);
+                return std::vector<std::string>{"--root", (folder / "open/device").string()};
+            },
+            "open\", on the way to it, is writable by everyone"},
+        HostileRootRow{"XdgDataHomeInAFolderEveryoneMayWrite",
+                       [](const fs::path& folder) {
+                           fs::create_directory(folder / "open");
+                           fs::permissions(folder / "open", fs::perms::all);
+                           return std::vector<std::string>{"XDG_DATA_HOME=" +
+                                                           (folder / "open/data").string()};
+                       },
+                       none, "open\", on the way to it, is writable by everyone"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
