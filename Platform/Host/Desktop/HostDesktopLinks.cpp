@@ -4,6 +4,7 @@
 #include <Host/HostPendingAnswer.h>
 
 #include <gio/gio.h>
+#include <glib-unix.h>
 
 #include <algorithm>
 #include <atomic>
@@ -114,21 +115,34 @@ HostLinkOpening portalAnswer(guint32 response) {
     }
 }
 
-gboolean wake(gpointer) {
+gboolean wake(gint, GIOCondition, gpointer) {
     return G_SOURCE_REMOVE;
 }
 
+gboolean again(gpointer) {
+    return G_SOURCE_CONTINUE;
+}
+
 // The request's Response, dispatched on this thread's own context; none when the caller
-// stopped waiting first.
+// stopped waiting first. The wait wakes at a call-off through the answer's descriptor:
+// a cancellable's own source, disposed of while the cancellation runs on the caller's
+// thread, is kept alive for ever.
 std::optional<guint32> awaitResponse(LinkRequest& request, const std::optional<guint32>& code) {
-    GSource* cancelled = g_cancellable_source_new(request.cancel);
-    g_source_set_callback(cancelled, G_SOURCE_FUNC(wake), nullptr, nullptr);
-    g_source_attach(cancelled, g_main_context_get_thread_default());
-    while (!code && g_cancellable_is_cancelled(request.cancel) == FALSE) {
+    int descriptor = request.answer.callOffDescriptor();
+    // Without a descriptor (none left to make), the wait looks now and then instead.
+    GSource* calledOff =
+        descriptor >= 0 ? g_unix_fd_source_new(descriptor, G_IO_IN) : g_timeout_source_new(20);
+    if (descriptor >= 0) {
+        g_source_set_callback(calledOff, G_SOURCE_FUNC(wake), nullptr, nullptr);
+    } else {
+        g_source_set_callback(calledOff, again, nullptr, nullptr);
+    }
+    g_source_attach(calledOff, g_main_context_get_thread_default());
+    while (!code && !request.answer.calledOff()) {
         g_main_context_iteration(g_main_context_get_thread_default(), TRUE);
     }
-    g_source_destroy(cancelled);
-    g_source_unref(cancelled);
+    g_source_destroy(calledOff);
+    g_source_unref(calledOff);
     return code;
 }
 
