@@ -94,9 +94,8 @@ void HVDefaultColorViewController::loadView() {
     toggleButton_ =
         UIBarButtonItem::initWithTitle("TurnOn", UIBarButtonItemStyleDone, this, "swithButton",
                                        &HVDefaultColorViewController::swithButton);
-    // Its title says what a press would do; tools hear a toggle named for what it
-    // switches, pressed while the tint is on.
-    toggleButton_->setAccessibilityLabel("Tint");
+    // Named by the title it shows, as a bar button is, so that what a user sees is
+    // what a voice command or a screen reader names; a toggle, pressed while on.
     toggleButton_->setAccessibilityTraits(UIAccessibilityTraitButton |
                                           UIAccessibilityTraitToggleButton);
     navigationItem()->setRightBarButtonItem(saveButton_);

@@ -3,11 +3,13 @@
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSFileManager.h>
+#include <Foundation/NSNumber.h>
 #include <Foundation/NSPropertyListSerialization.h>
 
 #include <cerrno>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 namespace TintPreferences {
 
@@ -21,8 +23,21 @@ bool isOnText(const NSObjectRef& value) {
     return text && text->isEqualToString("on");
 }
 
-// Elements 1 to 4 of a five-element "saveColor", each text, as red, green, blue and
-// alpha. Element 0, the colour-space word, is never read.
+// An element as the device's readers take it, by its floatValue: a string gives the
+// number its text begins with (0 for none), a number (a boolean too) its value. An
+// element of another kind answers nothing, and there is no colour.
+std::optional<float> componentOf(const NSObjectRef& element) {
+    if (auto text = ns_cast<NSString>(element)) {
+        return text->floatValue();
+    }
+    if (auto number = ns_cast<NSNumber>(element)) {
+        return number->floatValue();
+    }
+    return std::nullopt;
+}
+
+// Elements 1 to 4 of a five-element "saveColor" as red, green, blue and alpha.
+// Element 0, the colour-space word, is never read.
 UIColorRef colorFromSaveColor(const NSObjectRef& value) {
     auto elements = ns_cast<NSArray>(value);
     if (!elements || elements->count() != 5) {
@@ -30,11 +45,11 @@ UIColorRef colorFromSaveColor(const NSObjectRef& value) {
     }
     float components[4];
     for (NSUInteger i = 1; i <= 4; ++i) {
-        auto text = ns_cast<NSString>(elements->objectAtIndexedSubscript(i));
-        if (!text) {
+        std::optional<float> component = componentOf(elements->objectAtIndexedSubscript(i));
+        if (!component) {
             return nullptr;
         }
-        components[i - 1] = text->floatValue();
+        components[i - 1] = *component;
     }
     return UIColor::colorWithRed(components[0], components[1], components[2], components[3]);
 }

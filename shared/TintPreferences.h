@@ -39,7 +39,7 @@ struct WriteResult {
 };
 
 struct ScreenPreferences {
-    UIColorRef storedColor; // none unless "saveColor" holds five strings
+    UIColorRef storedColor; // as storedTint reads it
     NSStringRef openText;   // none when "open" is missing or not text
     bool created = false;   // the file was missing and has been created with "open" = "off"
     WriteResult creation;   // why creating the missing file failed
@@ -68,7 +68,8 @@ WriteResult storeColor(const UIColorRef& color);
 // True exactly when the file exists and "open" is the string "on". Without a file
 // nothing is read.
 bool isOpen();
-// The colour of "saveColor" when it holds exactly five strings; none otherwise.
+// The colour of "saveColor" when it holds exactly five elements whose elements 1 to 4
+// are strings (read as the number they begin with) or numbers; none otherwise.
 UIColorRef storedTint();
 
 } // namespace TintPreferences

@@ -112,8 +112,8 @@ std::string keys(const std::vector<std::string>& names) {
 
 TEST_F(KeyboardSession, TabWalksTheEnabledControlsInReadingOrderAndShiftTabGoesBack) {
     const std::vector<std::string> off = {
-        "Tint",    "Hue and saturation", "red",       "yellow",          "green", "cyan", "blue",
-        "magenta", "Original color",     "New color", "More apps by me", "Tint"};
+        "TurnOn",  "Hue and saturation", "red",       "yellow",          "green", "cyan", "blue",
+        "magenta", "Original color",     "New color", "More apps by me", "TurnOn"};
     struct Row {
         bool on;
         std::vector<std::string> presses;
@@ -121,6 +121,7 @@ TEST_F(KeyboardSession, TabWalksTheEnabledControlsInReadingOrderAndShiftTabGoesB
     };
     std::vector<std::string> offPresses(off.size(), "Tab");
     std::vector<std::string> on = off;
+    on.front() = on.back() = "TurnOff"; // the toggle is named by the title it shows
     on.insert(on.begin() + 1, "Save");
     const Row rows[] = {
         {false, offPresses, off},
@@ -149,7 +150,7 @@ TEST_F(KeyboardSession, EveryElementSaysWhatItIsWhereItIs) {
     EXPECT_EQ(states[0].field("alert"), "null");
     EXPECT_EQ(states[0].field("text"), "null");
     const std::vector<std::string> expected = {
-        R"({"label":"Tint","value":"","traits":["button","toggleButton"],"frame":[5,20,84,44]})",
+        R"({"label":"TurnOn","value":"","traits":["button","toggleButton"],"frame":[5,20,84,44]})",
         R"({"label":"Prismkey","value":"","traits":["staticText","header"],"frame":[116,20,88,44]})",
         R"({"label":"Save","value":"","traits":["button","notEnabled"],"frame":[253,20,62,44]})",
         R"({"label":"Hue and saturation","value":"white, #FFFFFF","traits":["adjustable"],)"
@@ -181,11 +182,11 @@ TEST_F(KeyboardSession, SpaceOnTheToggleSwitchesOnAndWritesTheFile) {
     std::vector<State> states = run("press Tab\npress space\nstate\n");
     ASSERT_EQ(states.size(), 1u);
     EXPECT_TRUE(ns_cast<NSString>(dictionary()->objectForKey("open"))->isEqualToString("on"));
-    EXPECT_EQ(states[0].focus(), "Tint") << "focus stays on the retitled toggle";
-    EXPECT_EQ(states[0].element("Tint"), R"({"label":"Tint","value":"",)"
-                                         R"("traits":["button","selected","toggleButton"],)"
-                                         R"("frame":[5,20,86,44]})")
-        << "pressed while on";
+    EXPECT_EQ(states[0].focus(), "TurnOff") << "focus stays on the retitled toggle";
+    EXPECT_EQ(states[0].element("TurnOff"), R"({"label":"TurnOff","value":"",)"
+                                            R"("traits":["button","selected","toggleButton"],)"
+                                            R"("frame":[5,20,86,44]})")
+        << "named by its new title, pressed while on";
     EXPECT_EQ(states[0].element("Save"),
               R"({"label":"Save","value":"","traits":["button"],"frame":[253,20,62,44]})");
 }
@@ -292,7 +293,7 @@ TEST_F(KeyboardSession, TheFocusRingIsDrawnCrispAroundEachKindOfElement) {
         const char* label;
     };
     const Row rows[] = {
-        {"button", "press Tab\n", "Tint"},
+        {"button", "press Tab\n", "TurnOn"},
         {"wheel", "press Tab\npress Tab\n", "Hue and saturation"},
         {"swatch", "press Tab\npress Tab\npress Tab\npress Right\n", "yellow"},
         {"compare half", "press Shift+Tab\npress Shift+Tab\npress Shift+Tab\n", "Original color"},

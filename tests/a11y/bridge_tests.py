@@ -284,8 +284,8 @@ class PrismkeyFreeTests(unittest.TestCase):
         self.assertEqual((self.frame.getRoleName(), self.frame.name), ("frame", "PrismkeyFree"))
 
     def test_the_controls_have_their_roles_and_names(self):
-        # The toggle's role is the bridge's mapping of its toggle trait.
-        for name, role in [("Tint", None), ("Save", "push button"),
+        # The toggle is named by the title it shows.
+        for name, role in [("TurnOn", "toggle button"), ("Save", "push button"),
                            ("Hue and saturation", "slider"), ("Original color", None),
                            ("New color", None)]:
             with self.subTest(name=name):
@@ -296,8 +296,11 @@ class PrismkeyFreeTests(unittest.TestCase):
             self.assertTrue(element(self.frame, name).getAttributes()[0].startswith("value:"))
 
     def test_toggle_and_save_write_the_preferences_and_save_shows_a_dialog(self):
-        click(element(self.frame, "Tint"))
+        toggle = element(self.frame, "TurnOn")
+        click(toggle)
         self.assertTrue(wait_for(lambda: self.app.preferences().get("open") == "on"))
+        self.assertTrue(wait_for(lambda: toggle.name == "TurnOff"), "named by its new title")
+        self.assertLessEqual({"pressed", "checked"}, states(toggle))
         save = element(self.frame, "Save", "push button")
         self.assertTrue(wait_for(lambda: "enabled" in states(save)))
         click(save)
@@ -313,8 +316,26 @@ class PrismkeyFreeTests(unittest.TestCase):
             self.app.keys("Tab", "Tab")
             focused = wait_for(lambda: [e.source.name for e in events.seen if e.detail1 == 1][:2])
         # Save is not enabled while the tint is off: Tab passes it by.
-        self.assertEqual(focused, ["Tint", "Hue and saturation"])
+        self.assertEqual(focused, ["TurnOn", "Hue and saturation"])
         self.assertIn("focused", states(element(self.frame, "Hue and saturation")))
+
+
+class PrismkeyFreeStartedOnTests(unittest.TestCase):
+    """The settings app started with the tint already on: no change was ever told."""
+
+    def test_the_toggle_is_named_turnoff_and_read_as_pressed(self):
+        root = tempfile.TemporaryDirectory()
+        self.addCleanup(root.cleanup)
+        path = os.path.join(root.name, PREFERENCES)
+        os.makedirs(os.path.dirname(path))
+        with open(path, "wb") as file:
+            plistlib.dump({"open": "on"}, file)
+        with Program("PrismkeyFree", "--root", root.name) as app:
+            toggle = element(app.frame, "TurnOff", "toggle button")
+            self.assertIsNotNone(toggle, [c.name for c in app.frame])
+            # Asked afresh: a reader that kept the state of a change event sees none.
+            Atspi.Accessible.clear_cache(toggle)
+            self.assertLessEqual({"pressed", "checked", "checkable"}, states(toggle))
 
 
 class KeyboardHostTests(unittest.TestCase):
@@ -335,6 +356,19 @@ class KeyboardHostTests(unittest.TestCase):
                     inserted = wait_for(lambda: events.of("object:text-changed:insert"))
                 self.assertEqual([(e.detail1, e.detail2, e.any_data) for e in inserted],
                                  [(5, 1, "x")])
+
+    def test_the_caret_follows_each_typed_character(self):
+        # A braille display or a magnifier follows the caret through these events.
+        with Program("keyboard-host") as host:
+            entry = wait_for(lambda: next((c for c in descendants(host.frame)
+                                           if c.getRoleName() == "entry"), None))
+            self.assertIsNotNone(entry)
+            with Events("object:text-caret-moved") as events:
+                host.keys("a", "b")
+                wait_for(lambda: len(events.of("object:text-caret-moved")) >= 2)
+                pump(0.3)
+            self.assertEqual([e.detail1 for e in events.of("object:text-caret-moved")], [1, 2])
+            self.assertEqual(entry.queryText().caretOffset, 2)
 
 
 if __name__ == "__main__":

@@ -72,4 +72,32 @@ TEST_F(TintPreferencesInterop, WhatXmlCannotCarryIsKeptOrTheWriteNamesItsKey) {
     }
 }
 
+// Another tool writes "saveColor" as numbers: the readers take its colour, and a
+// toggle writes the numbers back as the numbers they were, integer and real.
+TEST_F(TintPreferencesInterop, ColourWrittenAsNumbersIsReadAndKeptAsNumbers) {
+    const char* const numbers = R"(
+import plistlib, sys
+if len(sys.argv) > 2:
+    with open(sys.argv[1], 'wb') as f:
+        plistlib.dump({'open': 'on', 'saveColor': ['UIDeviceRGBColorSpace', 0.2, 0.4, 0.6, 1]},
+                      f, fmt=plistlib.FMT_BINARY)
+with open(sys.argv[1], 'rb') as f:
+    print(repr(plistlib.load(f)['saveColor']))
+)";
+    const std::string path = hostFile().string();
+    testsupport::ProcessResult written =
+        testsupport::runProcess({"/usr/bin/env", "python3", "-c", numbers, path, "write"});
+    ASSERT_EQ(written.exitCode, 0) << written.standardError;
+    const std::vector<float> blueish = {0.2f, 0.4f, 0.6f, 1.0f};
+    EXPECT_EQ(rgba(TintPreferences::storedTint()), blueish);
+    EXPECT_EQ(rgba(TintPreferences::loadForScreen().storedColor), blueish);
+
+    TintPreferences::ToggleResult toggled = TintPreferences::toggleOpen();
+    ASSERT_TRUE(toggled.write.succeeded()) << toggled.write.reason;
+    testsupport::ProcessResult after =
+        testsupport::runProcess({"/usr/bin/env", "python3", "-c", numbers, path});
+    EXPECT_EQ(after.standardOutput, "['UIDeviceRGBColorSpace', 0.2, 0.4, 0.6, 1]\n");
+    EXPECT_EQ(after.standardOutput, written.standardOutput);
+}
+
 } // namespace

@@ -96,10 +96,21 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  {},
                  "on"},
+        // Numbers read by their value, as the device's floatValue reads them.
         StateRow{"ElementsAreNumbers",
                  plist(openEntry("on") + "<key>saveColor</key><array><string>w</string><integer>1</"
                                          "integer><integer>0</integer>"
                                          "<integer>0</integer><integer>1</integer></array>"),
+                 true, std::vector<float>{1, 0, 0, 1}, "on"},
+        StateRow{"RealsBooleansAndTextMixed",
+                 plist(openEntry("on") + "<key>saveColor</key><array><integer>7</integer>"
+                                         "<real>0.2</real><real>4e-1</real><string>0.6</string>"
+                                         "<true/></array>"),
+                 true, blueish, "on"},
+        StateRow{"AnElementIsADate",
+                 plist(openEntry("on") + "<key>saveColor</key><array><string>w</string>"
+                                         "<real>0.2</real><real>0.4</real><real>0.6</real>"
+                                         "<date>2030-05-06T07:08:09Z</date></array>"),
                  true,
                  {},
                  "on"},

@@ -2,8 +2,9 @@
 """GTK's own widgets, as the reference for what Orca says for a correct toolkit:
   gtk_reference.py alert TITLE MESSAGE   a message dialog with one button
   gtk_reference.py controls              a window "Reference": a toggle button
-      "Tint", a push button "Save", radio buttons "red" and "blue" whose
-      descriptions are their spoken colours, as our elements' values are"""
+      titled "TurnOn", "TurnOff" while pressed, a push button "Save", radio
+      buttons "red" and "blue" whose descriptions are their spoken colours, as
+      our elements' values are"""
 import sys
 
 import gi
@@ -25,7 +26,9 @@ def controls():
     window.connect("destroy", Gtk.main_quit)
     box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL)
     window.add(box)
-    box.add(Gtk.ToggleButton(label="Tint"))
+    toggle = Gtk.ToggleButton(label="TurnOn")
+    toggle.connect("toggled", lambda t: t.set_label("TurnOff" if t.get_active() else "TurnOn"))
+    box.add(toggle)
     box.add(Gtk.Button(label="Save"))
     group = None
     for name, spoken in [("red", "red, #FF0000"), ("blue", "blue, #0000FF")]:

@@ -212,9 +212,9 @@ class GtkControl(OrcaTestCase):
     def test_toggle_push_and_radio_buttons_say_name_role_state_and_description(self):
         # GTK focuses the first control at once.
         self.launch([REFERENCE, "controls"], "gtk_reference",
-                    ["tint", "toggle button", "not pressed"])
+                    ["turnon", "toggle button", "not pressed"])
         tab = self.keys("Tab")
-        self.step("Space presses it", self.keys("space"), [PRESSED])
+        self.step("Space presses it: retitled", self.keys("space"), ["turnoff"])
         self.step("Tab to Save", tab, ["save", "push button"])
         self.step("Tab to the red radio button", tab,
                   ["red", "selected", "radio button", "red, #ff0000"])
@@ -238,21 +238,22 @@ class PrismkeyFreeSpeech(OrcaTestCase):
 
     def test_the_first_tab_after_the_window_appears_is_spoken(self):
         self.launch_app("PrismkeyFree", settle=False)
-        self.step("Tab at once", self.keys("Tab"), ["tint"])
+        self.step("Tab at once", self.keys("Tab"), ["turnon"])
         self.assert_every_step_heard()
 
     def test_keys_reach_orca(self):
         self.launch_app("PrismkeyFree")
         self.step("Tab is echoed", self.keys("Tab"), ["tab"])
         self.where_am_i("where am I (KP_Enter) on the toggle",
-                        ["tint", "toggle button", "not pressed"])
+                        ["turnon", "toggle button", "not pressed"])
         self.assert_every_step_heard()
 
     def test_tab_speaks_each_control_with_its_name_role_and_state(self):
         self.launch_app("PrismkeyFree")
         tab = self.keys("Tab")
-        self.step("Tab to the toggle", tab, ["tint", "toggle button", "not pressed"])
-        self.step("Space turns the tint on", self.keys("space"), [PRESSED])
+        # Named by the title it shows, which says what a press does.
+        self.step("Tab to the toggle", tab, ["turnon", "toggle button", "not pressed"])
+        self.step("Space turns the tint on: retitled", self.keys("space"), ["turnoff"])
         self.step("Tab to Save", tab, ["save", "push button"])
         self.step("Tab to the wheel", tab, ["hue and saturation", "slider", "white, #ffffff"])
         for colour in ["red", "yellow", "green", "cyan", "blue", "magenta"]:
@@ -265,7 +266,7 @@ class PrismkeyFreeSpeech(OrcaTestCase):
 
     def test_return_on_a_swatch_speaks_its_colour_and_selected(self):
         self.launch_app("PrismkeyFree")
-        self.step("Tab to the toggle", self.keys("Tab"), ["tint"])
+        self.step("Tab to the toggle", self.keys("Tab"), ["turnon"])
         # Save is not enabled while the tint is off: the wheel comes next.
         self.step("Tab to the wheel", self.keys("Tab"), ["hue and saturation", "white, #ffffff"])
         self.step("Tab to the red swatch", self.keys("Tab"), ["red", "radio button"])
@@ -288,8 +289,8 @@ class PrismkeyFreeSpeech(OrcaTestCase):
 
     def test_each_alert_is_announced_with_title_message_and_focused_button(self):
         program = self.launch_app("PrismkeyFree")
-        self.step("Tab to the toggle", self.keys("Tab"), ["tint"])
-        self.step("Space turns the tint on", self.keys("space"), [PRESSED])
+        self.step("Tab to the toggle", self.keys("Tab"), ["turnon"])
+        self.step("Space turns the tint on: retitled", self.keys("space"), ["turnoff"])
         self.step("Tab to Save", self.keys("Tab"), ["save", "push button"])
         self.step("Return saves: the success alert", self.keys("Return"),
                   ["tips", "save successful", "get it", "push button"])
@@ -298,10 +299,10 @@ class PrismkeyFreeSpeech(OrcaTestCase):
         path = os.path.join(program.root, PREFERENCES)
         os.unlink(path)
         os.mkdir(path)
-        self.step("Shift+Tab to the toggle", self.keys("shift+Tab"), ["tint", PRESSED])
+        self.step("Shift+Tab to the toggle", self.keys("shift+Tab"), ["turnoff", PRESSED])
         self.step("Space on an unreadable file: the failure alert", self.keys("space"),
                   ["not saved", "the setting could not be changed", "ok", "push button"])
-        self.step("Escape closes it: focus back on the toggle", self.keys("Escape"), ["tint"])
+        self.step("Escape closes it: focus back on the toggle", self.keys("Escape"), ["turnoff"])
         self.assert_every_step_heard()
 
 

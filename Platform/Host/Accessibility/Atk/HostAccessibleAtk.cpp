@@ -213,12 +213,19 @@ void initAction(AtkActionIface* iface) {
     iface->get_description = actionDescription;
 }
 
-// --- AtkValue: a slider's value, in words (the colour the wheel shows).
+// --- AtkValue: a slider's number. Its value in words (the colour the wheel shows) is
+// the "valuetext" attribute and the description, which is what screen readers say.
 
-void valueAndText(AtkValue* value, gdouble* number, gchar** text) {
-    HostAccessibleElement* element = elementOf(value);
-    *number = 0;
-    *text = g_strdup(element ? element->node.value.c_str() : "");
+// No text: the text is the caller's to free, and the bridge (at-spi2-atk 2.46) drops
+// it unfreed on every read of CurrentValue, which a screen reader makes at each value
+// change and a tool at each walk. Its Value.Text then reads as empty.
+void valueAndText(AtkValue*, gdouble* number, gchar** text) {
+    if (number) {
+        *number = 0;
+    }
+    if (text) {
+        *text = nullptr;
+    }
 }
 
 void initValue(AtkValueIface* iface) {

@@ -184,6 +184,33 @@ TEST(HostAccessibilityModel, KeepsAnElementForAsLongAsItsViewShowsInTheSameRole)
     EXPECT_EQ(model.root()->children.size(), 1U);
 }
 
+// D-Bus refuses text that is not UTF-8 (libdbus aborts the process on it): each byte
+// that starts no character becomes one U+FFFD, in every text an element carries.
+TEST(HostAccessibilityModel, ElementTextsReachTheBusRepaired) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    const struct {
+        std::string text, repaired;
+    } rows[] = {
+        {"a\xff", "a" + replacement},
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+        {"\xE2\x82", replacement + replacement},                   // cut short
+        {"\xC0\xAF", replacement + replacement},                   // overlong
+        {"\xED\xA0\x80", replacement + replacement + replacement}, // a surrogate
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(HostRepairedUTF8(row.text), row.repaired) << row.text;
+    }
+    UIAccessibilityNode field = with(node(0, Role::entry, "a\xff"), "a\xff", 0);
+    field.hint = "a\xff";
+    HostAccessibilityModel model;
+    model.sync(frame({field}), nullptr);
+    const UIAccessibilityNode& published = model.root()->children.at(0)->node;
+    EXPECT_EQ(published.label, "a" + replacement);
+    EXPECT_EQ(published.value, "a" + replacement);
+    EXPECT_EQ(published.hint, "a" + replacement);
+}
+
 // What a tool reads beside an element's name, whether it is on, and whether a change of
 // its name is told.
 TEST(HostAccessibleElement, DescriptionCheckedAndNameChangesFollowTheRoleAndTraits) {
