@@ -135,30 +135,6 @@ UIView* UIAccessibilityFocusedElement() {
     return responder;
 }
 
-const char* UIAccessibilityRoleName(UIAccessibilityRole role) {
-    switch (role) {
-    case UIAccessibilityRole::frame:
-        return "frame";
-    case UIAccessibilityRole::dialog:
-        return "dialog";
-    case UIAccessibilityRole::pushButton:
-        return "push button";
-    case UIAccessibilityRole::toggleButton:
-        return "toggle button";
-    case UIAccessibilityRole::radioButton:
-        return "radio button";
-    case UIAccessibilityRole::link:
-        return "link";
-    case UIAccessibilityRole::label:
-        return "label";
-    case UIAccessibilityRole::entry:
-        return "entry";
-    case UIAccessibilityRole::slider:
-        return "slider";
-    }
-    return "frame";
-}
-
 void UIAccessibilityAppendInOrder(const std::vector<UIAccessibilityNode>& nodes,
                                   std::vector<const UIAccessibilityNode*>& into) {
     for (const UIAccessibilityNode& node : nodes) {

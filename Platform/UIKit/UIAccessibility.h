@@ -64,7 +64,6 @@ enum class UIAccessibilityRole {
     entry,
     slider
 };
-const char* UIAccessibilityRoleName(UIAccessibilityRole role);
 
 // One element as assistive tools see it, with the elements it contains (a dialog's
 // title, message and buttons; the application's windows' elements).

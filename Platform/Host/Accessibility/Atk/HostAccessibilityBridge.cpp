@@ -40,7 +40,6 @@ const UIAccessibilityNode* findNode(const UIAccessibilityNode& node, const UIVie
 } // namespace
 
 struct HostAccessibilityBridge::Impl {
-    std::string applicationName;
     bool windowActive = false;
     // Whether the window's activation has been announced since the bridge listens.
     bool announced = false;
@@ -76,7 +75,6 @@ std::unique_ptr<HostAccessibilityBridge>
 HostAccessibilityBridge::start(const std::string& applicationName,
                                HostAccessibilityBridgeHooks hooks) {
     auto impl = std::make_unique<Impl>();
-    impl->applicationName = applicationName;
     impl->windowFd = hooks.windowFd;
     impl->hooks = std::move(hooks);
     Impl* state = impl.get();

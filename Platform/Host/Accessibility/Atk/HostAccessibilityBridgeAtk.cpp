@@ -16,7 +16,6 @@
 namespace {
 
 struct BridgeState {
-    std::string applicationName;
     HostAccessibilityModel* model = nullptr;
     HostAtkCallbacks callbacks;
     AtkObject* application = nullptr;
@@ -268,7 +267,6 @@ const HostAtkCallbacks& HostAtkCurrentCallbacks() {
 void HostAtkStart(const std::string& applicationName, HostAccessibilityModel& model,
                   HostAtkCallbacks callbacks) {
     BridgeState& bridge = state();
-    bridge.applicationName = applicationName;
     bridge.model = &model;
     bridge.callbacks = std::move(callbacks);
     g_type_class_unref(g_type_class_ref(prismkey_util_get_type()));
