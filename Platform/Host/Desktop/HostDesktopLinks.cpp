@@ -238,6 +238,7 @@ HostLinkOpening runXdgOpen(LinkRequest& request, const std::string& url) {
     // The environment the program was started with, not what its libraries were given.
     std::vector<std::string> environment = HostChildEnvironment();
     std::vector<char*> variables;
+    variables.reserve(environment.size() + 1);
     for (std::string& variable : environment) {
         variables.push_back(variable.data());
     }
