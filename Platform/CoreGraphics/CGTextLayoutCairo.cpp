@@ -148,11 +148,18 @@ std::shared_ptr<const CGTextLayout::Shaped> shape(const ShapeKey& key) {
     return shaped;
 }
 
-// The shapings made last, the most recent first.
+// The shapings made last, the most recent first, within a budget of text: a shaping
+// costs memory by its text's length, and a line that grows with each key (a text field
+// being typed in) would otherwise keep the last 64 of its lengths, growing as it does.
 std::shared_ptr<const CGTextLayout::Shaped> sharedShape(const ShapeKey& key) {
     constexpr std::size_t kept = 64;
+    constexpr std::size_t keptText = 4096; // bytes of text, all shapings together
+    if (key.text.size() > keptText / 8) {
+        return shape(key); // a long text is shaped afresh each time
+    }
     static std::mutex mutex;
     static std::list<std::pair<ShapeKey, std::shared_ptr<const CGTextLayout::Shaped>>> recent;
+    static std::size_t recentText = 0;
     std::lock_guard<std::mutex> guard(mutex);
     auto found = std::find_if(recent.begin(), recent.end(),
                               [&](const auto& entry) { return entry.first == key; });
@@ -161,7 +168,9 @@ std::shared_ptr<const CGTextLayout::Shaped> sharedShape(const ShapeKey& key) {
         return recent.front().second;
     }
     recent.emplace_front(key, shape(key));
-    if (recent.size() > kept) {
+    recentText += key.text.size();
+    while (recent.size() > kept || recentText > keptText) {
+        recentText -= recent.back().first.text.size();
         recent.pop_back();
     }
     return recent.front().second;

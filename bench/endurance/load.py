@@ -26,9 +26,10 @@ class InputDriver(threading.Thread):
     to the window that has the focus, focus switches and resizes; and every
     `link_every` seconds a click on PrismkeyFree's more-apps link."""
 
-    def __init__(self, programs, rate, link_every, seed, stop, resizes=True):
+    def __init__(self, programs, rate, link_every, seed, stop, resizes=True, warm_sizes=0):
         super().__init__(name="input", daemon=True)
         self.resizes = resizes
+        self.warm_sizes = warm_sizes if resizes else 0
         self.programs = programs
         self.rate = rate
         self.link_every = link_every
@@ -104,7 +105,19 @@ class InputDriver(threading.Thread):
         self.act("link click", "mousemove", "--window", free.window, str(x), str(y), "click", "1")
         self.focused = free
 
+    def warm(self):
+        """Each window through `warm_sizes` sizes first: what a program keeps for each
+        scale it draws at (fonts and glyphs, which Cairo and Pango keep per scale, up to
+        their own limits) is then there at the baseline, and what grows after it grows
+        from use."""
+        for _ in range(self.warm_sizes):
+            for program in self.programs:
+                if self.stop.is_set():
+                    return
+                self.resize(program)
+
     def run(self):
+        self.warm()
         kinds = ["key"] * 45 + ["click"] * 30 + ["drag"] * 10 + ["focus"] * 10
         kinds += ["resize"] * 2 if self.resizes else []
         next_link = time.monotonic() + self.link_every
