@@ -168,6 +168,10 @@ TEST(HostSingleInstance, AStoppedFirstWindowIsReportedNotWaitedOn) {
     TemporaryDirectory root;
     pid_t child = firstWindowProcess(root.path());
     kill(child, SIGSTOP);
+    // kill() returns before every thread has stopped: the listener could still answer.
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, WUNTRACED), child);
+    EXPECT_TRUE(WIFSTOPPED(status));
     // More starts than the backlog holds: some are queued and never read, the rest
     // find it full.
     std::vector<Claim> claims(8, Claim::first);
