@@ -2,10 +2,11 @@
 // component; a control also has the action that activates it; an entry also has
 // its text.
 #include <Host/Accessibility/Atk/HostAccessibilityAtk.h>
+#include <Host/Accessibility/Atk/HostAccessibleTextAtk.h>
 
 #include <atk/atk.h>
 
-#include <algorithm>
+#include <cstddef>
 
 namespace {
 
@@ -16,10 +17,6 @@ struct PrismkeyAccessible {
 struct PrismkeyAccessibleClass {
     AtkObjectClass parent;
 };
-
-HostAccessibleElement* elementOf(gpointer object) {
-    return reinterpret_cast<PrismkeyAccessible*>(object)->element;
-}
 
 AtkRole atkRoleOf(UIAccessibilityRole role) {
     switch (role) {
@@ -48,12 +45,12 @@ AtkRole atkRoleOf(UIAccessibilityRole role) {
 // --- AtkObject
 
 gint nChildren(AtkObject* object) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     return element ? static_cast<gint>(element->children.size()) : 0;
 }
 
 AtkObject* refChild(AtkObject* object, gint index) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     if (!element || index < 0 || static_cast<std::size_t>(index) >= element->children.size()) {
         return nullptr;
     }
@@ -62,7 +59,7 @@ AtkObject* refChild(AtkObject* object, gint index) {
 }
 
 gint indexInParent(AtkObject* object) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     return element ? element->indexInParent() : -1;
 }
 
@@ -89,12 +86,12 @@ void addSelectionStates(const HostAccessibleElement& element, AtkStateSet* state
 // Names and descriptions are read from the element as it is now, so that a change told
 // to nobody (a keyboard key's) is still right when a tool asks.
 const gchar* liveName(AtkObject* object) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     return element ? element->node.label.c_str() : "";
 }
 
 const gchar* liveDescription(AtkObject* object) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     // Kept in the object's own field, which lives as long as the text is read.
     g_free(object->description);
     object->description = g_strdup(element ? element->description().c_str() : "");
@@ -103,7 +100,7 @@ const gchar* liveDescription(AtkObject* object) {
 
 AtkStateSet* refStateSet(AtkObject* object) {
     AtkStateSet* states = atk_state_set_new();
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     if (!element) {
         atk_state_set_add_state(states, ATK_STATE_DEFUNCT);
         return states;
@@ -141,7 +138,7 @@ AtkStateSet* refStateSet(AtkObject* object) {
 // The element's value (a colour's spoken form, a slider's value), for tools that
 // read attributes.
 AtkAttributeSet* attributes(AtkObject* object) {
-    HostAccessibleElement* element = elementOf(object);
+    HostAccessibleElement* element = HostAtkElementOf(object);
     if (!element || element->node.value.empty()) {
         return nullptr;
     }
@@ -161,7 +158,7 @@ AtkAttributeSet* attributes(AtkObject* object) {
 void extents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height,
              AtkCoordType coordinates) {
     *x = *y = *width = *height = 0;
-    HostAccessibleElement* element = elementOf(component);
+    HostAccessibleElement* element = HostAtkElementOf(component);
     if (!element) {
         return;
     }
@@ -190,7 +187,7 @@ gint nActions(AtkAction*) {
 }
 
 gboolean doAction(AtkAction* action, gint index) {
-    HostAccessibleElement* element = elementOf(action);
+    HostAccessibleElement* element = HostAtkElementOf(action);
     if (!element || index != 0 || !element->isEnabled()) {
         return FALSE;
     }
@@ -230,88 +227,6 @@ void valueAndText(AtkValue*, gdouble* number, gchar** text) {
 
 void initValue(AtkValueIface* iface) {
     iface->get_value_and_text = valueAndText;
-}
-
-// --- AtkText: the entry's text, read only; offsets count characters.
-
-const std::string& textOf(AtkText* text) {
-    static const std::string none;
-    HostAccessibleElement* element = elementOf(text);
-    return element ? element->node.value : none;
-}
-
-gint characterCount(AtkText* text) {
-    const std::string& value = textOf(text);
-    return static_cast<gint>(g_utf8_strlen(value.c_str(), static_cast<gssize>(value.size())));
-}
-
-gchar* textBetween(AtkText* text, gint start, gint end) {
-    const std::string& value = textOf(text);
-    gint count = characterCount(text);
-    if (end < 0 || end > count) {
-        end = count;
-    }
-    start = CLAMP(start, 0, end);
-    return g_utf8_substring(value.c_str(), start, end);
-}
-
-gunichar characterAt(AtkText* text, gint offset) {
-    if (offset < 0 || offset >= characterCount(text)) {
-        return 0;
-    }
-    const std::string& value = textOf(text);
-    return g_utf8_get_char(g_utf8_offset_to_pointer(value.c_str(), offset));
-}
-
-// The span of `granularity` around `offset`: a character, a word (the characters
-// between spaces), or the whole text (one line, one sentence). A screen reader reads
-// the line at the caret on where-am-I.
-gchar* stringAt(AtkText* text, gint offset, AtkTextGranularity granularity, gint* start,
-                gint* end) {
-    gint count = characterCount(text);
-    offset = CLAMP(offset, 0, count);
-    *start = 0;
-    *end = count;
-    if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
-        *start = offset;
-        *end = std::min(offset + 1, count);
-    } else if (granularity == ATK_TEXT_GRANULARITY_WORD) {
-        *start = offset;
-        while (*start > 0 && characterAt(text, *start - 1) != ' ') {
-            --*start;
-        }
-        *end = offset;
-        while (*end < count && characterAt(text, *end) != ' ') {
-            ++*end;
-        }
-    }
-    return textBetween(text, *start, *end);
-}
-
-gchar* textAt(AtkText* text, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
-    switch (boundary) {
-    case ATK_TEXT_BOUNDARY_CHAR:
-        return stringAt(text, offset, ATK_TEXT_GRANULARITY_CHAR, start, end);
-    case ATK_TEXT_BOUNDARY_WORD_START:
-    case ATK_TEXT_BOUNDARY_WORD_END:
-        return stringAt(text, offset, ATK_TEXT_GRANULARITY_WORD, start, end);
-    default:
-        return stringAt(text, offset, ATK_TEXT_GRANULARITY_LINE, start, end);
-    }
-}
-
-gint noSelections(AtkText*) {
-    return 0;
-}
-
-void initText(AtkTextIface* iface) {
-    iface->get_text = textBetween;
-    iface->get_character_count = characterCount;
-    iface->get_caret_offset = characterCount; // the caret follows what is typed
-    iface->get_character_at_offset = characterAt;
-    iface->get_text_at_offset = textAt;
-    iface->get_string_at_offset = stringAt;
-    iface->get_n_selections = noSelections;
 }
 
 } // namespace
@@ -361,7 +276,7 @@ static void prismkey_slider_class_init(PrismkeySliderClass*) {}
 typedef PrismkeyAccessible PrismkeyEntry;
 typedef PrismkeyAccessibleClass PrismkeyEntryClass;
 G_DEFINE_TYPE_WITH_CODE(PrismkeyEntry, prismkey_entry, prismkey_control_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, initText))
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, HostAtkInitText))
 static void prismkey_entry_init(PrismkeyEntry*) {}
 static void prismkey_entry_class_init(PrismkeyEntryClass*) {}
 
@@ -395,6 +310,10 @@ void* HostAtkCreateAccessible(HostAccessibleElement& element, void* parent) {
     atk_object_set_role(object, atkRoleOf(element.node.role));
     atk_object_set_parent(object, static_cast<AtkObject*>(parent));
     return object;
+}
+
+HostAccessibleElement* HostAtkElementOf(gpointer accessible) {
+    return static_cast<PrismkeyAccessible*>(accessible)->element;
 }
 
 void HostAtkForgetElement(void* accessible) {
