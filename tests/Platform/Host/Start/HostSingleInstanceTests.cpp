@@ -87,16 +87,26 @@ pid_t firstWindowProcess(const std::filesystem::path& root) {
     return child;
 }
 
-TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
-    TemporaryDirectory root;
+// The first window of `root`, counting the raises it is asked for; null if it is not.
+std::unique_ptr<HostSingleInstance> firstCountingRaises(const std::filesystem::path& root,
+                                                        std::atomic<int>& raised) {
     Claim claim = Claim::refused;
-    auto first = HostSingleInstance::claim(root.path(), program, claim);
-    ASSERT_EQ(claim, Claim::first);
-    std::atomic<int> raised = 0;
+    auto first = HostSingleInstance::claim(root, program, claim);
+    if (claim != Claim::first) {
+        return nullptr;
+    }
     first->setRaiseHandler([&raised](const std::string&) {
         ++raised;
         return true;
     });
+    return first;
+}
+
+TEST(HostSingleInstance, ALaterStartAsksTheFirstToComeToTheFront) {
+    TemporaryDirectory root;
+    std::atomic<int> raised = 0;
+    auto first = firstCountingRaises(root.path(), raised);
+    ASSERT_TRUE(first);
     EXPECT_EQ(claimOnce(root.path()), Claim::another);
     EXPECT_EQ(raised, 1);
 }
@@ -249,14 +259,9 @@ TEST(HostSingleInstance, APeerOfAnotherUserGetsNoAnswerAndRaisesNothing) {
         GTEST_SKIP() << "playing another user needs root";
     }
     TemporaryDirectory root;
-    Claim claim = Claim::refused;
-    auto first = HostSingleInstance::claim(root.path(), program, claim);
-    ASSERT_EQ(claim, Claim::first);
     std::atomic<int> raised = 0;
-    first->setRaiseHandler([&raised](const std::string&) {
-        ++raised;
-        return true;
-    });
+    auto first = firstCountingRaises(root.path(), raised);
+    ASSERT_TRUE(first);
     AnotherUser other([&root] {
         int fd = socketAt(root.path(), false);
         (void)!send(fd, "raise\n", 6, MSG_NOSIGNAL);
