@@ -7,12 +7,17 @@
 // by a callback run once (to cancel a blocking call), or by a descriptor that becomes
 // readable (to wake a poll).
 //
+// Also the one wait on another process's descriptor (HostReadableBy).
+//
 // Not in a room: every room may wait on another thread, and this includes no room.
 #pragma once
 
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -139,4 +144,22 @@ std::shared_ptr<HostPendingAnswer<T>> HostAskOnThread(T lateAnswer, Work work) {
         return nullptr;
     }
     return answer;
+}
+
+// Whether `fd` becomes readable (or hung up) before `deadline`; false once it passes,
+// or as soon as `wake` (when given: a call-off's descriptor) is readable.
+inline bool HostReadableBy(int fd, std::chrono::steady_clock::time_point deadline, int wake = -1) {
+    pollfd ready[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
+    while (true) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now());
+        int got = poll(ready, wake >= 0 ? 2 : 1,
+                       static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+        if (got > 0) {
+            return ready[0].revents != 0 && (wake < 0 || ready[1].revents == 0);
+        }
+        if ((got < 0 && errno != EINTR) || (got == 0 && left.count() <= 0)) {
+            return false;
+        }
+    }
 }

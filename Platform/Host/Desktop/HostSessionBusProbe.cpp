@@ -1,7 +1,8 @@
 #include <Host/Desktop/HostSessionBusProbe.h>
 
+#include <Host/HostPendingAnswer.h>
+
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -111,29 +112,16 @@ std::string helloMessage() {
     return bytes;
 }
 
-int millisecondsUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-}
-
 // Reads until `enough` says the bytes so far suffice: answers; silent when the
 // deadline passes first; refuses when the far end closes or fails.
 template <typename Enough>
 HostBusProbe readUntil(int fd, Clock::time_point deadline, std::string& bytes, Enough enough) {
     char chunk[256];
     while (!enough(bytes)) {
-        pollfd ready{fd, POLLIN, 0};
-        int got = poll(&ready, 1, millisecondsUntil(deadline));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got == 0) {
-            if (Clock::now() < deadline) {
-                continue; // woken a little early: the limit is whole milliseconds
-            }
+        if (!HostReadableBy(fd, deadline)) {
             return HostBusProbe::silent;
         }
-        ssize_t read = got < 0 ? -1 : recv(fd, chunk, sizeof chunk, 0);
+        ssize_t read = recv(fd, chunk, sizeof chunk, 0);
         if (read <= 0) {
             return HostBusProbe::refuses;
         }

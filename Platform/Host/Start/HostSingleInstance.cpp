@@ -49,22 +49,6 @@ bool peerIsTrusted(int fd) {
            (peer.uid == geteuid() || peer.uid == 0);
 }
 
-int millisecondsUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-}
-
-// Waits for `fd` to be readable until `deadline`; false on time out, or as soon as
-// `wake` (when given) is readable.
-bool readableBy(int fd, Clock::time_point deadline, int wake = -1) {
-    pollfd ready[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
-    int got = 0;
-    do {
-        got = poll(ready, wake >= 0 ? 2 : 1, millisecondsUntil(deadline));
-    } while (got < 0 && errno == EINTR);
-    return got > 0 && ready[0].revents != 0 && (wake < 0 || ready[1].revents == 0);
-}
-
 // Why the lock opened as `fd` is not one to hold: anything but a regular file of this
 // user's (a pipe another put there, or a file of another's that they could hold or
 // remove to let a second window in). Empty when it is.
@@ -117,7 +101,7 @@ std::string sendableToken(const std::string& token) {
 std::string readLine(int fd, std::size_t limit, Clock::time_point deadline, int wake = -1) {
     std::string line;
     char chunk[64];
-    while (line.size() <= limit && readableBy(fd, deadline, wake)) {
+    while (line.size() <= limit && HostReadableBy(fd, deadline, wake)) {
         ssize_t got = recv(fd, chunk, sizeof chunk, 0);
         if (got <= 0) {
             return {};
